@@ -1,0 +1,117 @@
+// The CAD application as the rest of Veskar sees it: the automation surface.
+//
+// Objects and members carry the names the CAD application's automation uses (Visible, Caption,
+// ActiveDocument, TextStyles.Add, ModelSpace.AddText, ...). Scalar properties are read and
+// written by name with variant values, as late-bound automation does; members that give
+// objects are typed. Numbers are coerced the way automation coerces them: a 16-bit 1000, an
+// int 1000 and a double 1000.0 are the same height; a value that cannot be coerced is a
+// CadError (type mismatch).
+//
+// Two implementations stand behind it: the in-process drawing (inprocess.h) and the client of
+// the drawing application veskar-cad on the session bus. Callers never know which; the bus
+// client may queue operations and run them later, in order (see CadApplication::Flush).
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+namespace veskar::cad {
+
+// Error numbers, in the automation's HRESULT form.
+namespace errc {
+inline constexpr std::int32_t Fail = static_cast<std::int32_t>(0x80004005);          // E_FAIL
+inline constexpr std::int32_t InvalidArg = static_cast<std::int32_t>(0x80070057);    // E_INVALIDARG
+inline constexpr std::int32_t TypeMismatch = static_cast<std::int32_t>(0x80020005);  // DISP_E_TYPEMISMATCH
+inline constexpr std::int32_t UnknownName = static_cast<std::int32_t>(0x80020006);   // DISP_E_UNKNOWNNAME
+inline constexpr std::int32_t Overflow = static_cast<std::int32_t>(0x8002000A);      // DISP_E_OVERFLOW
+inline constexpr std::int32_t NoDocument = static_cast<std::int32_t>(0x80040111);    // no drawing is open
+inline constexpr std::int32_t NotFound = static_cast<std::int32_t>(0x8007000E);      // key/style not found
+inline constexpr std::int32_t Disconnected = static_cast<std::int32_t>(0x80010108);  // the application went away
+inline constexpr std::int32_t FileError = static_cast<std::int32_t>(0x80030003);     // writing a file failed
+}  // namespace errc
+
+// A failure reported by the CAD application: a number and a description a user can read.
+class CadError : public std::runtime_error {
+ public:
+  CadError(std::int32_t number, const QString& description)
+      : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+  std::int32_t number() const { return number_; }
+  const QString& description() const { return description_; }
+
+ private:
+  std::int32_t number_;
+  QString description_;
+};
+
+// Automation-style coercion of variants. Each throws CadError(TypeMismatch) naming `what`
+// when the value cannot be coerced, CadError(Overflow) when it does not fit.
+double toDouble(const QVariant& v, const char* what);
+std::int16_t toInt16(const QVariant& v, const char* what);   // rounds halves to even, like VT_I2
+bool toBool(const QVariant& v, const char* what);
+QString toText(const QVariant& v, const char* what);         // strings, and numbers as text
+QList<double> toDoubleArray(const QVariant& v, const char* what);
+
+// Every automation object: properties read and written by name.
+class CadObject {
+ public:
+  virtual ~CadObject() = default;
+  // Unknown property: CadError(UnknownName). Refused value: CadError, object unchanged.
+  virtual QVariant Get(const QString& property) = 0;
+  virtual void Put(const QString& property, const QVariant& value) = 0;
+};
+
+// A text or a lightweight polyline of model space. Texts: TextString, InsertionPoint, Height,
+// Color, ScaleFactor, StyleName, Rotation, VerticalAlignment, HorizontalAlignment,
+// TextAlignmentPoint. Polylines: Coordinates, Color.
+class CadEntity : public CadObject {};
+
+// Name, fontFile, BigFontFile.
+class CadTextStyle : public CadObject {};
+
+class CadTextStyles : public CadObject {
+ public:
+  // The style of that name, created when there is none yet.
+  virtual std::shared_ptr<CadTextStyle> Add(const QString& name) = 0;
+};
+
+// Property Count: the number of entities.
+class CadModelSpace : public CadObject {
+ public:
+  // point: x, y, z. height: any number.
+  virtual std::shared_ptr<CadEntity> AddText(const QVariant& text, const QList<double>& point,
+                                             const QVariant& height) = 0;
+  // vertices: x0, y0, x1, y1, ... (at least two vertices, an even count, all finite).
+  virtual std::shared_ptr<CadEntity> AddLightWeightPolyline(const QList<double>& vertices) = 0;
+};
+
+// Property Name.
+class CadDocument : public CadObject {
+ public:
+  virtual std::shared_ptr<CadTextStyles> TextStyles() = 0;
+  virtual std::shared_ptr<CadModelSpace> ModelSpace() = 0;
+  // Writes the drawing as DXF (AutoCAD 2000) to `path`.
+  virtual void SaveAs(const QString& path) = 0;
+  // Closes the drawing without saving; the application then has no active drawing.
+  virtual void Close() = 0;
+};
+
+// Properties Visible (read-write) and Caption.
+class CadApplication : public CadObject {
+ public:
+  // The open drawing; CadError(NoDocument) when none is open.
+  virtual std::shared_ptr<CadDocument> ActiveDocument() = 0;
+  // Brings the application's window to the front (nothing where there is no window).
+  virtual void Activate() = 0;
+  // Runs every queued operation, in order; a failure among them is thrown from here.
+  // Members that give a value a caller reads flush by themselves. No-op where nothing queues.
+  virtual void Flush() = 0;
+  // Entities this handle has seen created (confirmed by the application), for reports.
+  virtual std::size_t EntitiesAdded() const = 0;
+};
+
+}  // namespace veskar::cad

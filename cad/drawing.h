@@ -1,0 +1,56 @@
+// The drawing as data: text styles and model-space entities in creation order. The in-process
+// automation objects, the DXF writer and the drawing application's view all work on this.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+namespace veskar::cad {
+
+inline constexpr int kColorByLayer = 256;  // AutoCAD Color Index of a new entity
+
+struct TextStyleData {
+  QString name;
+  QString fontFile;     // primary font file, e.g. "fsdb_e.shx"
+  QString bigFontFile;  // big-font file for CJK, e.g. "fsdb.shx"
+};
+
+struct TextData {
+  QString string;
+  std::array<double, 3> insertionPoint{0, 0, 0};
+  double height = 0;
+  int color = kColorByLayer;
+  double widthFactor = 1.0;  // ScaleFactor
+  QString styleName = QStringLiteral("Standard");
+  double rotation = 0;  // radians
+  int horizontalAlignment = 0;  // 0 left, 1 center, 2 right, 3 aligned, 4 middle, 5 fit
+  int verticalAlignment = 0;    // 0 baseline, 1 bottom, 2 middle, 3 top
+  std::array<double, 3> alignmentPoint{0, 0, 0};  // TextAlignmentPoint
+};
+
+struct PolylineData {
+  std::vector<double> coordinates;  // x0, y0, x1, y1, ...
+  int color = kColorByLayer;
+};
+
+using EntityData = std::variant<TextData, PolylineData>;
+
+struct Extents {
+  bool empty = true;
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+};
+
+struct DrawingData {
+  QString name;                        // e.g. "Drawing1.dxf"
+  std::vector<TextStyleData> styles;   // "Standard" first
+  std::vector<EntityData> entities;    // creation order
+
+  // Extents of the entities: polyline vertices, text insertion points and, for texts, their
+  // approximate box (height, width factor, rotation).
+  Extents extents() const;
+};
+
+}  // namespace veskar::cad

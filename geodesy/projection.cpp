@@ -1,0 +1,165 @@
+#include <cmath>
+
+#include "geodesy.h"
+#include "internal.h"
+
+namespace veskar::geodesy {
+
+ProjectionParameters LoadProjectionParameters(bool useBeijing54) {
+  ProjectionParameters p{};
+  if (useBeijing54) {
+    p.semiMajorAxis = 6378245.0;
+    p.inverseFlattening = 298.3;
+  } else {
+    p.semiMajorAxis = 6378140.0;
+    p.inverseFlattening = 298.257;
+  }
+  const double rf = p.inverseFlattening;
+  const double q = (rf - 1.0) / rf;
+  p.eccentricitySquared = 1.0 - q * q;
+  if (useBeijing54) {
+    p.arcPerDegree = 111134.8611;
+    p.arcSin2 = -16036.4803;
+    p.arcSin4 = 16.8281;
+    p.arcSin6 = -0.022;
+  } else {
+    p.arcPerDegree = 111133.0047;
+    p.arcSin2 = -16038.5282;
+    p.arcSin4 = 16.8326;
+    p.arcSin6 = -0.022;
+  }
+  p.pi = kPi;
+  p.falseEasting = 500000.0;
+  return p;
+}
+
+namespace {
+
+// The quantities X and Y share, each step rounded in the written order.
+struct Forward {
+  double phi, t, t2, N, m, m2, eta2;
+};
+
+Forward forwardCommon(double B, double L, double L0, const ProjectionParameters& p) {
+  Forward f;
+  f.phi = D_R(B, p.pi);
+  const double lambda = D_R(L, p.pi);
+  const double lambda0 = D_R(L0, p.pi);
+  const double sphi = std::sin(f.phi);
+  const double cphi = std::cos(f.phi);
+  f.t = std::tan(f.phi);
+  f.t2 = f.t * f.t;
+  const double e2 = p.eccentricitySquared;
+  f.N = p.semiMajorAxis / std::sqrt(1.0 - (e2 * sphi) * sphi);
+  const double l = lambda - lambda0;
+  f.m = l * cphi;
+  f.m2 = f.m * f.m;
+  f.eta2 = (e2 * (cphi * cphi)) / (1.0 - e2);
+  return f;
+}
+
+}  // namespace
+
+double X(double B, double L, double L0, const ProjectionParameters& p) {
+  const Forward f = forwardCommon(B, L, L0, p);
+  const double phi = f.phi;
+  const double X0 = (p.arcPerDegree * phi * 180.0) / p.pi + p.arcSin2 * std::sin(2.0 * phi) +
+                    p.arcSin4 * std::sin(4.0 * phi) + p.arcSin6 * std::sin(6.0 * phi);
+  const double eta4 = f.eta2 * f.eta2;
+  const double t4 = f.t2 * f.t2;
+  const double x =
+      X0 + f.N * f.t * f.m2 *
+               (1.0 / 2.0 +
+                f.m2 * ((5.0 - f.t2 + 9.0 * f.eta2 + 4.0 * eta4) / 24.0 +
+                        f.m2 * (61.0 - 58.0 * f.t2 + t4) / 720.0));
+  requireFinite(x, "X");
+  return x;
+}
+
+double Y(double B, double L, double L0, const ProjectionParameters& p) {
+  const Forward f = forwardCommon(B, L, L0, p);
+  const double t4 = f.t2 * f.t2;
+  const double y =
+      f.N * f.m *
+      (1.0 + f.m2 * ((1.0 - f.t2 + f.eta2) / 6.0 +
+                     f.m2 * (5.0 - 18.0 * f.t2 + t4 + 14.0 * f.eta2 - 58.0 * f.eta2 * f.t2) /
+                         120.0));
+  const double r = y + p.falseEasting;
+  requireFinite(r, "Y");
+  return r;
+}
+
+namespace {
+
+struct Inverse {
+  double lambda0, phif, cf, t, t2, t4, eta2, u;
+};
+
+constexpr int kMaxFootpointRounds = 100;
+
+Inverse inverseCommon(double x, double y, double L0, const ProjectionParameters& p,
+                      const char* who) {
+  requireFinite(x, who);
+  requireFinite(y, who);
+  Inverse v;
+  v.lambda0 = D_R(L0, p.pi);
+  const double yp = y - p.falseEasting;
+
+  // Footpoint latitude in degrees, by fixed-point iteration on the meridian-arc series.
+  double Bf = x / p.arcPerDegree;
+  for (int round = 1;; ++round) {
+    const double Bprev = Bf;
+    const double phi = (Bf * p.pi) / 180.0;
+    Bf = (x - ((p.arcSin2 * std::sin(2.0 * phi) + p.arcSin4 * std::sin(4.0 * phi)) +
+               p.arcSin6 * std::sin(6.0 * phi))) /
+         p.arcPerDegree;
+    if (std::fabs(Bf - Bprev) < 1e-7) break;
+    if (round >= kMaxFootpointRounds || !std::isfinite(Bf)) {
+      throw GeodesyError(GeodesyError::Kind::NoConvergence,
+                         std::string(who) +
+                             ": the footpoint latitude does not settle (northing too large)");
+    }
+  }
+  v.phif = (Bf * p.pi) / 180.0;
+  const double sf = std::sin(v.phif);
+  v.cf = std::cos(v.phif);
+  v.t = std::tan(v.phif);
+  v.t2 = v.t * v.t;
+  v.t4 = v.t2 * v.t2;
+  const double e2 = p.eccentricitySquared;
+  const double Nf = p.semiMajorAxis / std::sqrt(1.0 - (e2 * sf) * sf);
+  v.eta2 = (e2 * (v.cf * v.cf)) / (1.0 - e2);
+  v.u = yp / Nf;
+  return v;
+}
+
+}  // namespace
+
+double B(double x, double y, double L0, const ProjectionParameters& p) {
+  const Inverse v = inverseCommon(x, y, L0, p, "B");
+  const double V = std::sqrt(1.0 + v.eta2);
+  const double u2 = v.u * v.u;
+  const double u4 = u2 * u2;
+  const double u6 = u4 * u2;
+  const double S =
+      (u2 - u4 * (5.0 + 3.0 * v.t2 + v.eta2 - 9.0 * v.eta2 * v.t2) / 12.0) +
+      u6 * (61.0 + 90.0 * v.t2 + 45.0 * v.t4) / 360.0;
+  const double phi = v.phif - (v.t * V * V * S) / 2.0;
+  requireFinite(phi, "B");
+  return R_D(phi, p.pi);
+}
+
+double L(double x, double y, double L0, const ProjectionParameters& p) {
+  const Inverse v = inverseCommon(x, y, L0, p, "L");
+  const double u = v.u;
+  const double u3 = u * u * u;
+  const double u5 = u3 * u * u;
+  const double S = (u - u3 * (1.0 + 2.0 * v.t2 + v.eta2) / 6.0) +
+                   u5 * (5.0 + 28.0 * v.t2 + 24.0 * v.t4 + 6.0 * v.eta2 + 8.0 * v.eta2 * v.t2) /
+                       120.0;
+  const double lambda = v.lambda0 + S / v.cf;
+  requireFinite(lambda, "L");
+  return R_D(lambda, p.pi);
+}
+
+}  // namespace veskar::geodesy
