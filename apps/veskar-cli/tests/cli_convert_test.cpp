@@ -1,0 +1,98 @@
+// veskar-cli forward / inverse as a user runs them: a process, standard input, exit status.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace {
+
+struct CliRun {
+  int status;
+  QString out;
+  QString err;
+};
+
+CliRun cli(const QStringList& args, const QByteArray& input, const char* locale = "C.UTF-8") {
+  QProcess p;
+  auto env = QProcessEnvironment::systemEnvironment();
+  env.insert("LC_ALL", locale);
+  p.setProcessEnvironment(env);
+  p.start(VESKAR_CLI, args);
+  p.write(input);
+  p.closeWriteChannel();
+  EXPECT_TRUE(p.waitForFinished(10000));
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+          QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
+struct Case {
+  const char* name;
+  QStringList args;
+  QByteArray input;
+  int status;
+  QString out;
+  QString errHas;  // "" means standard error must be empty
+};
+
+TEST(CliConvert, Table) {
+  const Case cases[] = {
+      {"forward Beijing 1954 by default",
+       {"forward", "--central-meridian", "114"}, "29.2 115.15\n", 0,
+       "3246922.0904 621412.8980\n", ""},
+      {"forward IAG 1975, comma-separated",
+       {"forward", "--central-meridian=114", "--iag75"}, "29.2,115.15\n", 0,
+       "3246865.8802 621410.9134\n", ""},
+      {"forward west of the meridian and on the equator",
+       {"forward", "--central-meridian", "114", "--beijing54"}, "29.2 113\n0 117\n", 0,
+       "3246688.4723 402871.1347\n0.0000 834117.8590\n", ""},
+      {"forward precision",
+       {"forward", "--central-meridian", "114", "--precision", "1"}, "30 114\n", 0,
+       "3320172.4 500000.0\n", ""},
+      {"inverse on the central meridian",
+       {"inverse", "--central-meridian", "114"}, "3320172.4072 500000\n0 500000\n", 0,
+       "30.00000000 114.00000000\n0.00000000 114.00000000\n", ""},
+      {"inverse reads Beijing 1954 coordinates on IAG 1975",
+       {"inverse", "--central-meridian", "114", "--iag75", "--precision", "6"},
+       "3246922.0904 621412.8980\n", 0, "29.200182 115.150010\n", ""},
+      {"bad lines are named, the others converted",
+       {"forward", "--central-meridian", "114"}, "29.2 115.15\nabc 1\n\n30 114 7\n30 114\n", 1,
+       "3246922.0904 621412.8980\n* *\n\n* *\n3320172.4072 500000.0000\n", "line 2"},
+      {"overflowing degrees are an error of that line",
+       {"forward", "--central-meridian", "114"}, "40000 114\n", 1, "* *\n", "line 1: D_R"},
+      {"unknown option", {"forward", "--central-meridian", "114", "--wgs84"}, "", 2, "",
+       "unknown option --wgs84"},
+      {"missing central meridian", {"inverse"}, "", 2, "", "--central-meridian is required"},
+      {"unknown command", {"sideways"}, "", 2, "", "unknown command sideways"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CliRun r = cli(c.args, c.input);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    if (c.errHas.isEmpty()) {
+      EXPECT_EQ(r.err, "");
+    } else {
+      EXPECT_TRUE(r.err.contains(c.errHas)) << r.err.toStdString();
+    }
+  }
+}
+
+TEST(CliConvert, DecimalPointWhateverTheLocale) {
+  // Under a locale whose decimal separator is a comma, numbers still read and write with ".".
+  const CliRun r = cli({"forward", "--central-meridian", "114"}, "29.2 115.15\n", "de_DE.UTF-8");
+  EXPECT_EQ(r.out, "3246922.0904 621412.8980\n");
+}
+
+TEST(CliConvert, HelpExplainsPackedDms) {
+  const CliRun r = cli({"--help"}, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out.contains("140.022866 = 140°02′28.66″")) << r.out.toStdString();
+}
+
+}  // namespace
