@@ -12,10 +12,25 @@ namespace {
 
 double signOf(double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); }
 
+constexpr double kTwo52 = 4503599627370496.0;  // from here on every double is whole
+
+// floor and round-half-even without a library call (the baseline x86-64 has no rounding
+// instruction). Both are exact, so the results equal std::floor and std::nearbyint.
+inline double floorFast(double v) {
+  if (!(std::fabs(v) < kTwo52)) return std::floor(v);
+  const double t = static_cast<double>(static_cast<long long>(v));
+  return t > v ? t - 1.0 : t;
+}
+inline double roundHalfEven(double v) {
+  if (!(std::fabs(v) < kTwo52)) return v;
+  const double r = v >= 0 ? (v + kTwo52) - kTwo52 : (v - kTwo52) + kTwo52;
+  return r == 0 ? std::copysign(0.0, v) : r;
+}
+
 // `t` rounded to three decimal places, halves to even. Values beyond 2^52 are whole already.
 double roundTo3(double t) {
-  if (std::fabs(t) >= 4503599627370496.0) return t;
-  return std::nearbyint(t * 1000.0) / 1000.0;
+  if (std::fabs(t) >= kTwo52) return t;
+  return roundHalfEven(t * 1000.0) / 1000.0;
 }
 
 struct Split {
@@ -25,11 +40,11 @@ struct Split {
 // Degrees, minutes and seconds of a packed value a >= 0.
 Split splitPacked(double a) {
   Split r;
-  r.d = std::floor(a);
+  r.d = floorFast(a);
   // The 0.001 absorbs representation error: (1.15 - 1) * 100 is 14.999999999999991.
-  r.m = std::floor((a - std::floor(a)) * 100.0 + 0.001);
+  r.m = floorFast((a - r.d) * 100.0 + 0.001);
   // Rounding before the floor makes 114.99999999999999 (1.15 * 100) count 115 whole minutes.
-  const double w = std::floor(roundTo3(a * 100.0));
+  const double w = floorFast(roundTo3(a * 100.0));
   r.s = (a * 100.0 - w) * 100.0;
   return r;
 }
@@ -56,8 +71,8 @@ double Degdms(double degrees) {
   requireFinite(degrees, "Degdms");
   const double sign = signOf(degrees);
   const double a = std::fabs(degrees);
-  const double d = std::floor(a);
-  const double m = std::floor((a - d) * 60.0);
+  const double d = floorFast(a);
+  const double m = floorFast((a - d) * 60.0);
   const double s = ((a - d) - m / 60.0) * 3600.0;
   const double r = sign * ((d * 10000.0 + m * 100.0 + s) / 10000.0);
   requireFinite(r, "Degdms");
@@ -87,8 +102,8 @@ double R_D(double radians, double pi) {
   requireFinite(radians, "R_D");
   const double sign = signOf(radians);
   const double D = std::fabs(radians) * 180.0 / pi;
-  double d = std::floor(D);
-  double m = std::floor((D - d) * 60.0);
+  double d = floorFast(D);
+  double m = floorFast((D - d) * 60.0);
   double s = ((D - d) * 60.0 - m) * 60.0;
   if (std::fabs(60.0 - s) < 0.0001) {
     s = 0.0;
@@ -109,8 +124,8 @@ std::string fwjxxx(double radians) {
   const double a = std::fabs(radians) + 0.000001;
   const double piFull = 4.0 * std::atan(1.0);
   const double D = std::fabs(a * 180.0 / piFull);
-  const double d = std::floor(D);
-  const double m = std::floor((D - d) * 60.0);
+  const double d = floorFast(D);
+  const double m = floorFast((D - d) * 60.0);
   requireFinite(D, "fwjxxx");
   char deg[400];
   char min[8];

@@ -38,33 +38,90 @@ namespace {
 // The quantities X and Y share, each step rounded in the written order.
 struct Forward {
   double phi, t, t2, N, m, m2, eta2;
+  double arc;  // X0, the meridian arc
 };
 
-Forward forwardCommon(double B, double L, double L0, const ProjectionParameters& p) {
-  Forward f;
-  f.phi = D_R(B, p.pi);
-  const double lambda = D_R(L, p.pi);
-  const double lambda0 = D_R(L0, p.pi);
-  const double sphi = std::sin(f.phi);
-  const double cphi = std::cos(f.phi);
-  f.t = std::tan(f.phi);
-  f.t2 = f.t * f.t;
+// What depends on the latitude alone, for one parameter set.
+struct LatitudeTerms {
+  double phi, cphi, t, t2, N, eta2, arc;
+};
+
+bool sameSet(const ProjectionParameters& a, const ProjectionParameters& b) {
+  return a.semiMajorAxis == b.semiMajorAxis && a.eccentricitySquared == b.eccentricitySquared &&
+         a.arcPerDegree == b.arcPerDegree && a.arcSin2 == b.arcSin2 && a.arcSin4 == b.arcSin4 &&
+         a.arcSin6 == b.arcSin6 && a.pi == b.pi;
+}
+
+LatitudeTerms latitudeTerms(double B, const ProjectionParameters& p) {
+  LatitudeTerms v;
+  v.phi = D_R(B, p.pi);
+  const double sphi = std::sin(v.phi);
+  v.cphi = std::cos(v.phi);
+  v.t = std::tan(v.phi);
+  v.t2 = v.t * v.t;
   const double e2 = p.eccentricitySquared;
-  f.N = p.semiMajorAxis / std::sqrt(1.0 - (e2 * sphi) * sphi);
-  const double l = lambda - lambda0;
-  f.m = l * cphi;
+  v.N = p.semiMajorAxis / std::sqrt(1.0 - (e2 * sphi) * sphi);
+  v.eta2 = (e2 * (v.cphi * v.cphi)) / (1.0 - e2);
+  const double phi = v.phi;
+  v.arc = (p.arcPerDegree * phi * 180.0) / p.pi + p.arcSin2 * std::sin(2.0 * phi) +
+          p.arcSin4 * std::sin(4.0 * phi) + p.arcSin6 * std::sin(6.0 * phi);
+  return v;
+}
+
+// Callers project many points on one parallel (a graticule's rows), along one meridian (its
+// columns) and always about one central meridian: the last latitude's terms and the last
+// longitudes in radians are kept per thread. Same inputs, same operations: the results are
+// bit for bit those computed afresh.
+struct Memo {
+  bool haveLat = false, haveL = false, haveL0 = false;
+  double B = 0, L = 0, L0 = 0, lambda = 0, lambda0 = 0, piL = 0, piL0 = 0;
+  ProjectionParameters set{};
+  LatitudeTerms lat{};
+};
+thread_local Memo memo;
+
+Forward forwardCommon(double B, double L, double L0, const ProjectionParameters& p) {
+  if (!(memo.haveLat && memo.B == B && sameSet(memo.set, p))) {
+    memo.haveLat = false;
+    memo.lat = latitudeTerms(B, p);
+    memo.B = B;
+    memo.set = p;
+    memo.haveLat = true;
+  }
+  if (!(memo.haveL && memo.L == L && memo.piL == p.pi)) {
+    memo.haveL = false;
+    memo.lambda = D_R(L, p.pi);
+    memo.L = L;
+    memo.piL = p.pi;
+    memo.haveL = true;
+  }
+  if (!(memo.haveL0 && memo.L0 == L0 && memo.piL0 == p.pi)) {
+    memo.haveL0 = false;
+    memo.lambda0 = D_R(L0, p.pi);
+    memo.L0 = L0;
+    memo.piL0 = p.pi;
+    memo.haveL0 = true;
+  }
+  const LatitudeTerms& v = memo.lat;
+  Forward f;
+  f.phi = v.phi;
+  f.t = v.t;
+  f.t2 = v.t2;
+  f.N = v.N;
+  const double l = memo.lambda - memo.lambda0;
+  f.m = l * v.cphi;
   f.m2 = f.m * f.m;
-  f.eta2 = (e2 * (cphi * cphi)) / (1.0 - e2);
+  f.eta2 = v.eta2;
+  f.arc = v.arc;
   return f;
 }
 
 }  // namespace
 
-double X(double B, double L, double L0, const ProjectionParameters& p) {
-  const Forward f = forwardCommon(B, L, L0, p);
-  const double phi = f.phi;
-  const double X0 = (p.arcPerDegree * phi * 180.0) / p.pi + p.arcSin2 * std::sin(2.0 * phi) +
-                    p.arcSin4 * std::sin(4.0 * phi) + p.arcSin6 * std::sin(6.0 * phi);
+namespace {
+
+double northing(const Forward& f) {
+  const double X0 = f.arc;
   const double eta4 = f.eta2 * f.eta2;
   const double t4 = f.t2 * f.t2;
   const double x =
@@ -76,8 +133,7 @@ double X(double B, double L, double L0, const ProjectionParameters& p) {
   return x;
 }
 
-double Y(double B, double L, double L0, const ProjectionParameters& p) {
-  const Forward f = forwardCommon(B, L, L0, p);
+double easting(const Forward& f, const ProjectionParameters& p) {
   const double t4 = f.t2 * f.t2;
   const double y =
       f.N * f.m *
@@ -87,6 +143,21 @@ double Y(double B, double L, double L0, const ProjectionParameters& p) {
   const double r = y + p.falseEasting;
   requireFinite(r, "Y");
   return r;
+}
+
+}  // namespace
+
+double X(double B, double L, double L0, const ProjectionParameters& p) {
+  return northing(forwardCommon(B, L, L0, p));
+}
+
+double Y(double B, double L, double L0, const ProjectionParameters& p) {
+  return easting(forwardCommon(B, L, L0, p), p);
+}
+
+PlanePoint XY(double B, double L, double L0, const ProjectionParameters& p) {
+  const Forward f = forwardCommon(B, L, L0, p);
+  return {northing(f), easting(f, p)};
 }
 
 namespace {

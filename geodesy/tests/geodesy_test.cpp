@@ -159,6 +159,18 @@ TEST(Projection, ForwardTable) {
   EXPECT_EQ(X(0, 113, 114, p), 0.0);
 }
 
+TEST(Projection, XYIsXAndYBitForBit) {
+  for (bool b54 : {true, false}) {
+    const auto p = LoadProjectionParameters(b54);
+    for (double B : {0.0, 29.2, 29.116, 45.3030, -12.5, 60.0})
+      for (double L : {111.0, 114.0, 115.15, 117.2959}) {
+        const PlanePoint xy = XY(B, L, 114, p);
+        EXPECT_EQ(xy.x, X(B, L, 114, p)) << B << " " << L;
+        EXPECT_EQ(xy.y, Y(B, L, 114, p)) << B << " " << L;
+      }
+  }
+}
+
 TEST(Projection, InverseTable) {
   struct I {
     bool beijing54;
