@@ -1,0 +1,59 @@
+// The drawing application's view of a drawing: pan by dragging, zoom with the wheel about the
+// cursor, zoom to extents. It paints through paintDrawing, the code the image export uses.
+#pragma once
+
+#include <QPointF>
+#include <QTransform>
+#include <QWidget>
+#include <functional>
+
+#include "cad/drawing.h"
+
+namespace veskar::cad {
+
+class CadView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit CadView(QWidget* parent = nullptr);
+
+  // Where the view reads the drawing from on every paint; it may give nullptr (no drawing
+  // open). The view never keeps the data itself.
+  void setSource(std::function<const DrawingData*()> source);
+
+  // Call after the drawing changed: repaints, and fits the view when the drawing had no
+  // entities before (the first entities of a drawing are brought into view).
+  void drawingChanged();
+  // Call when another drawing is shown: fits it.
+  void drawingReplaced();
+
+  // Device pixels per drawing unit, and the drawing point at the view's centre.
+  double scale() const { return scale_; }
+  QPointF center() const { return center_; }
+  QTransform worldToDevice() const;
+
+ public slots:
+  void zoomExtents();
+  // Zooms by `factor` (> 1 enlarges) keeping the drawing point under `devicePos` in place.
+  void zoomAt(double factor, QPointF devicePos);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  const DrawingData* drawing() const { return source_ ? source_() : nullptr; }
+
+  std::function<const DrawingData*()> source_;
+  double scale_ = 1.0;
+  QPointF center_;
+  bool hadEntities_ = false;
+  bool fitPending_ = true;  // fit once the widget has its size
+  bool dragging_ = false;
+  QPointF lastDragPos_;
+};
+
+}  // namespace veskar::cad

@@ -1,0 +1,170 @@
+#include "cad/view/render.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPolygonF>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <type_traits>
+
+namespace veskar::cad {
+
+namespace {
+
+constexpr std::array<unsigned, 256> kPalette{
+#include "palette.inc"
+};
+
+// Glyphs are laid out at this pixel size and scaled to the text's height on the device.
+constexpr double kReferencePixelSize = 100.0;
+
+// Below this height in pixels a text is drawn as a stroke along its baseline.
+constexpr double kGreekingPixels = 2.0;
+
+struct TextMetrics {
+  QFont font;
+  QFontMetricsF metrics;
+  explicit TextMetrics(const QFont& f) : font(f), metrics(f) {}
+};
+
+double uniformScale(const QTransform& t) { return std::sqrt(std::abs(t.determinant())); }
+
+QPointF anchorOf(const TextData& t) {
+  // Left on the baseline places the text by its insertion point; every other alignment by its
+  // alignment point.
+  const auto& p = (t.horizontalAlignment == 0 && t.verticalAlignment == 0) ? t.insertionPoint
+                                                                             : t.alignmentPoint;
+  return {p[0], p[1]};
+}
+
+void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, const TextMetrics& tm) {
+  if (t.string.isEmpty() || !(t.height > 0)) return;
+  const double s = uniformScale(w2d);
+  const double heightPx = t.height * s;
+  const QPointF anchor = w2d.map(anchorOf(t));
+  const double capHeight = tm.metrics.capHeight() > 0 ? tm.metrics.capHeight() : tm.metrics.ascent();
+  const double k = heightPx / capHeight;                 // reference pixels -> device pixels
+  const double wf = t.widthFactor > 0 ? t.widthFactor : 1.0;
+  const double advance = tm.metrics.horizontalAdvance(t.string);
+
+  double dx = 0;
+  double dy = 0;  // baseline offset in reference pixels, y down
+  int vertical = t.verticalAlignment;
+  switch (t.horizontalAlignment) {
+    case 1: dx = -advance / 2; break;            // center
+    case 2: dx = -advance; break;                // right
+    case 4: dx = -advance / 2; vertical = 2; break;  // middle: centred both ways
+    default: break;                              // left, aligned, fit
+  }
+  switch (vertical) {
+    case 1: dy = -tm.metrics.descent(); break;   // bottom
+    case 2: dy = capHeight / 2; break;           // middle
+    case 3: dy = capHeight; break;               // top
+    default: break;                              // baseline
+  }
+
+  painter.save();
+  painter.translate(anchor);
+  painter.rotate(-t.rotation * 180.0 / std::numbers::pi);  // device y points down
+  painter.scale(k * wf, k);
+  painter.setPen(QPen(aciColor(t.color), 0));
+  if (heightPx < kGreekingPixels) {
+    painter.drawLine(QPointF(dx, dy), QPointF(dx + advance, dy));
+  } else {
+    painter.setFont(tm.font);
+    painter.drawText(QPointF(dx, dy), t.string);
+  }
+  painter.restore();
+}
+
+void paintPolyline(QPainter& painter, const PolylineData& pl, const QTransform& w2d) {
+  const auto& c = pl.coordinates;
+  if (c.size() < 4) return;
+  QPolygonF poly;
+  poly.reserve(qsizetype(c.size() / 2));
+  for (std::size_t i = 0; i + 1 < c.size(); i += 2) poly.append(w2d.map(QPointF(c[i], c[i + 1])));
+  painter.setPen(QPen(aciColor(pl.color), 0));
+  painter.drawPolyline(poly);
+}
+
+}  // namespace
+
+QColor aciColor(int index) {
+  if (index <= 0 || index >= 256 || index == 7) return QColor(Qt::black);
+  return QColor::fromRgb(QRgb(0xff000000u | kPalette[std::size_t(index)]));
+}
+
+QColor backgroundColor() { return QColor(Qt::white); }
+
+QFont drawingFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
+                    QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
+                    QStringLiteral("DejaVu Sans")});
+  font.setPixelSize(int(kReferencePixelSize));
+  font.setStyleStrategy(QFont::PreferOutline);
+  return font;
+}
+
+QTransform fitTransform(const QRectF& world, const QRectF& viewport, double marginFraction) {
+  const double availW = viewport.width() * (1 - 2 * marginFraction);
+  const double availH = viewport.height() * (1 - 2 * marginFraction);
+  double s = 1.0;
+  const bool hasW = world.width() > 0 && std::isfinite(world.width());
+  const bool hasH = world.height() > 0 && std::isfinite(world.height());
+  if (hasW && hasH) {
+    s = std::min(availW / world.width(), availH / world.height());
+  } else if (hasW) {
+    s = availW / world.width();
+  } else if (hasH) {
+    s = availH / world.height();
+  }
+  if (!(s > 0) || !std::isfinite(s)) s = 1.0;
+  const QPointF cw = world.center();
+  const QPointF cv = viewport.center();
+  return QTransform(s, 0, 0, -s, cv.x() - cw.x() * s, cv.y() + cw.y() * s);
+}
+
+QRectF extentsRect(const DrawingData& drawing) {
+  if (drawing.entities.empty()) return {};
+  const Extents e = drawing.extents();
+  if (e.empty) return {};
+  return QRectF(QPointF(e.minX, e.minY), QPointF(e.maxX, e.maxY));
+}
+
+void paintDrawing(QPainter& painter, const DrawingData& drawing, const QTransform& worldToDevice) {
+  const TextMetrics tm(drawingFont());
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  for (const EntityData& e : drawing.entities) {
+    std::visit(
+        [&](const auto& d) {
+          using T = std::decay_t<decltype(d)>;
+          if constexpr (std::is_same_v<T, TextData>) {
+            paintText(painter, d, worldToDevice, tm);
+          } else {
+            paintPolyline(painter, d, worldToDevice);
+          }
+        },
+        e);
+  }
+  painter.restore();
+}
+
+QImage renderToImage(const DrawingData& drawing, QSize size) {
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  if (image.isNull()) return image;
+  image.fill(backgroundColor());
+  const QRectF world = extentsRect(drawing);
+  if (world.isNull() && drawing.entities.empty()) return image;
+  QPainter painter(&image);
+  paintDrawing(painter, drawing, fitTransform(world, QRectF(QPointF(0, 0), QSizeF(size))));
+  painter.end();
+  return image;
+}
+
+}  // namespace veskar::cad
