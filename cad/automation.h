@@ -33,6 +33,7 @@ inline constexpr std::int32_t NoDocument = static_cast<std::int32_t>(0x80040111)
 inline constexpr std::int32_t NotFound = static_cast<std::int32_t>(0x8007000E);      // key/style not found
 inline constexpr std::int32_t Disconnected = static_cast<std::int32_t>(0x80010108);  // the application went away
 inline constexpr std::int32_t FileError = static_cast<std::int32_t>(0x80030003);     // writing a file failed
+inline constexpr std::int32_t ReadOnly = static_cast<std::int32_t>(0x80020003);      // DISP_E_MEMBERNOTFOUND: property cannot be set
 }  // namespace errc
 
 // A failure reported by the CAD application: a number and a description a user can read.

@@ -1,0 +1,316 @@
+// The in-process drawing: what the graticule's Draw command does through it, and every refused
+// value leaving the drawing exactly as it was.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "cad/inprocess.h"
+
+namespace veskar::cad {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kHalfPi = 3.14159265358979 / 2;
+
+// Every field of the drawing, doubles bit-exact, so that "unchanged" means unchanged.
+std::string dump(const DrawingData& d) {
+  std::string s = "name=" + d.name.toStdString() + "\n";
+  auto num = [](double x) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%a ", x);
+    return std::string(buf);
+  };
+  for (const TextStyleData& st : d.styles)
+    s += "style " + st.name.toStdString() + "|" + st.fontFile.toStdString() + "|" + st.bigFontFile.toStdString() + "\n";
+  for (const EntityData& e : d.entities) {
+    if (const auto* t = std::get_if<TextData>(&e)) {
+      s += "text " + t->string.toStdString() + "|" + t->styleName.toStdString() + "|";
+      for (double x : t->insertionPoint) s += num(x);
+      s += num(t->height) + std::to_string(t->color) + " " + num(t->widthFactor) + num(t->rotation) +
+           std::to_string(t->horizontalAlignment) + " " + std::to_string(t->verticalAlignment) + " ";
+      for (double x : t->alignmentPoint) s += num(x);
+    } else {
+      const auto& l = std::get<PolylineData>(e);
+      s += "polyline " + std::to_string(l.color) + " ";
+      for (double x : l.coordinates) s += num(x);
+    }
+    s += "\n";
+  }
+  return s;
+}
+
+template <typename F>
+std::int32_t errorOf(F f) {
+  try {
+    f();
+  } catch (const CadError& e) {
+    EXPECT_FALSE(e.description().isEmpty());
+    return e.number();
+  }
+  return 0;
+}
+
+QVariant points(QList<double> p) { return QVariant::fromValue(p); }
+
+struct Fixture : ::testing::Test {
+  std::shared_ptr<CadApplication> app = makeInProcessApplication();
+  std::shared_ptr<CadDocument> doc = app->ActiveDocument();
+  const DrawingData& data = *drawingOf(*doc);
+  int changes = 0;
+
+  void SetUp() override { setChangeObserver(*doc, [this] { ++changes; }); }
+
+  // One label as the Draw command makes it.
+  std::shared_ptr<CadEntity> label(const QString& text, double x, double y, const QVariant& rotation) {
+    app->ActiveDocument()->TextStyles()->Add(QStringLiteral("ksev"));
+    auto t = app->ActiveDocument()->ModelSpace()->AddText(QVariant(text), {x, y, 0},
+                                                          QVariant::fromValue(qint16(1000)));
+    t->Put("Color", QVariant::fromValue(qint16(1)));
+    t->Put("ScaleFactor", 0.7);
+    t->Put("StyleName", QStringLiteral("ksev"));
+    t->Put("Rotation", rotation);
+    t->Put("VerticalAlignment", QVariant::fromValue(qint16(1)));
+    t->Put("HorizontalAlignment", QVariant::fromValue(qint16(0)));
+    t->Put("TextAlignmentPoint", points({x, y, 0}));
+    return t;
+  }
+};
+
+TEST_F(Fixture, ApplicationStartsHiddenWithOneDrawing) {
+  EXPECT_EQ(app->Get("Visible"), QVariant(false));
+  EXPECT_EQ(app->Get("Caption"), QVariant(QStringLiteral("Drawing1.dxf - Veskar CAD")));
+  EXPECT_EQ(doc->Get("Name"), QVariant(QStringLiteral("Drawing1.dxf")));
+  app->Put("Visible", true);
+  EXPECT_EQ(app->Get("visible"), QVariant(true));
+  app->Put("Visible", QVariant::fromValue(qint16(0)));
+  EXPECT_EQ(app->Get("Visible"), QVariant(false));
+  ASSERT_EQ(data.styles.size(), 1u);
+  EXPECT_EQ(data.styles[0].name, QStringLiteral("Standard"));
+  EXPECT_EQ(app->ActiveDocument(), doc);
+}
+
+TEST_F(Fixture, DrawCommandSequenceMakesTheDrawing) {
+  auto style = doc->TextStyles()->Add(QStringLiteral("ksev"));
+  style->Put("fontFile", QStringLiteral("fsdb_e.shx"));
+  style->Put("BigFontFile", QStringLiteral("fsdb.shx"));
+  label(QString::fromUtf8("118°30′"), 39500000.25, 3250000.5, kHalfPi);
+  label(QString::fromUtf8("29°20′"), 39500000.25, 3250000.5, QVariant::fromValue(qint16(0)));
+  auto line = app->ActiveDocument()->ModelSpace()->AddLightWeightPolyline({1, 2, 3, 4, 5, 6});
+  line->Put("Color", QVariant::fromValue(qint16(6)));
+
+  ASSERT_EQ(data.styles.size(), 2u);
+  EXPECT_EQ(data.styles[1].name, QStringLiteral("ksev"));
+  EXPECT_EQ(data.styles[1].fontFile, QStringLiteral("fsdb_e.shx"));
+  EXPECT_EQ(data.styles[1].bigFontFile, QStringLiteral("fsdb.shx"));
+  ASSERT_EQ(data.entities.size(), 3u);
+  const auto& lon = std::get<TextData>(data.entities[0]);
+  EXPECT_EQ(lon.string, QString::fromUtf8("118°30′"));
+  EXPECT_EQ(lon.insertionPoint, (std::array<double, 3>{39500000.25, 3250000.5, 0}));
+  EXPECT_EQ(lon.height, 1000.0);
+  EXPECT_EQ(lon.color, 1);
+  EXPECT_EQ(lon.widthFactor, 0.7);
+  EXPECT_EQ(lon.styleName, QStringLiteral("ksev"));
+  EXPECT_EQ(lon.rotation, kHalfPi);
+  EXPECT_EQ(lon.verticalAlignment, 1);
+  EXPECT_EQ(lon.horizontalAlignment, 0);
+  EXPECT_EQ(lon.alignmentPoint, (std::array<double, 3>{39500000.25, 3250000.5, 0}));
+  const auto& lat = std::get<TextData>(data.entities[1]);
+  EXPECT_EQ(lat.string, QString::fromUtf8("29°20′"));
+  EXPECT_EQ(lat.rotation, 0.0);
+  const auto& pl = std::get<PolylineData>(data.entities[2]);
+  EXPECT_EQ(pl.coordinates, (std::vector<double>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(pl.color, 6);
+
+  EXPECT_EQ(doc->ModelSpace()->Get("Count"), QVariant(3));
+  EXPECT_EQ(app->EntitiesAdded(), 3u);
+  // style added, two font files, 2 x (text + 7 properties), polyline + colour
+  EXPECT_EQ(changes, 1 + 2 + 16 + 2);
+}
+
+TEST_F(Fixture, EntitiesReadBackWhatWasSet) {
+  auto t = label(QStringLiteral("x"), 10.5, -20.25, kHalfPi);
+  EXPECT_EQ(t->Get("TextString"), QVariant(QStringLiteral("x")));
+  EXPECT_EQ(t->Get("InsertionPoint").value<QList<double>>(), (QList<double>{10.5, -20.25, 0}));
+  EXPECT_EQ(t->Get("Height").toDouble(), 1000.0);
+  EXPECT_EQ(t->Get("Color").toInt(), 1);
+  EXPECT_EQ(t->Get("ScaleFactor").toDouble(), 0.7);
+  EXPECT_EQ(t->Get("StyleName"), QVariant(QStringLiteral("ksev")));
+  EXPECT_EQ(t->Get("Rotation").toDouble(), kHalfPi);
+  EXPECT_EQ(t->Get("VerticalAlignment").toInt(), 1);
+  EXPECT_EQ(t->Get("HorizontalAlignment").toInt(), 0);
+  EXPECT_EQ(t->Get("textalignmentpoint").value<QList<double>>(), (QList<double>{10.5, -20.25, 0}));
+  auto l = doc->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
+  EXPECT_EQ(l->Get("Coordinates").value<QList<double>>(), (QList<double>{0, 0, 1, 1}));
+  EXPECT_EQ(l->Get("Color").toInt(), 256);
+  l->Put("Coordinates", QVariant(QVariantList{1, 2, 3, QStringLiteral("4")}));
+  EXPECT_EQ(l->Get("Coordinates").value<QList<double>>(), (QList<double>{1, 2, 3, 4}));
+  EXPECT_EQ(entityAt(*doc, 1)->Get("Color").toInt(), 256);
+  EXPECT_EQ(entityAt(*doc, 2), nullptr);
+}
+
+TEST_F(Fixture, StyleNameTakesTheStylesOwnSpelling) {
+  auto t = label(QStringLiteral("x"), 0, 0, 0.0);
+  t->Put("StyleName", QStringLiteral("standard"));
+  EXPECT_EQ(t->Get("StyleName"), QVariant(QStringLiteral("Standard")));
+  t->Put("StyleName", QStringLiteral("KSEV"));
+  EXPECT_EQ(t->Get("StyleName"), QVariant(QStringLiteral("ksev")));
+}
+
+TEST_F(Fixture, AddingAnExistingStyleReturnsIt) {
+  auto first = doc->TextStyles()->Add(QStringLiteral("ksev"));
+  first->Put("fontFile", QStringLiteral("fsdb_e.shx"));
+  const int before = changes;
+  auto again = doc->TextStyles()->Add(QStringLiteral("ksev"));
+  auto upper = doc->TextStyles()->Add(QStringLiteral("KSEV"));
+  EXPECT_EQ(again->Get("fontFile"), QVariant(QStringLiteral("fsdb_e.shx")));
+  EXPECT_EQ(upper->Get("Name"), QVariant(QStringLiteral("ksev")));
+  EXPECT_EQ(doc->TextStyles()->Get("Count"), QVariant(2));
+  EXPECT_EQ(changes, before);
+  EXPECT_EQ(styleNamed(*doc, QStringLiteral("Ksev"))->Get("fontFile"), QVariant(QStringLiteral("fsdb_e.shx")));
+  EXPECT_EQ(styleNamed(*doc, QStringLiteral("none")), nullptr);
+}
+
+struct RefusedPut {
+  const char* property;
+  QVariant value;
+  std::int32_t error;
+};
+
+TEST_F(Fixture, RefusedTextValuesLeaveTheDrawingUnchanged) {
+  doc->TextStyles()->Add(QStringLiteral("ksev"));
+  auto t = label(QStringLiteral("29"), 1, 2, 0.0);
+  doc->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
+  const RefusedPut rows[] = {
+      {"StyleName", QStringLiteral("nosuch"), errc::NotFound},
+      {"StyleName", QVariant(QVariantList{}), errc::TypeMismatch},
+      {"Color", 257, errc::InvalidArg},
+      {"Color", -1, errc::InvalidArg},
+      {"Color", 40000, errc::Overflow},
+      {"Color", QStringLiteral("red"), errc::TypeMismatch},
+      {"VerticalAlignment", 4, errc::InvalidArg},
+      {"VerticalAlignment", -1, errc::InvalidArg},
+      {"HorizontalAlignment", 6, errc::InvalidArg},
+      {"HorizontalAlignment", 1e9, errc::Overflow},
+      {"Height", 0, errc::InvalidArg},
+      {"Height", -1000, errc::InvalidArg},
+      {"Height", kNaN, errc::InvalidArg},
+      {"Height", kInf, errc::InvalidArg},
+      {"Height", QStringLiteral("tall"), errc::TypeMismatch},
+      {"ScaleFactor", 0.0, errc::InvalidArg},
+      {"Rotation", kInf, errc::InvalidArg},
+      {"Rotation", QVariant(), errc::TypeMismatch},
+      {"InsertionPoint", points({1, 2}), errc::InvalidArg},
+      {"InsertionPoint", points({1, kNaN, 0}), errc::InvalidArg},
+      {"InsertionPoint", 5.0, errc::TypeMismatch},
+      {"TextAlignmentPoint", points({kInf, 0, 0}), errc::InvalidArg},
+      {"TextAlignmentPoint", points({0, 0, 0, 0}), errc::InvalidArg},
+      {"TextString", QStringLiteral("a\nb"), errc::InvalidArg},
+      {"TextString", QVariant(), errc::TypeMismatch},
+      {"Coordinates", points({0, 0, 1, 1}), errc::UnknownName},
+      {"Layer", QStringLiteral("0"), errc::UnknownName},
+  };
+  const std::string before = dump(data);
+  const int changesBefore = changes;
+  for (const RefusedPut& r : rows) {
+    EXPECT_EQ(errorOf([&] { t->Put(r.property, r.value); }), r.error) << r.property << " " << r.value.toString().toStdString();
+    EXPECT_EQ(dump(data), before) << r.property;
+  }
+  EXPECT_EQ(changes, changesBefore);
+}
+
+TEST_F(Fixture, RefusedPolylineValuesLeaveTheDrawingUnchanged) {
+  auto l = doc->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
+  const RefusedPut rows[] = {
+      {"Coordinates", points({1, 2}), errc::InvalidArg},
+      {"Coordinates", points({}), errc::InvalidArg},
+      {"Coordinates", points({1, 2, 3}), errc::InvalidArg},
+      {"Coordinates", points({1, 2, 3, 4, 5}), errc::InvalidArg},
+      {"Coordinates", points({0, 0, kNaN, 1}), errc::InvalidArg},
+      {"Coordinates", points({0, 0, 1, -kInf}), errc::InvalidArg},
+      {"Coordinates", QStringLiteral("0 0 1 1"), errc::TypeMismatch},
+      {"Color", 300, errc::InvalidArg},
+      {"Color", 2.5e6, errc::Overflow},
+      {"Height", 1.0, errc::UnknownName},
+  };
+  const std::string before = dump(data);
+  for (const RefusedPut& r : rows) {
+    EXPECT_EQ(errorOf([&] { l->Put(r.property, r.value); }), r.error) << r.property;
+    EXPECT_EQ(dump(data), before) << r.property;
+  }
+}
+
+TEST_F(Fixture, RefusedAdditionsAddNothing) {
+  auto ms = doc->ModelSpace();
+  struct Row {
+    const char* label;
+    std::function<void()> call;
+    std::int32_t error;
+  };
+  const Row rows[] = {
+      {"one vertex", [&] { ms->AddLightWeightPolyline({1, 2}); }, errc::InvalidArg},
+      {"no vertex", [&] { ms->AddLightWeightPolyline({}); }, errc::InvalidArg},
+      {"odd count", [&] { ms->AddLightWeightPolyline({1, 2, 3, 4, 5}); }, errc::InvalidArg},
+      {"NaN vertex", [&] { ms->AddLightWeightPolyline({1, 2, kNaN, 4}); }, errc::InvalidArg},
+      {"text height 0", [&] { ms->AddText(QStringLiteral("a"), {0, 0, 0}, 0); }, errc::InvalidArg},
+      {"text height text", [&] { ms->AddText(QStringLiteral("a"), {0, 0, 0}, QStringLiteral("x")); }, errc::TypeMismatch},
+      {"text point 2", [&] { ms->AddText(QStringLiteral("a"), {0, 0}, 1); }, errc::InvalidArg},
+      {"text point NaN", [&] { ms->AddText(QStringLiteral("a"), {0, kNaN, 0}, 1); }, errc::InvalidArg},
+      {"text not text", [&] { ms->AddText(QVariant(QVariantList{}), {0, 0, 0}, 1); }, errc::TypeMismatch},
+      {"text control", [&] { ms->AddText(QStringLiteral("a\tb"), {0, 0, 0}, 1); }, errc::InvalidArg},
+      {"style empty", [&] { doc->TextStyles()->Add(QString()); }, errc::InvalidArg},
+      {"style reserved", [&] { doc->TextStyles()->Add(QStringLiteral("a*b")); }, errc::InvalidArg},
+  };
+  const std::string before = dump(data);
+  for (const Row& r : rows) {
+    EXPECT_EQ(errorOf(r.call), r.error) << r.label;
+    EXPECT_EQ(dump(data), before) << r.label;
+  }
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(app->EntitiesAdded(), 0u);
+}
+
+TEST_F(Fixture, ReadOnlyAndUnknownProperties) {
+  EXPECT_EQ(errorOf([&] { app->Put("Caption", QStringLiteral("x")); }), errc::ReadOnly);
+  EXPECT_EQ(errorOf([&] { app->Get("Nonesuch"); }), errc::UnknownName);
+  EXPECT_EQ(errorOf([&] { app->Put("Visible", QStringLiteral("maybe")); }), errc::TypeMismatch);
+  EXPECT_EQ(app->Get("Visible"), QVariant(false));
+  EXPECT_EQ(errorOf([&] { doc->Put("Name", QStringLiteral("x")); }), errc::ReadOnly);
+  EXPECT_EQ(errorOf([&] { doc->ModelSpace()->Put("Count", 3); }), errc::ReadOnly);
+  auto style = doc->TextStyles()->Add(QStringLiteral("ksev"));
+  EXPECT_EQ(errorOf([&] { style->Put("Name", QStringLiteral("other")); }), errc::ReadOnly);
+  EXPECT_EQ(errorOf([&] { style->Put("Height", 2.0); }), errc::UnknownName);
+  EXPECT_EQ(errorOf([&] { style->Put("fontFile", QVariant()); }), errc::TypeMismatch);
+  EXPECT_EQ(style->Get("Name"), QVariant(QStringLiteral("ksev")));
+}
+
+TEST_F(Fixture, ClosedDrawingRefusesEverything) {
+  auto t = label(QStringLiteral("x"), 0, 0, 0.0);
+  auto ms = doc->ModelSpace();
+  doc->Close();
+  EXPECT_TRUE(isClosed(*doc));
+  EXPECT_EQ(app->Get("Caption"), QVariant(QStringLiteral("Veskar CAD")));
+  EXPECT_EQ(errorOf([&] { app->ActiveDocument(); }), errc::NoDocument);
+  EXPECT_EQ(errorOf([&] { doc->Get("Name"); }), errc::NoDocument);
+  EXPECT_EQ(errorOf([&] { doc->ModelSpace(); }), errc::NoDocument);
+  EXPECT_EQ(errorOf([&] { ms->AddLightWeightPolyline({0, 0, 1, 1}); }), errc::NoDocument);
+  EXPECT_EQ(errorOf([&] { t->Put("Color", 3); }), errc::NoDocument);
+  EXPECT_EQ(errorOf([&] { doc->SaveAs(QStringLiteral("/tmp/never.dxf")); }), errc::NoDocument);
+  EXPECT_EQ(errorOf([&] { doc->Close(); }), errc::NoDocument);
+  EXPECT_EQ(data.entities.size(), 1u);  // still readable through drawingOf
+  EXPECT_EQ(app->EntitiesAdded(), 1u);
+}
+
+TEST(InProcess, DocumentsStandAlone) {
+  auto a = makeInProcessDocument(QStringLiteral("A.dxf"));
+  auto b = makeInProcessDocument(QStringLiteral("B.dxf"));
+  a->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
+  EXPECT_EQ(drawingOf(*a)->entities.size(), 1u);
+  EXPECT_EQ(drawingOf(*b)->entities.size(), 0u);
+  EXPECT_EQ(b->Get("Name"), QVariant(QStringLiteral("B.dxf")));
+  EXPECT_FALSE(isClosed(*b));
+}
+
+}  // namespace
+}  // namespace veskar::cad
