@@ -1,0 +1,22 @@
+// aboutfrm, the about window: who made the program and how to reach them. Modal; clicking the
+// header opens the maker's web page, the e-mail address a new mail; OK closes it.
+#pragma once
+
+#include <QDialog>
+
+namespace veskar::ui {
+
+class Shell;
+
+class AboutForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Lays the window out and centres it with CenterForm. `shell` null: the desktop.
+  explicit AboutForm(Shell* shell = nullptr, QWidget* parent = nullptr);
+
+ private:
+  Shell* shell_;
+};
+
+}  // namespace veskar::ui
