@@ -1,5 +1,11 @@
 // The Draw command: from the window's seven field texts and check box value to a graticule in
 // the CAD application's drawing.
+//
+// One press, in order: save the inputs; choose the parameter set (Check1 == 1: Beijing 1954);
+// read and convert the fields; build and project the positions; connect; bring the CAD
+// application to the front; create the text style "ksev"; draw. Inputs that would hang or
+// exhaust the machine are refused before connecting, with a message naming the field; nothing
+// reaches the CAD side then, but the settings are saved all the same.
 #pragma once
 
 #include <QString>
@@ -17,7 +23,19 @@ namespace veskar::graticule {
 
 // The leading number of a field: optional blanks, sign, digits with "." as the decimal point
 // whatever the locale, optional exponent; 0 when the text does not begin with a number.
+// "5a" reads 5, "abc" 0, "1e999" infinity.
 double leadingNumber(const QString& text);
+
+// The most intersections a graticule may have (500 x 500).
+inline constexpr std::size_t kMaxIntersections = 250000;
+
+// The window's fields: Text1 .. Text7, and how messages name them.
+struct FieldName {
+  const char* control;  // "Text1"
+  const char* label;    // the label beside it in the window, "起始经度"
+  const char* english;  // "start longitude"
+};
+extern const std::array<FieldName, 7> kFields;
 
 // The link to the CAD application that ConnectCad fills: CadApp and CadDoc.
 struct CadLink {
@@ -46,15 +64,21 @@ struct DrawOutcome {
   };
   Status status = Status::Drawn;
   QString message;             // refusal (names the field) or the error's description
+  // The fields a refusal is about (0 = Text1 .. 6 = Text7), -1 when none.
+  int field = -1, otherField = -1;
   QString failedStep;          // what was being done when it failed (FailedAfterAttach)
-  std::size_t entitiesAdded = 0;
+  std::size_t entitiesAdded = 0;  // entities the CAD side confirmed, also after a failure
+  // What the graticule holds (also when refused after the counts were read): lines of each
+  // direction, labels and polylines it draws.
   std::size_t meridians = 0, parallels = 0, labels = 0, polylines = 0;
+  PlaneBox extents;            // around the intersections, metres
   QString skipped;             // what was not drawn and why ("" when nothing)
   settings::SaveResult settingsSave;  // step 1's outcome
+  // Which parameter set was used.
+  bool beijing54 = true;
 };
 
 DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
-                           const ConnectCadFn& connect,
-                           const std::function<void(const EmissionProgress&)>& progress = {});
+                           const ConnectCadFn& connect, const ProgressFn& progress = {});
 
 }  // namespace veskar::graticule

@@ -1,10 +1,13 @@
-// The graticule: positions of the meridians and parallels, and their emission through the
-// CAD automation surface.
+// The graticule: positions of the meridians and parallels, their projection into Gauss-Krüger
+// plane coordinates, and their emission through the CAD automation surface.
+//
+// The emission knows only cad/automation.h: the same code draws into the in-process drawing
+// (and from there a DXF file) and into the drawing application on the session bus.
 #pragma once
 
+#include <QString>
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "cad/automation.h"
@@ -25,21 +28,75 @@ struct GraticuleParameters {
   bool useBeijing54 = true;
 };
 
-// startLongitude + (i - 1) * longitudeSpacing for every whole i with 1 <= i <= meridianCount.
+// The number of lines a count gives: the whole numbers k with 1 <= k <= count (0 for a count
+// below 1 and for NaN; 2^53 at most, so callers bound the count before building lists).
+std::size_t lineCount(double count);
+
+// startLongitude + (i - 1) * longitudeSpacing for every whole i with 1 <= i <= meridianCount,
+// by multiplication from the start (never by repeated addition).
 std::vector<double> meridianLongitudes(const GraticuleParameters& g);
+// startLatitude + (j - 1) * latitudeSpacing for every whole j with 1 <= j <= parallelCount.
 std::vector<double> parallelLatitudes(const GraticuleParameters& g);
+
+// One intersection in the drawing's axes: x = easting (Y, with the false easting),
+// y = northing (X), metres.
+struct PlaneVertex {
+  double easting = 0;
+  double northing = 0;
+};
+
+// The rectangle around the intersections (empty when there are none).
+struct PlaneBox {
+  bool empty = true;
+  double minEasting = 0, minNorthing = 0, maxEasting = 0, maxNorthing = 0;
+};
+
+// Every intersection projected once, and every label text, ready to be drawn.
+struct GraticuleGrid {
+  std::size_t meridians = 0;   // M
+  std::size_t parallels = 0;   // N
+  std::vector<PlaneVertex> vertices;   // intersection (i, j) at (j - 1) * M + (i - 1)
+  std::vector<QString> longitudeLabels;  // per meridian: fwjxxx of its longitude
+  std::vector<QString> latitudeLabels;   // per parallel
+  double rightAngle = 0;                 // Rotation of a longitude label: pi / 2 of the set
+
+  const PlaneVertex& at(std::size_t i, std::size_t j) const { return vertices[j * meridians + i]; }
+  PlaneBox box() const;
+  // What the emission will add: 2 M N texts; a polyline per parallel when M >= 2 and per
+  // meridian when N >= 2 (a one-vertex line is never sent).
+  std::size_t labelCount() const { return 2 * meridians * parallels; }
+  std::size_t parallelPolylines() const { return meridians >= 2 ? parallels : 0; }
+  std::size_t meridianPolylines() const { return parallels >= 2 ? meridians : 0; }
+  std::size_t entityCount() const {
+    return labelCount() + parallelPolylines() + meridianPolylines();
+  }
+};
+
+// Projects intersection (i, j) as Degdms of latitude and longitude, then X and Y about
+// g.centralMeridian with `p`; label texts are fwjxxx((A * p.pi) / 180). Throws GeodesyError
+// (a 16-bit overflow, a non-finite value) before anything is drawn.
+GraticuleGrid projectGraticule(const GraticuleParameters& g, const geodesy::ProjectionParameters& p,
+                               const std::vector<double>& longitudes,
+                               const std::vector<double>& latitudes);
 
 struct EmissionProgress {
   std::size_t done = 0;   // labels and polylines emitted
   std::size_t total = 0;
 };
+using ProgressFn = std::function<void(const EmissionProgress&)>;
 
-// Draws the parallels with their labels, then the meridians, into the model space of
-// app's ActiveDocument. Polylines of a single vertex are skipped. CadError and GeodesyError
-// pass through; what was drawn before stays. `progress` is called now and then.
+// Draws into the model space of app's ActiveDocument (fetched anew for every entity): per
+// parallel, per meridian the longitude and the latitude label of the intersection, then the
+// parallel's polyline (colour 6); then the meridians' polylines (colour 1). Polylines of a
+// single vertex are skipped. CadError passes through; what was drawn before stays. The
+// caller flushes. `progress` is called every 1024 entities and at the end.
+void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid,
+                   const ProgressFn& progress = {});
+
+// projectGraticule, then emitGraticule.
 void emitGraticule(cad::CadApplication& app, const GraticuleParameters& g,
                    const geodesy::ProjectionParameters& p,
                    const std::vector<double>& longitudes, const std::vector<double>& latitudes,
-                   const std::function<void(const EmissionProgress&)>& progress = {});
+                   const ProgressFn& progress = {});
 
 }  // namespace veskar::graticule

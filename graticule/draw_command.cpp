@@ -1,0 +1,219 @@
+#include "graticule/draw_command.h"
+
+#include <cmath>
+#include <exception>
+#include <string>
+
+#include "settings/decimal_text.h"
+
+namespace veskar::graticule {
+
+const std::array<FieldName, 7> kFields = {{
+    {"Text1", "起始经度", "start longitude"},
+    {"Text2", "经线根数", "number of meridians"},
+    {"Text3", "起始纬度", "start latitude"},
+    {"Text4", "纬线根数", "number of parallels"},
+    {"Text5", "经度间距", "longitude spacing"},
+    {"Text6", "纬度间距", "latitude spacing"},
+    {"Text7", "中央子午线", "central meridian"},
+}};
+
+namespace {
+
+enum Field { kStartLongitude, kMeridians, kStartLatitude, kParallels, kLongitudeSpacing,
+             kLatitudeSpacing, kCentralMeridian };
+
+QString label(int field) { return QString::fromUtf8(kFields[static_cast<std::size_t>(field)].label); }
+
+QString number(double v) { return QString::number(v, 'g', 17); }
+
+// A refusal before anything reaches the CAD side.
+struct Refusal {
+  QString message;
+  int field = -1, otherField = -1;
+};
+
+// Whether a packed-DMS angle goes through the projection's 16-bit degree field.
+bool fitsDegreeField(double packed) {
+  try {
+    geodesy::D_R(packed);
+    return true;
+  } catch (const geodesy::GeodesyError&) {
+    return false;
+  }
+}
+
+Refusal nonFinite(int field, const QString& text) {
+  return {QStringLiteral("%1：“%2”读出的数值不是有限数。").arg(label(field), text), field};
+}
+
+Refusal overflow(int field, double degrees) {
+  return {QStringLiteral("%1：%2 度超出了角度换算的 16 位度数范围（最多 32767 度）。")
+              .arg(label(field), number(std::trunc(degrees))),
+          field};
+}
+
+// Every position of one direction must be finite and fit the degree field; the start field is
+// named when the first line already fails, else the spacing.
+std::optional<Refusal> checkPositions(const std::vector<double>& positions, int startField,
+                                      int spacingField) {
+  for (std::size_t k = 0; k < positions.size(); ++k) {
+    const double v = positions[k];
+    const int field = k == 0 ? startField : spacingField;
+    if (!std::isfinite(v)) {
+      return Refusal{QStringLiteral("%1：第 %2 根线的位置超出了数值范围。").arg(label(field)).arg(k + 1),
+                     field};
+    }
+    if (!fitsDegreeField(geodesy::Degdms(v))) return overflow(field, v);
+  }
+  return std::nullopt;
+}
+
+struct Converted {
+  GraticuleParameters g;
+  std::vector<double> longitudes, latitudes;
+  GraticuleGrid grid;
+};
+
+// Steps 3 and 4: read, convert, build and project, or the reason for refusing.
+std::optional<Refusal> prepare(const DrawInputs& in, const geodesy::ProjectionParameters& p,
+                               Converted& c) {
+  std::array<double, 7> value{};
+  for (int f = 0; f < 7; ++f) {
+    value[static_cast<std::size_t>(f)] = leadingNumber(in.texts[static_cast<std::size_t>(f)]);
+    if (!std::isfinite(value[static_cast<std::size_t>(f)])) {
+      return nonFinite(f, in.texts[static_cast<std::size_t>(f)]);
+    }
+  }
+  std::array<double, 6> degrees{};
+  for (int f = 0; f < 6; ++f) {
+    try {
+      degrees[static_cast<std::size_t>(f)] = geodesy::DmsDeg(value[static_cast<std::size_t>(f)]);
+    } catch (const geodesy::GeodesyError&) {
+      return nonFinite(f, in.texts[static_cast<std::size_t>(f)]);
+    }
+  }
+  GraticuleParameters& g = c.g;
+  g.startLongitude = degrees[kStartLongitude];
+  g.meridianCount = degrees[kMeridians];
+  g.startLatitude = degrees[kStartLatitude];
+  g.parallelCount = degrees[kParallels];
+  g.longitudeSpacing = degrees[kLongitudeSpacing];
+  g.latitudeSpacing = degrees[kLatitudeSpacing];
+  g.centralMeridian = value[kCentralMeridian];
+  g.useBeijing54 = in.check == 1;
+
+  if (!fitsDegreeField(g.centralMeridian)) {
+    return overflow(kCentralMeridian, g.centralMeridian);
+  }
+  const std::size_t M = lineCount(g.meridianCount), N = lineCount(g.parallelCount);
+  for (const auto& [count, field] : {std::pair{M, int(kMeridians)}, std::pair{N, int(kParallels)}}) {
+    if (count > kMaxIntersections) {
+      return Refusal{QStringLiteral("%1：%2 根太多；一个经纬网最多 %3 个交点（500 × 500）。")
+                         .arg(label(field), number(static_cast<double>(count)))
+                         .arg(kMaxIntersections),
+                     field};
+    }
+  }
+  if (M * N > kMaxIntersections) {
+    return Refusal{QStringLiteral("%1 × %2：%3 × %4 = %5 个交点，超出了上限 %6（500 × 500）。")
+                       .arg(label(kMeridians), label(kParallels))
+                       .arg(M).arg(N).arg(M * N).arg(kMaxIntersections),
+                   kMeridians, kParallels};
+  }
+  c.longitudes = meridianLongitudes(g);
+  c.latitudes = parallelLatitudes(g);
+  if (auto r = checkPositions(c.longitudes, kStartLongitude, kLongitudeSpacing)) return r;
+  if (auto r = checkPositions(c.latitudes, kStartLatitude, kLatitudeSpacing)) return r;
+  try {
+    c.grid = projectGraticule(g, p, c.longitudes, c.latitudes);
+  } catch (const geodesy::GeodesyError& e) {
+    return Refusal{QStringLiteral("经纬网无法投影：%1").arg(QString::fromStdString(e.what()))};
+  }
+  return std::nullopt;
+}
+
+QString skippedLines(std::size_t M, std::size_t N) {
+  QStringList parts;
+  if (M == 0) parts << QStringLiteral("%1小于 1：没有经线，不绘制任何线和注记。").arg(label(kMeridians));
+  if (N == 0) parts << QStringLiteral("%1小于 1：没有纬线，不绘制任何线和注记。").arg(label(kParallels));
+  if (M == 1 && N > 0) parts << QStringLiteral("只有一根经线：纬线只有一个顶点，不绘制纬线。");
+  if (N == 1 && M > 0) parts << QStringLiteral("只有一根纬线：经线只有一个顶点，不绘制经线。");
+  return parts.join(u' ');
+}
+
+}  // namespace
+
+double leadingNumber(const QString& text) {
+  const settings::DecimalScan s = settings::scanDecimal(text);
+  return s.found ? s.value : 0.0;
+}
+
+DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
+                           const ConnectCadFn& connect, const ProgressFn& progress) {
+  DrawOutcome out;
+
+  // 1. The inputs are saved first, exactly as they stand, whatever happens later.
+  settings::SettingsRecord record;
+  record.texts = in.texts;
+  record.boxState = in.check;
+  if (save) out.settingsSave = save(record);
+
+  // 2. The parameter set: Beijing 1954 exactly when the box is ticked.
+  out.beijing54 = in.check == 1;
+  const geodesy::ProjectionParameters p = geodesy::LoadProjectionParameters(out.beijing54);
+
+  // 3, 4. Read, convert, build the positions and project them; refuse what cannot be drawn.
+  Converted c;
+  if (std::optional<Refusal> r = prepare(in, p, c)) {
+    out.status = DrawOutcome::Status::Refused;
+    out.message = r->message;
+    out.field = r->field;
+    out.otherField = r->otherField;
+    return out;
+  }
+  out.meridians = c.grid.meridians;
+  out.parallels = c.grid.parallels;
+  out.labels = c.grid.labelCount();
+  out.polylines = c.grid.parallelPolylines() + c.grid.meridianPolylines();
+  out.extents = c.grid.box();
+  out.skipped = skippedLines(out.meridians, out.parallels);
+
+  // 5. Attach or start.
+  CadLink link;
+  QString error;
+  if (!connect || !connect(link, error) || !link.CadApp) {
+    out.status = DrawOutcome::Status::ConnectFailed;
+    out.message = error;
+    return out;
+  }
+
+  // 6 to 8. Any failure from here on ends the command; what was drawn stays.
+  cad::CadApplication& app = *link.CadApp;
+  QString stepName;
+  try {
+    stepName = QStringLiteral("激活绘图程序窗口");
+    app.Activate();
+    stepName = QStringLiteral("创建文字样式 ksev");
+    if (!link.CadDoc) throw cad::CadError(cad::errc::NoDocument, QStringLiteral("绘图程序没有打开的图形。"));
+    std::shared_ptr<cad::CadTextStyle> style = link.CadDoc->TextStyles()->Add(QStringLiteral("ksev"));
+    style->Put(QStringLiteral("fontFile"), QStringLiteral("fsdb_e.shx"));
+    style->Put(QStringLiteral("BigFontFile"), QStringLiteral("fsdb.shx"));
+    stepName = QStringLiteral("绘制经纬网");
+    emitGraticule(app, c.grid, progress);
+    stepName = QStringLiteral("完成绘制");
+    app.Flush();
+  } catch (const cad::CadError& e) {
+    out.status = DrawOutcome::Status::FailedAfterAttach;
+    out.message = e.description();
+    out.failedStep = stepName;
+  } catch (const std::exception& e) {
+    out.status = DrawOutcome::Status::FailedAfterAttach;
+    out.message = QString::fromLocal8Bit(e.what());
+    out.failedStep = stepName;
+  }
+  out.entitiesAdded = app.EntitiesAdded();
+  return out;
+}
+
+}  // namespace veskar::graticule
