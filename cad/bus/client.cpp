@@ -1,0 +1,282 @@
+#include "cad/bus/client.h"
+
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <optional>
+#include <vector>
+
+#include "cad/bus/protocol.h"
+
+namespace veskar::cad::bus {
+namespace {
+
+// Batches can be large; the application answers a full one in well under a second.
+constexpr int kBatchTimeoutMs = 120000;
+
+// What names an object: its path once known, the position of the queued operation that will
+// give it, or the failure that kept it from being made.
+struct Ref {
+  QString path;
+  qsizetype pending = -1;
+  std::optional<CadError> failure;
+};
+
+// A value as it goes on the wire inside a variant. Types D-Bus cannot carry are refused here,
+// before anything is queued.
+QVariant toWireValue(const QVariant& v, const char* what) {
+  switch (v.metaType().id()) {
+    case QMetaType::Bool:
+    case QMetaType::UChar:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::QString:
+    case QMetaType::QStringList:
+      return v;
+    case QMetaType::Float:
+      return double(v.toFloat());
+    case QMetaType::Long:
+      return qlonglong(v.toLongLong());
+    case QMetaType::ULong:
+      return qulonglong(v.toULongLong());
+    case QMetaType::SChar:
+    case QMetaType::Char:
+      return short(v.toInt());
+    case QMetaType::QVariantList: {
+      // A list of numbers travels as an array of doubles; anything else is refused.
+      return QVariant::fromValue(toDoubleArray(v, what));
+    }
+    default:
+      if (v.metaType() == QMetaType::fromType<QList<double>>()) return v;
+      throw CadError(errc::TypeMismatch,
+                     QStringLiteral("%1: a value of type %2 cannot be passed to the drawing application.")
+                         .arg(QLatin1String(what), QLatin1String(v.metaType().name() ? v.metaType().name() : "(none)")));
+  }
+}
+
+class Queue {
+ public:
+  Queue(QDBusConnection connection, QString service, std::size_t limit)
+      : connection_(std::move(connection)), service_(std::move(service)), limit_(limit ? limit : 1) {
+    registerBusTypes();
+  }
+
+  // Queues an operation on `target`; gives the Ref of the object it yields when `produces`.
+  std::shared_ptr<Ref> enqueue(const Ref& target, const QString& member, QVariantList args,
+                               bool produces, bool entity = false) {
+    if (ops_.size() >= qsizetype(limit_)) flush();
+    BusOp op;
+    op.target = targetOf(target);
+    op.member = member;
+    op.args = std::move(args);
+    ops_.append(std::move(op));
+    std::shared_ptr<Ref> r;
+    if (produces) {
+      r = std::make_shared<Ref>();
+      r->pending = ops_.size() - 1;
+    }
+    producers_.push_back(r);
+    isEntity_.push_back(entity);
+    return r;
+  }
+
+  // Queues an operation, sends the queue and gives that operation's result.
+  QVariant enqueueAndRead(const Ref& target, const QString& member, QVariantList args) {
+    enqueue(target, member, std::move(args), false);
+    const QVariantList results = flush();
+    return results.isEmpty() ? QVariant() : fromWire(results.last());
+  }
+
+  // Sends the queue as one batch; gives the results.
+  QVariantList flush() {
+    if (ops_.isEmpty()) return {};
+    QList<BusOp> ops;
+    ops.swap(ops_);
+    std::vector<std::shared_ptr<Ref>> producers;
+    producers.swap(producers_);
+    std::vector<bool> isEntity;
+    isEntity.swap(isEntity_);
+
+    QDBusMessage call = QDBusMessage::createMethodCall(service_, QLatin1String(kApplicationPath),
+                                                       QLatin1String(kApplicationInterface),
+                                                       QStringLiteral("Batch"));
+    call << QVariant::fromValue(ops);
+    const QDBusMessage reply = connection_.call(call, QDBus::Block, kBatchTimeoutMs);
+
+    QVariantList results;
+    qsizetype done = 0;  // operations that ran
+    std::optional<CadError> failure;
+    if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 4) {
+      const QList<QVariant> a = reply.arguments();
+      results = qdbus_cast<QVariantList>(a[0]);
+      done = results.size();
+      if (a[1].toInt() >= 0) {
+        done = std::min<qsizetype>(done, a[1].toInt());
+        failure = CadError(errorNumber(a[2].toString()), a[3].toString());
+      }
+    } else {
+      // The batch did not run, or its outcome is unknown (the application went away).
+      QString text = reply.errorMessage();
+      if (text.isEmpty()) text = QStringLiteral("The drawing application gave an answer that cannot be read.");
+      failure = CadError(reply.type() == QDBusMessage::ErrorMessage ? errorNumber(reply.errorName()) : errc::Fail, text);
+    }
+    for (qsizetype i = 0; i < ops.size(); ++i) {
+      Ref* r = producers[std::size_t(i)].get();
+      if (i < done) {
+        if (isEntity[std::size_t(i)]) ++entitiesAdded_;
+        if (r) {
+          r->pending = -1;
+          r->path = qvariant_cast<QDBusObjectPath>(fromWire(results[i])).path();
+          if (r->path.isEmpty()) r->failure = CadError(errc::Fail, QStringLiteral("The drawing application gave no object."));
+        }
+      } else if (r) {
+        r->pending = -1;
+        r->failure = failure;
+      }
+    }
+    if (failure) throw *failure;
+    return results;
+  }
+
+  std::size_t entitiesAdded() const { return entitiesAdded_; }
+
+ private:
+  QString targetOf(const Ref& r) const {
+    if (r.failure) throw *r.failure;
+    if (r.pending >= 0) return QLatin1Char('$') + QString::number(r.pending);
+    return r.path;
+  }
+
+  QDBusConnection connection_;
+  QString service_;
+  std::size_t limit_;
+  QList<BusOp> ops_;
+  std::vector<std::shared_ptr<Ref>> producers_;
+  std::vector<bool> isEntity_;
+  std::size_t entitiesAdded_ = 0;
+};
+
+// The part every object shares: its Ref and the queue; properties by name.
+class Remote {
+ public:
+  Remote(std::shared_ptr<Queue> q, std::shared_ptr<Ref> ref) : q_(std::move(q)), ref_(std::move(ref)) {}
+
+  QVariant get(const QString& property) {
+    return q_->enqueueAndRead(*ref_, QStringLiteral("Get"), {property});
+  }
+  void put(const QString& property, const QVariant& value) {
+    q_->enqueue(*ref_, QStringLiteral("Set"), {property, toWireValue(value, "value")}, false);
+  }
+  std::shared_ptr<Ref> produce(const char* member, QVariantList args, bool entity = false) {
+    return q_->enqueue(*ref_, QLatin1String(member), std::move(args), true, entity);
+  }
+  void runNow(const char* member, QVariantList args) {
+    q_->enqueue(*ref_, QLatin1String(member), std::move(args), false);
+    q_->flush();
+  }
+
+  std::shared_ptr<Queue> q_;
+  std::shared_ptr<Ref> ref_;
+};
+
+#define VESKAR_REMOTE_PROPERTIES                                                   \
+  QVariant Get(const QString& property) override { return r_.get(property); }     \
+  void Put(const QString& property, const QVariant& value) override { r_.put(property, value); }
+
+class BusEntity final : public CadEntity {
+ public:
+  explicit BusEntity(Remote r) : r_(std::move(r)) {}
+  VESKAR_REMOTE_PROPERTIES
+ private:
+  Remote r_;
+};
+
+class BusTextStyle final : public CadTextStyle {
+ public:
+  explicit BusTextStyle(Remote r) : r_(std::move(r)) {}
+  VESKAR_REMOTE_PROPERTIES
+ private:
+  Remote r_;
+};
+
+class BusTextStyles final : public CadTextStyles {
+ public:
+  explicit BusTextStyles(Remote r) : r_(std::move(r)) {}
+  VESKAR_REMOTE_PROPERTIES
+  std::shared_ptr<CadTextStyle> Add(const QString& name) override {
+    return std::make_shared<BusTextStyle>(Remote(r_.q_, r_.produce("Add", {name})));
+  }
+
+ private:
+  Remote r_;
+};
+
+class BusModelSpace final : public CadModelSpace {
+ public:
+  explicit BusModelSpace(Remote r) : r_(std::move(r)) {}
+  VESKAR_REMOTE_PROPERTIES
+  std::shared_ptr<CadEntity> AddText(const QVariant& text, const QList<double>& point,
+                                     const QVariant& height) override {
+    QVariantList args{toWireValue(text, "AddText text"), QVariant::fromValue(point),
+                      toWireValue(height, "AddText height")};
+    return std::make_shared<BusEntity>(Remote(r_.q_, r_.produce("AddText", std::move(args), true)));
+  }
+  std::shared_ptr<CadEntity> AddLightWeightPolyline(const QList<double>& vertices) override {
+    return std::make_shared<BusEntity>(
+        Remote(r_.q_, r_.produce("AddLightWeightPolyline", {QVariant::fromValue(vertices)}, true)));
+  }
+
+ private:
+  Remote r_;
+};
+
+class BusDocument final : public CadDocument {
+ public:
+  explicit BusDocument(Remote r) : r_(std::move(r)) {}
+  VESKAR_REMOTE_PROPERTIES
+  std::shared_ptr<CadTextStyles> TextStyles() override {
+    return std::make_shared<BusTextStyles>(Remote(r_.q_, r_.produce("Get", {QStringLiteral("TextStyles")})));
+  }
+  std::shared_ptr<CadModelSpace> ModelSpace() override {
+    return std::make_shared<BusModelSpace>(Remote(r_.q_, r_.produce("Get", {QStringLiteral("ModelSpace")})));
+  }
+  void SaveAs(const QString& path) override { r_.runNow("SaveAs", {path}); }
+  void Close() override { r_.runNow("Close", {}); }
+
+ private:
+  Remote r_;
+};
+
+class BusApplication final : public CadApplication {
+ public:
+  explicit BusApplication(Remote r) : r_(std::move(r)) {}
+  VESKAR_REMOTE_PROPERTIES
+  std::shared_ptr<CadDocument> ActiveDocument() override {
+    return std::make_shared<BusDocument>(Remote(r_.q_, r_.produce("Get", {QStringLiteral("ActiveDocument")})));
+  }
+  void Activate() override { r_.runNow("Activate", {}); }
+  void Flush() override { r_.q_->flush(); }
+  std::size_t EntitiesAdded() const override { return r_.q_->entitiesAdded(); }
+
+ private:
+  Remote r_;
+};
+
+#undef VESKAR_REMOTE_PROPERTIES
+
+}  // namespace
+
+std::shared_ptr<CadApplication> makeBusApplication(QDBusConnection connection, const QString& service,
+                                                   std::size_t batchLimit) {
+  auto q = std::make_shared<Queue>(std::move(connection), service, batchLimit);
+  auto ref = std::make_shared<Ref>();
+  ref->path = QLatin1String(kApplicationPath);
+  return std::make_shared<BusApplication>(Remote(std::move(q), std::move(ref)));
+}
+
+}  // namespace veskar::cad::bus
