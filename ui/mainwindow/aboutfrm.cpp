@@ -135,7 +135,12 @@ AboutForm::AboutForm(Shell* shell, QWidget* parent)
     shell_->open(QUrl(QStringLiteral("mailto:") + about::kAuthorEmail));
   };
   label("Label6", QStringLiteral("软件下载："), kRed, tahoma9, 300, 1800, 900, 210);
-  ClickLabel* page = label("Label4", about::kMakerUrl, kBlue, verdanaLink, 1320, 1800, 1395, 180);
+  // The address as people write it: without the scheme and the closing "/".
+  QString shown = about::kMakerUrl;
+  if (const qsizetype scheme = shown.indexOf(QStringLiteral("://")); scheme >= 0)
+    shown.remove(0, scheme + 3);
+  if (shown.endsWith(QLatin1Char('/'))) shown.chop(1);
+  ClickLabel* page = label("Label4", shown, kBlue, verdanaLink, 1320, 1800, 1395, 180);
   page->setCursor(Qt::PointingHandCursor);
   page->setToolTip(about::kMakerName);
   page->onClick = openMaker;

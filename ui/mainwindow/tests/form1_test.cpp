@@ -434,7 +434,10 @@ class Form1Test : public QObject {
     QCOMPARE(text("Label7"), ui::about::kAuthorName);
     QCOMPARE(text("Label9"), ui::about::kOrganisationName);
     QCOMPARE(text("lblHomepage"), ui::about::kAuthorEmail);
-    QCOMPARE(text("Label4"), ui::about::kMakerUrl);
+    // The maker's address without scheme and closing slash: "https://a.example/" reads a.example.
+    QVERIFY(!text("Label4").contains(QStringLiteral("://")));
+    QVERIFY(!text("Label4").endsWith(QLatin1Char('/')));
+    QVERIFY(ui::about::kMakerUrl.contains(text("Label4")));
     QCOMPARE(about.findChild<QPushButton*>("Command1")->text(), QStringLiteral("  确  定"));
     QCOMPARE(about.findChild<QWidget*>("Label4")->toolTip(), ui::about::kMakerName);
     QCOMPARE(about.findChild<QWidget*>("Label9")->toolTip(), ui::about::kOrganisationUrl);

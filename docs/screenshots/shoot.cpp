@@ -1,0 +1,59 @@
+// veskar-screenshots DIR: shows the main window as on a first start (no vesk.ini) and the
+// about window over it, and saves what the X server shows of each as DIR/form1.png and
+// DIR/aboutfrm.png. Run under Xvfb (tools/screenshots).
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+#include "ui/mainwindow/aboutfrm.h"
+#include "ui/mainwindow/form1.h"
+#include "ui/mainwindow/platform.h"
+
+namespace {
+
+// Nothing leaves the screenshot session: no browser, no help viewer.
+struct NoShell final : veskar::ui::Shell {
+  void open(const QUrl&) override {}
+  void showHelp(const QString&) override {}
+};
+
+bool shoot(QWidget& w, const QString& path) {
+  if (!QTest::qWaitForWindowExposed(&w)) return false;
+  QTest::qWait(400);  // let the X server draw everything
+  const QPixmap shot = w.screen()->grabWindow(w.winId());
+  if (shot.isNull() || !shot.save(path, "PNG")) return false;
+  std::printf("%s: %dx%d\n", qPrintable(path), shot.width(), shot.height());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: veskar-screenshots DIR\n");
+    return 2;
+  }
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  std::printf("platform %s, logical dpi %.0f\n", qPrintable(QGuiApplication::platformName()),
+              QGuiApplication::primaryScreen()->logicalDotsPerInch());
+  QTemporaryDir appDir;  // no vesk.ini: the first start's defaults
+  NoShell shell;
+  veskar::ui::Form1Options options;
+  options.appDir = appDir.path();
+  options.shell = &shell;
+  veskar::ui::Form1 form(options);
+  form.show();
+  form.activateWindow();
+  if (!shoot(form, out.filePath(QStringLiteral("form1.png")))) return 1;
+
+  veskar::ui::AboutForm about(&shell, &form);
+  about.show();
+  if (!shoot(about, out.filePath(QStringLiteral("aboutfrm.png")))) return 1;
+  return 0;
+}
