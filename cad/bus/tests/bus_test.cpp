@@ -1,0 +1,459 @@
+// The drawing application over the session bus. Every test runs on a bus of its own
+// (dbus-run-session), with veskar-cad from the build's program directory.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <variant>
+
+#include "cad/bus/cadbas.h"
+#include "cad/bus/client.h"
+#include "cad/bus/protocol.h"
+#include "cad/inprocess.h"
+#include "graticule/draw_command.h"
+
+namespace veskar::cad::bus {
+namespace {
+
+QDBusConnection bus() { return QDBusConnection::sessionBus(); }
+
+bool nameOwned() { return bus().interface()->isServiceRegistered(QLatin1String(kServiceName)).value(); }
+
+uint ownerPid() {
+  return bus().interface()->servicePid(QLatin1String(kServiceName)).value();
+}
+
+// Starts veskar-cad as a user would (not through ConnectCad) and waits for its name.
+qint64 startCadOurselves() {
+  QProcess p;
+  p.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/veskar-cad"));
+  p.setArguments({QStringLiteral("--automation")});
+  p.setStandardOutputFile(QProcess::nullDevice());
+  qint64 pid = 0;
+  if (!p.startDetached(&pid)) return 0;
+  QElapsedTimer t;
+  t.start();
+  while (!nameOwned() && t.elapsed() < 10000) QThread::msleep(10);
+  return nameOwned() ? pid : 0;
+}
+
+QDBusMessage callOn(const QString& path, const char* iface, const char* member, const QVariantList& args) {
+  QDBusMessage m = QDBusMessage::createMethodCall(QLatin1String(kServiceName), path,
+                                                  QLatin1String(iface), QLatin1String(member));
+  m.setArguments(args);
+  return bus().call(m);
+}
+
+QDBusMessage setProperty(const QString& path, const char* iface, const char* name, const QVariant& v) {
+  return callOn(path, kPropertiesInterface, "Set",
+                {QLatin1String(iface), QLatin1String(name), QVariant::fromValue(QDBusVariant(v))});
+}
+
+QVariant getProperty(const QString& path, const char* iface, const char* name) {
+  const QDBusMessage r = callOn(path, kPropertiesInterface, "Get", {QLatin1String(iface), QLatin1String(name)});
+  if (r.type() != QDBusMessage::ReplyMessage) return {};
+  return fromWire(r.arguments().value(0));
+}
+
+struct BatchReply {
+  QVariantList results;
+  int failedIndex = -2;
+  QString errorName;
+  QString errorMessage;
+};
+
+BatchReply batch(const QList<BusOp>& ops) {
+  registerBusTypes();
+  const QDBusMessage r = callOn(QLatin1String(kApplicationPath), kApplicationInterface, "Batch",
+                                {QVariant::fromValue(ops)});
+  BatchReply out;
+  if (r.type() != QDBusMessage::ReplyMessage) {
+    out.errorName = r.errorName();
+    out.errorMessage = r.errorMessage();
+    return out;
+  }
+  const QVariantList a = r.arguments();
+  out.results = qdbus_cast<QVariantList>(a.value(0));
+  for (QVariant& v : out.results) v = fromWire(v);
+  out.failedIndex = a.value(1).toInt();
+  out.errorName = a.value(2).toString();
+  out.errorMessage = a.value(3).toString();
+  return out;
+}
+
+class BusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(bus().isConnected()) << "run under dbus-run-session";
+    ASSERT_FALSE(nameOwned()) << "each test needs a bus of its own";
+  }
+  // Ends the veskar-cad of this bus, drawing closed first so that it does not ask.
+  void TearDown() override {
+    if (!nameOwned()) return;
+    callOn(QStringLiteral("/Application/Documents/1"), kDocumentInterface, "Close", {});
+    callOn(QLatin1String(kApplicationPath), kApplicationInterface, "Quit", {});
+  }
+};
+
+TEST_F(BusTest, ConnectStartsTheApplicationWhenNoneRunsAndASecondConnectionAttachesToIt) {
+  Cadbas first;
+  QString error;
+  ASSERT_TRUE(first.ConnectCad(error)) << error.toStdString();
+  EXPECT_TRUE(error.isEmpty());
+  ASSERT_TRUE(nameOwned());
+  const uint pid = ownerPid();
+  ASSERT_TRUE(first.CadApp && first.CadDoc);
+  EXPECT_EQ(first.CadApp->Get(QStringLiteral("Visible")).toBool(), true);
+  EXPECT_EQ(first.CadApp->Get(QStringLiteral("Caption")).toString(), QStringLiteral("Drawing1.dxf - Veskar CAD"));
+  EXPECT_EQ(first.CadDoc->Get(QStringLiteral("Name")).toString(), QStringLiteral("Drawing1.dxf"));
+
+  Cadbas second;
+  ASSERT_TRUE(second.ConnectCad(error)) << error.toStdString();
+  EXPECT_EQ(ownerPid(), pid) << "the second connection started another instance";
+  // Both see the same drawing: what one adds, the other counts.
+  second.CadDoc->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
+  second.CadApp->Flush();
+  EXPECT_EQ(first.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 1);
+}
+
+TEST_F(BusTest, ConnectAttachesToARunningApplicationWithoutStartingAnother) {
+  const qint64 pid = startCadOurselves();
+  ASSERT_NE(pid, 0);
+  EXPECT_FALSE(getProperty(QLatin1String(kApplicationPath), kApplicationInterface, "Visible").toBool());
+  Cadbas cadbas;
+  QString error;
+  ASSERT_TRUE(cadbas.ConnectCad(error)) << error.toStdString();
+  EXPECT_EQ(qint64(ownerPid()), pid);
+  EXPECT_TRUE(getProperty(QLatin1String(kApplicationPath), kApplicationInterface, "Visible").toBool());
+  ASSERT_TRUE(cadbas.CadDoc);
+}
+
+TEST_F(BusTest, MissingExecutableGivesTheSystemsDescriptionAndKeepsTheReferences) {
+  QTemporaryDir empty;
+  ASSERT_TRUE(empty.isValid());
+  const QByteArray oldPath = qgetenv("PATH");
+  qputenv("PATH", empty.path().toLocal8Bit());
+  Cadbas cadbas(empty.path());
+  auto earlier = makeInProcessApplication();
+  cadbas.CadApp = earlier;
+  QString error;
+  const bool ok = cadbas.ConnectCad(error);
+  qputenv("PATH", oldPath);
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(error.contains(QStringLiteral("No such file or directory"))) << error.toStdString();
+  EXPECT_EQ(cadbas.CadApp, earlier);
+  EXPECT_EQ(cadbas.CadDoc, nullptr);
+  EXPECT_FALSE(nameOwned());
+}
+
+TEST_F(BusTest, ActiveDocumentFailsReadablyWhenNoDrawingIsOpen) {
+  Cadbas cadbas;
+  QString error;
+  ASSERT_TRUE(cadbas.ConnectCad(error));
+  cadbas.CadDoc->Close();
+  const QDBusMessage r = callOn(QLatin1String(kApplicationPath), kPropertiesInterface, "Get",
+                                {QLatin1String(kApplicationInterface), QStringLiteral("ActiveDocument")});
+  EXPECT_EQ(r.errorName(), QStringLiteral("org.veskar.Cad.Error.NoDocument"));
+  EXPECT_EQ(r.errorMessage(), QStringLiteral("No drawing is open."));
+  EXPECT_EQ(cadbas.CadApp->Get(QStringLiteral("Caption")).toString(), QStringLiteral("Veskar CAD"));
+  // A new ConnectCad still succeeds and leaves CadDoc as it was.
+  auto doc = cadbas.CadDoc;
+  EXPECT_TRUE(cadbas.ConnectCad(error));
+  EXPECT_EQ(cadbas.CadDoc, doc);
+  try {
+    cadbas.CadApp->ActiveDocument()->TextStyles()->Add(QStringLiteral("ksev"));
+    cadbas.CadApp->Flush();
+    FAIL() << "no error";
+  } catch (const CadError& e) {
+    EXPECT_EQ(e.number(), errc::NoDocument);
+    EXPECT_EQ(e.description(), QStringLiteral("No drawing is open."));
+  }
+}
+
+// The Draw command's worked example through ConnectCad and the bus, against the same command
+// on the in-process drawing.
+TEST_F(BusTest, WorkedExampleOverTheBusEqualsTheInProcessDrawingEntityForEntity) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  graticule::DrawInputs in;
+  in.texts = {QStringLiteral("114"), QStringLiteral("5"),    QStringLiteral("29.2"), QStringLiteral("10"),
+              QStringLiteral("0.15"), QStringLiteral("0.1"), QStringLiteral("115.15")};
+  in.check = 1;
+  const auto save = [](const settings::SettingsRecord&) { return settings::SaveResult{}; };
+
+  auto local = makeInProcessApplication();
+  const auto outLocal = graticule::RunDrawCommand(in, save, [&](graticule::CadLink& link, QString&) {
+    link.CadApp = local;
+    link.CadDoc = local->ActiveDocument();
+    return true;
+  });
+  ASSERT_EQ(outLocal.status, graticule::DrawOutcome::Status::Drawn);
+
+  Cadbas cadbas;
+  const auto outBus = graticule::RunDrawCommand(in, save, [&](graticule::CadLink& link, QString& error) {
+    if (!cadbas.ConnectCad(error)) return false;
+    link.CadApp = cadbas.CadApp;
+    link.CadDoc = cadbas.CadDoc;
+    return true;
+  });
+  ASSERT_EQ(outBus.status, graticule::DrawOutcome::Status::Drawn) << outBus.message.toStdString();
+  EXPECT_EQ(outBus.entitiesAdded, outLocal.entitiesAdded);
+  EXPECT_EQ(cadbas.CadApp->EntitiesAdded(), 115u);
+
+  const DrawingData& expected = *drawingOf(*local->ActiveDocument());
+  ASSERT_EQ(expected.entities.size(), 115u);  // 100 labels, 10 parallels, 5 meridians
+  const QString ms = QStringLiteral("/Application/Documents/1/ModelSpace");
+  ASSERT_EQ(getProperty(ms, kModelSpaceInterface, "Count").toInt(), 115);
+  for (std::size_t i = 0; i < expected.entities.size(); ++i) {
+    SCOPED_TRACE(i);
+    const QString path = ms + QLatin1Char('/') + QString::number(i);
+    const QDBusMessage r = callOn(path, kPropertiesInterface, "GetAll", {QStringLiteral("")});
+    ASSERT_EQ(r.type(), QDBusMessage::ReplyMessage) << r.errorMessage().toStdString();
+    QVariantMap got = qdbus_cast<QVariantMap>(r.arguments().value(0));
+    for (auto it = got.begin(); it != got.end(); ++it) it.value() = fromWire(it.value());
+    auto point = [](const std::array<double, 3>& p) { return QList<double>{p[0], p[1], p[2]}; };
+    if (const auto* t = std::get_if<TextData>(&expected.entities[i])) {
+      EXPECT_EQ(got.value("TextString").toString(), t->string);
+      EXPECT_EQ(got.value("InsertionPoint").value<QList<double>>(), point(t->insertionPoint));
+      EXPECT_EQ(got.value("TextAlignmentPoint").value<QList<double>>(), point(t->alignmentPoint));
+      EXPECT_EQ(got.value("Height").toDouble(), t->height);
+      EXPECT_EQ(got.value("Color").toInt(), t->color);
+      EXPECT_EQ(got.value("ScaleFactor").toDouble(), t->widthFactor);
+      EXPECT_EQ(got.value("StyleName").toString(), t->styleName);
+      EXPECT_EQ(got.value("Rotation").toDouble(), t->rotation);
+      EXPECT_EQ(got.value("VerticalAlignment").toInt(), t->verticalAlignment);
+      EXPECT_EQ(got.value("HorizontalAlignment").toInt(), t->horizontalAlignment);
+    } else {
+      const auto& pl = std::get<PolylineData>(expected.entities[i]);
+      EXPECT_EQ(got.value("Coordinates").value<QList<double>>(),
+                QList<double>(pl.coordinates.begin(), pl.coordinates.end()));
+      EXPECT_EQ(got.value("Color").toInt(), pl.color);
+      EXPECT_FALSE(got.contains("TextString"));
+    }
+  }
+  // The style, and the saved files byte for byte.
+  const QString style = QStringLiteral("/Application/Documents/1/TextStyles/1");
+  EXPECT_EQ(getProperty(style, kTextStyleInterface, "Name").toString(), QStringLiteral("ksev"));
+  EXPECT_EQ(getProperty(style, kTextStyleInterface, "fontFile").toString(), QStringLiteral("fsdb_e.shx"));
+  EXPECT_EQ(getProperty(style, kTextStyleInterface, "BigFontFile").toString(), QStringLiteral("fsdb.shx"));
+  const QString localFile = dir.filePath(QStringLiteral("local/Drawing1.dxf"));
+  const QString busFile = dir.filePath(QStringLiteral("bus/Drawing1.dxf"));
+  ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("local")) && QDir(dir.path()).mkpath(QStringLiteral("bus")));
+  local->ActiveDocument()->SaveAs(localFile);
+  cadbas.CadDoc->SaveAs(busFile);
+  QFile a(localFile), b(busFile);
+  ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+  const QByteArray bytes = a.readAll();
+  EXPECT_GT(bytes.size(), 0);
+  EXPECT_TRUE(bytes == b.readAll());
+}
+
+TEST_F(BusTest, AFailureMidDrawStopsThereAndKeepsWhatCameBefore) {
+  Cadbas cadbas;
+  QString error;
+  ASSERT_TRUE(cadbas.ConnectCad(error));
+  CadApplication& app = *cadbas.CadApp;
+  // Three texts queued; the second refuses its style. Nothing is sent until the flush.
+  for (int i = 0; i < 3; ++i) {
+    auto t = app.ActiveDocument()->ModelSpace()->AddText(QStringLiteral("t%1").arg(i), {double(i), 0, 0},
+                                                          QVariant::fromValue(qint16(1000)));
+    t->Put(QStringLiteral("Color"), QVariant::fromValue(qint16(1)));
+    t->Put(QStringLiteral("StyleName"), i == 1 ? QStringLiteral("nosuch") : QStringLiteral("Standard"));
+    t->Put(QStringLiteral("Rotation"), 0.5);
+  }
+  EXPECT_EQ(getProperty(QStringLiteral("/Application/Documents/1/ModelSpace"), kModelSpaceInterface, "Count").toInt(), 0);
+  try {
+    app.Flush();
+    FAIL() << "no error";
+  } catch (const CadError& e) {
+    EXPECT_EQ(e.number(), errc::NotFound);
+    EXPECT_EQ(e.description(), QStringLiteral("The drawing has no text style named \"nosuch\"."));
+  }
+  EXPECT_EQ(app.EntitiesAdded(), 2u);
+  const QString ms = QStringLiteral("/Application/Documents/1/ModelSpace");
+  EXPECT_EQ(getProperty(ms, kModelSpaceInterface, "Count").toInt(), 2);
+  EXPECT_EQ(getProperty(ms + "/0", kTextInterface, "Rotation").toDouble(), 0.5);  // all of the first
+  EXPECT_EQ(getProperty(ms + "/1", kTextInterface, "Color").toInt(), 1);         // the second up to the failure
+  EXPECT_EQ(getProperty(ms + "/1", kTextInterface, "Rotation").toDouble(), 0.0);
+
+  // The drawing is closed behind the client's back while it draws.
+  auto ms2 = app.ActiveDocument()->ModelSpace();
+  auto kept = ms2->AddLightWeightPolyline({0, 0, 5, 5});
+  app.Flush();
+  EXPECT_EQ(app.EntitiesAdded(), 3u);
+  ASSERT_EQ(callOn(QStringLiteral("/Application/Documents/1"), kDocumentInterface, "Close", {}).type(),
+            QDBusMessage::ReplyMessage);
+  try {
+    kept->Put(QStringLiteral("Color"), 6);
+    app.ActiveDocument()->ModelSpace()->AddLightWeightPolyline({1, 1, 2, 2});
+    app.Flush();
+    FAIL() << "no error";
+  } catch (const CadError& e) {
+    EXPECT_EQ(e.number(), errc::NoDocument);
+    EXPECT_EQ(e.description(), QStringLiteral("The drawing \"Drawing1.dxf\" has been closed."));
+  }
+  EXPECT_EQ(app.EntitiesAdded(), 3u);
+}
+
+struct CoercionCase {
+  const char* name;
+  const char* property;
+  QVariant value;
+  QVariant readBack;      // invalid: refused
+  const char* errorName;  // when refused
+};
+
+TEST_F(BusTest, NumericPropertiesAcceptEveryDBusNumericType) {
+  Cadbas cadbas;
+  QString error;
+  ASSERT_TRUE(cadbas.ConnectCad(error));
+  const QString ms = QStringLiteral("/Application/Documents/1/ModelSpace");
+  ASSERT_EQ(callOn(ms, kModelSpaceInterface, "AddText",
+                   {QVariant::fromValue(QDBusVariant(QStringLiteral("x"))), QVariant::fromValue(QList<double>{1, 2, 0}),
+                    QVariant::fromValue(QDBusVariant(QVariant::fromValue(uchar(7))))})
+                .type(),
+            QDBusMessage::ReplyMessage);
+  const QString text = ms + QStringLiteral("/0");
+  EXPECT_EQ(getProperty(text, kTextInterface, "Height").toDouble(), 7.0);
+  const CoercionCase cases[] = {
+      {"byte", "Color", QVariant::fromValue(uchar(3)), 3, nullptr},
+      {"int16", "Color", QVariant::fromValue(qint16(4)), 4, nullptr},
+      {"uint16", "Color", QVariant::fromValue(quint16(5)), 5, nullptr},
+      {"int32", "Color", QVariant::fromValue(qint32(6)), 6, nullptr},
+      {"uint32", "Color", QVariant::fromValue(quint32(7)), 7, nullptr},
+      {"int64", "Color", QVariant::fromValue(qint64(8)), 8, nullptr},
+      {"uint64", "Color", QVariant::fromValue(quint64(9)), 9, nullptr},
+      {"double", "Color", QVariant::fromValue(2.0), 2, nullptr},
+      {"double half to even", "Color", QVariant::fromValue(2.5), 2, nullptr},
+      {"text", "Color", QVariant::fromValue(QStringLiteral("red")), {}, "org.veskar.Cad.Error.TypeMismatch"},
+      {"int16 height", "Height", QVariant::fromValue(qint16(1000)), 1000.0, nullptr},
+      {"int32 height", "Height", QVariant::fromValue(qint32(250)), 250.0, nullptr},
+      {"double height", "Height", QVariant::fromValue(2.5), 2.5, nullptr},
+      {"uint64 scale", "ScaleFactor", QVariant::fromValue(quint64(2)), 2.0, nullptr},
+      {"int16 rotation", "Rotation", QVariant::fromValue(qint16(0)), 0.0, nullptr},
+      {"int32 alignment", "VerticalAlignment", QVariant::fromValue(qint32(1)), 1, nullptr},
+      {"alignment out of range", "VerticalAlignment", QVariant::fromValue(qint32(9)), {}, "org.veskar.Cad.Error.InvalidArg"},
+      {"unknown property", "Colour", QVariant::fromValue(1), {}, "org.veskar.Cad.Error.UnknownName"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QDBusMessage r = setProperty(text, kTextInterface, c.property, c.value);
+    if (c.readBack.isValid()) {
+      ASSERT_EQ(r.type(), QDBusMessage::ReplyMessage) << r.errorMessage().toStdString();
+      EXPECT_EQ(getProperty(text, kTextInterface, c.property).toDouble(), c.readBack.toDouble());
+    } else {
+      EXPECT_EQ(r.errorName(), QLatin1String(c.errorName));
+      EXPECT_FALSE(r.errorMessage().isEmpty());
+    }
+  }
+}
+
+TEST_F(BusTest, BatchRunsInOrderNamesEarlierResultsAndStopsAtTheFirstFailure) {
+  startCadOurselves();
+  const QString app = QLatin1String(kApplicationPath);
+  const QString ms = QStringLiteral("/Application/Documents/1/ModelSpace");
+  const QVariant pts = QVariant::fromValue(QList<double>{0, 0, 3, 4});
+  // Order: the later Set wins; "$1" is the polyline operation 1 gave; results in order.
+  BatchReply r = batch({
+      {app, QStringLiteral("Get"), {QStringLiteral("ActiveDocument")}},
+      {QStringLiteral("$0"), QStringLiteral("Get"), {QStringLiteral("ModelSpace")}},
+      {QStringLiteral("$1"), QStringLiteral("AddLightWeightPolyline"), {pts}},
+      {QStringLiteral("$2"), QStringLiteral("Set"), {QStringLiteral("Color"), 1}},
+      {QStringLiteral("$2"), QStringLiteral("Set"), {QStringLiteral("Color"), QVariant::fromValue(qint16(6))}},
+      {QStringLiteral("$2"), QStringLiteral("Get"), {QStringLiteral("Color")}},
+      {ms, QStringLiteral("Get"), {QStringLiteral("Count")}},
+  });
+  EXPECT_EQ(r.failedIndex, -1);
+  EXPECT_TRUE(r.errorName.isEmpty());
+  ASSERT_EQ(r.results.size(), 7);
+  EXPECT_EQ(r.results[0].value<QDBusObjectPath>().path(), QStringLiteral("/Application/Documents/1"));
+  EXPECT_EQ(r.results[1].value<QDBusObjectPath>().path(), ms);
+  EXPECT_EQ(r.results[2].value<QDBusObjectPath>().path(), ms + QStringLiteral("/0"));
+  EXPECT_EQ(r.results[3], QVariant::fromValue(uchar(0)));
+  EXPECT_EQ(r.results[5].toInt(), 6);
+  EXPECT_EQ(r.results[6].toInt(), 1);
+
+  // The first failure stops the batch: operations after it do not run.
+  r = batch({
+      {ms, QStringLiteral("AddLightWeightPolyline"), {pts}},
+      {QStringLiteral("$0"), QStringLiteral("Set"), {QStringLiteral("Color"), QStringLiteral("blue")}},
+      {ms, QStringLiteral("AddLightWeightPolyline"), {pts}},
+      {QStringLiteral("$0"), QStringLiteral("Set"), {QStringLiteral("Color"), 2}},
+  });
+  EXPECT_EQ(r.failedIndex, 1);
+  EXPECT_EQ(r.errorName, QStringLiteral("org.veskar.Cad.Error.TypeMismatch"));
+  EXPECT_FALSE(r.errorMessage.isEmpty());
+  ASSERT_EQ(r.results.size(), 1);
+  EXPECT_EQ(r.results[0].value<QDBusObjectPath>().path(), ms + QStringLiteral("/1"));
+  EXPECT_EQ(getProperty(ms, kModelSpaceInterface, "Count").toInt(), 2);
+  EXPECT_EQ(getProperty(ms + QStringLiteral("/1"), kPolylineInterface, "Color").toInt(), 256);
+
+  // A reference to an operation that gave no object, or to a later one, fails at that point.
+  struct BadRef {
+    QList<BusOp> ops;
+    int failedIndex;
+    const char* errorName;
+  };
+  const BadRef bad[] = {
+      {{{ms, QStringLiteral("Get"), {QStringLiteral("Count")}}, {QStringLiteral("$0"), QStringLiteral("Get"), {QStringLiteral("Color")}}},
+       1, "org.veskar.Cad.Error.InvalidArg"},
+      {{{QStringLiteral("$1"), QStringLiteral("Get"), {QStringLiteral("Color")}}, {ms, QStringLiteral("Get"), {QStringLiteral("Count")}}},
+       0, "org.veskar.Cad.Error.InvalidArg"},
+      {{{QStringLiteral("$x"), QStringLiteral("Get"), {QStringLiteral("Color")}}}, 0, "org.veskar.Cad.Error.InvalidArg"},
+      {{{QStringLiteral("/Application/Documents/9"), QStringLiteral("Get"), {QStringLiteral("Name")}}}, 0,
+       "org.veskar.Cad.Error.NotFound"},
+      {{{ms, QStringLiteral("Explode"), {}}}, 0, "org.veskar.Cad.Error.UnknownName"},
+      {{{ms, QStringLiteral("AddText"), {QStringLiteral("a")}}}, 0, "org.veskar.Cad.Error.InvalidArg"},
+  };
+  for (const auto& c : bad) {
+    const BatchReply b = batch(c.ops);
+    EXPECT_EQ(b.failedIndex, c.failedIndex) << c.errorName;
+    EXPECT_EQ(b.errorName, QLatin1String(c.errorName));
+  }
+  EXPECT_EQ(getProperty(ms, kModelSpaceInterface, "Count").toInt(), 2);
+}
+
+TEST_F(BusTest, IntrospectionShowsEveryMember) {
+  startCadOurselves();
+  struct Case {
+    const char* path;
+    QStringList members;
+  };
+  ASSERT_EQ(callOn(QStringLiteral("/Application/Documents/1/ModelSpace"), kModelSpaceInterface,
+                   "AddLightWeightPolyline", {QVariant::fromValue(QList<double>{0, 0, 1, 1})})
+                .type(),
+            QDBusMessage::ReplyMessage);
+  const Case cases[] = {
+      {"/Application", {"org.veskar.Cad.Application", "Visible", "Caption", "ActiveDocument", "Activate", "Quit", "Batch"}},
+      {"/Application/Documents/1", {"org.veskar.Cad.Document", "Name", "ModelSpace", "TextStyles", "SaveAs", "Close"}},
+      {"/Application/Documents/1/TextStyles", {"org.veskar.Cad.TextStyles", "Add"}},
+      {"/Application/Documents/1/TextStyles/0", {"org.veskar.Cad.TextStyle", "Name", "fontFile", "BigFontFile"}},
+      {"/Application/Documents/1/ModelSpace", {"org.veskar.Cad.ModelSpace", "AddText", "AddLightWeightPolyline", "Count"}},
+      {"/Application/Documents/1/ModelSpace/0", {"org.veskar.Cad.LightWeightPolyline", "Coordinates", "Color"}},
+  };
+  for (const auto& c : cases) {
+    const QDBusMessage r = callOn(QLatin1String(c.path), "org.freedesktop.DBus.Introspectable", "Introspect", {});
+    ASSERT_EQ(r.type(), QDBusMessage::ReplyMessage) << c.path;
+    const QString xml = r.arguments().value(0).toString();
+    for (const QString& m : c.members) EXPECT_TRUE(xml.contains(QLatin1Char('"') + m + QLatin1Char('"'))) << c.path << " " << m.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace veskar::cad::bus
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
