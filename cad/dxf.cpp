@@ -1,11 +1,464 @@
+// DXF output, AutoCAD 2000 (AC1015), through dxflib.
+//
+// dxflib lays out the file: header, tables, blocks, entities, objects. Its output goes through
+// a writer of our own (a DL_WriterA that keeps the group codes in memory instead of a stream),
+// which lets us
+//   - write numbers in their shortest exact form, so every coordinate reads back bit for bit;
+//   - put $HANDSEED above the last handle used once it is known (dxflib writes a fixed FFFF);
+//   - give the objects dxflib writes the owner handles (330) CAD programs check;
+//   - put the font files into the STYLE record of "Standard", which must come from dxflib's
+//     style writer because the dimension style refers to its handle;
+//   - write the finished file at once through QSaveFile: a temporary file beside the target,
+//     renamed over it only when everything was written.
+// Text styles other than "Standard" and the active viewport are written record by record with
+// the writer's primitives, as dxflib's own writers leave out the font files and fix the view.
 #include "cad/dxf.h"
+
+#include <dl_dxf.h>
+#include <dl_writer_ascii.h>
+
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <charconv>
+#include <cstdio>
+#include <cmath>
+#include <string>
+#include <unordered_map>
 
 #include "cad/automation.h"
 
 namespace veskar::cad {
+namespace {
 
-void writeDxf(const DrawingData&, const QString&) {
-  throw CadError(errc::FileError, QStringLiteral("Writing DXF files is not available yet."));
+class MemoryWriter final : public DL_WriterA {
+ public:
+  MemoryWriter() : DL_WriterA("", DL_Codes::AC1015) { out_.reserve(1 << 20); }
+
+  void dxfReal(int gc, double value) const override {
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof buf - 2, value, std::chars_format::fixed);
+    if (std::find(buf, r.ptr, '.') == r.ptr) {
+      *r.ptr++ = '.';
+      *r.ptr++ = '0';
+    }
+    value_(gc, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+  }
+
+  void dxfInt(int gc, int value) const override {
+    char buf[16];
+    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    value_(gc, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+  }
+
+  void dxfHex(int gc, int value) const override {
+    char buf[16];
+    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned>(value), 16);
+    std::transform(buf, r.ptr, buf, [](char c) { return static_cast<char>(std::toupper(c)); });
+    value_(gc, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+  }
+
+  void dxfString(int gc, const char* value) const override { value_(gc, std::string_view(value)); }
+  void dxfString(int gc, const std::string& value) const override { value_(gc, value); }
+
+  // The next STYLE record dxflib writes carries these font files (groups 3 and 4) and no
+  // TrueType extended data.
+  void setStyleFonts(std::string font, std::string bigFont) const {
+    styleFont_ = std::move(font);
+    styleBigFont_ = std::move(bigFont);
+    patchStyle_ = true;
+  }
+
+  // The finished file: $HANDSEED set above every handle written.
+  std::string finish() const {
+    const unsigned long seed = std::max(getNextHandle(), maxHandle_ + 1);
+    char buf[16];
+    auto r = std::to_chars(buf, buf + sizeof buf, seed, 16);
+    std::transform(buf, r.ptr, buf, [](char c) { return static_cast<char>(std::toupper(c)); });
+    if (seedAt_ != std::string::npos) out_.replace(seedAt_, seedLength_, buf, static_cast<std::size_t>(r.ptr - buf));
+    return std::move(out_);
+  }
+
+ private:
+  void code(int gc) const {
+    char buf[16];
+    auto r = std::to_chars(buf, buf + sizeof buf, gc);
+    const auto width = static_cast<std::size_t>(r.ptr - buf);
+    if (width < 3) out_.append(3 - width, ' ');
+    out_.append(buf, r.ptr);
+    out_.append("\r\n");
+  }
+
+  void line(int gc, std::string_view value) const {
+    code(gc);
+    out_.append(value);
+    out_.append("\r\n");
+  }
+
+  static unsigned long hexValue(std::string_view v) {
+    unsigned long h = 0;
+    std::from_chars(v.data(), v.data() + v.size(), h, 16);
+    return h;
+  }
+
+  void value_(int gc, std::string_view value) const {
+    if (gc == 0) {
+      objectType_.assign(value);
+      firstInSection_ = sectionStarting_;
+      if (value == "SECTION") {
+        sectionStarting_ = true;
+      } else {
+        sectionStarting_ = false;
+        if (value == "ENDSEC") section_.clear();
+      }
+      if (patchingStyle_) patchingStyle_ = false;
+      if (patchStyle_ && value == "STYLE") {
+        patchStyle_ = false;
+        patchingStyle_ = true;
+      }
+    } else if (gc == 2 && objectType_ == "SECTION") {
+      section_.assign(value);
+      sectionStarting_ = true;
+    }
+
+    if (patchingStyle_) {
+      if (gc == 3) return line(3, styleFont_);
+      if (gc == 4) return line(4, styleBigFont_);
+      if (gc >= 1000) return;
+    }
+
+    if (gc == 9) {
+      seedNext_ = value == "$HANDSEED";
+      return line(gc, value);
+    }
+    if (gc == 5 && seedNext_) {
+      seedNext_ = false;
+      code(gc);
+      seedAt_ = out_.size();
+      seedLength_ = value.size();
+      out_.append(value);
+      out_.append("\r\n");
+      return;
+    }
+
+    line(gc, value);
+
+    if (gc == 5 || gc == 105) {
+      const unsigned long h = hexValue(value);
+      maxHandle_ = std::max(maxHandle_, h);
+      if (section_ == "OBJECTS" && gc == 5) {
+        // The first object is the root dictionary, owned by nothing; every other one belongs
+        // to the dictionary that listed it.
+        if (firstInSection_) {
+          line(330, "0");
+        } else if (auto it = owners_.find(h); it != owners_.end()) {
+          char buf[16];
+          auto r = std::to_chars(buf, buf + sizeof buf, it->second, 16);
+          std::transform(buf, r.ptr, buf, [](char c) { return static_cast<char>(std::toupper(c)); });
+          line(330, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+        }
+        current_ = h;
+      }
+    } else if (gc == 350 && section_ == "OBJECTS" &&
+               (objectType_ == "DICTIONARY" || objectType_ == "ACDBDICTIONARYWDFLT")) {
+      owners_[hexValue(value)] = current_;
+    }
+  }
+
+  mutable std::string out_;
+  mutable std::string section_;
+  mutable std::string objectType_;
+  mutable bool sectionStarting_ = false;
+  mutable bool firstInSection_ = false;
+  mutable unsigned long current_ = 0;
+  mutable std::unordered_map<unsigned long, unsigned long> owners_;
+  mutable unsigned long maxHandle_ = 0;
+  mutable bool seedNext_ = false;
+  mutable std::size_t seedAt_ = std::string::npos;
+  mutable std::size_t seedLength_ = 0;
+  mutable bool patchStyle_ = false;
+  mutable bool patchingStyle_ = false;
+  mutable std::string styleFont_, styleBigFont_;
+};
+
+// Text in code page 936 (GBK), the drawing's $DWGCODEPAGE. A character GBK cannot hold is
+// written as the CAD escape \U+XXXX (one per UTF-16 unit).
+class Gbk {
+ public:
+  std::string operator()(const QString& s) {
+    bool ascii = true;
+    for (QChar c : s) {
+      if (c.unicode() >= 0x80) {
+        ascii = false;
+        break;
+      }
+    }
+    if (ascii) return s.toStdString();
+    QByteArray bytes = enc_.encode(s);
+    if (!enc_.hasError() && twoByteGbk(bytes)) return bytes.toStdString();
+    // Qt keeps an encoder's error once raised (resetState() does not clear it): take a fresh
+    // one for every test that may fail, and leave a clean one behind.
+    std::string out;
+    for (QChar c : s) {
+      QStringEncoder one(kCodec, QStringConverter::Flag::Stateless);
+      const QByteArray b = one.encode(QStringView(&c, 1));
+      if (one.hasError() || !twoByteGbk(b)) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(c.unicode()));
+        out += buf;
+      } else {
+        out.append(b.constData(), static_cast<std::size_t>(b.size()));
+      }
+    }
+    enc_ = QStringEncoder(kCodec, QStringConverter::Flag::Stateless);
+    return out;
+  }
+
+ private:
+  // Code page 936 proper: ASCII bytes and two-byte characters. The encoder also gives the
+  // single byte 0x80 for the euro sign, which GBK readers do not decode.
+  static bool twoByteGbk(const QByteArray& b) {
+    for (qsizetype i = 0; i < b.size();) {
+      const auto c = static_cast<unsigned char>(b[i]);
+      if (c < 0x80) {
+        ++i;
+      } else if (c == 0x80 || c == 0xFF || i + 1 >= b.size()) {
+        return false;
+      } else {
+        i += 2;
+      }
+    }
+    return true;
+  }
+
+  static constexpr const char* kCodec = "GBK";
+  QStringEncoder enc_{kCodec, QStringConverter::Flag::Stateless};
+};
+
+constexpr double kDefaultHeight = 2.5;
+
+void writeHeaderVariables(const MemoryWriter& w, const Extents& e) {
+  w.dxfString(9, "$DWGCODEPAGE");
+  w.dxfString(3, "ANSI_936");
+  w.dxfString(9, "$INSBASE");
+  w.coord(10, 0, 0, 0);
+  w.dxfString(9, "$EXTMIN");
+  w.coord(10, e.minX, e.minY, 0);
+  w.dxfString(9, "$EXTMAX");
+  w.coord(10, e.maxX, e.maxY, 0);
+  w.dxfString(9, "$MEASUREMENT");
+  w.dxfInt(70, 1);
+  w.dxfString(9, "$INSUNITS");
+  w.dxfInt(70, 6);  // metres
+}
+
+// The active viewport, looking at the whole drawing with a margin.
+void writeViewport(const MemoryWriter& w, const Extents& e) {
+  constexpr double aspect = 1.6;
+  const double width = e.maxX - e.minX, height = e.maxY - e.minY;
+  double viewHeight = 1.1 * std::max(height, width);
+  if (!(viewHeight > 0)) viewHeight = 1;
+  w.table("VPORT", 1, 0x8);
+  w.dxfString(0, "VPORT");
+  w.handle();
+  w.dxfString(100, "AcDbSymbolTableRecord");
+  w.dxfString(100, "AcDbViewportTableRecord");
+  w.dxfString(2, "*Active");
+  w.dxfInt(70, 0);
+  w.dxfReal(10, 0.0);
+  w.dxfReal(20, 0.0);
+  w.dxfReal(11, 1.0);
+  w.dxfReal(21, 1.0);
+  w.dxfReal(12, (e.minX + e.maxX) / 2);  // view centre
+  w.dxfReal(22, (e.minY + e.maxY) / 2);
+  w.dxfReal(13, 0.0);
+  w.dxfReal(23, 0.0);
+  w.dxfReal(14, 10.0);
+  w.dxfReal(24, 10.0);
+  w.dxfReal(15, 10.0);
+  w.dxfReal(25, 10.0);
+  w.dxfReal(16, 0.0);  // view direction
+  w.dxfReal(26, 0.0);
+  w.dxfReal(36, 1.0);
+  w.dxfReal(17, 0.0);  // view target
+  w.dxfReal(27, 0.0);
+  w.dxfReal(37, 0.0);
+  w.dxfReal(40, viewHeight);
+  w.dxfReal(41, aspect);
+  w.dxfReal(42, 50.0);
+  w.dxfReal(43, 0.0);
+  w.dxfReal(44, 0.0);
+  w.dxfReal(50, 0.0);
+  w.dxfReal(51, 0.0);
+  w.dxfInt(71, 0);
+  w.dxfInt(72, 100);
+  w.dxfInt(73, 1);
+  w.dxfInt(74, 3);
+  w.dxfInt(75, 0);
+  w.dxfInt(76, 0);
+  w.dxfInt(77, 0);
+  w.dxfInt(78, 0);
+  w.dxfInt(281, 0);
+  w.dxfInt(65, 1);
+  w.coord(110, 0, 0, 0);  // UCS origin
+  w.coord(111, 1, 0, 0);  // UCS x axis
+  w.coord(112, 0, 1, 0);  // UCS y axis
+  w.dxfInt(79, 0);
+  w.dxfReal(146, 0.0);
+  w.tableEnd();
+}
+
+void writeStyleRecord(const MemoryWriter& w, const std::string& name, const std::string& font,
+                      const std::string& bigFont) {
+  w.dxfString(0, "STYLE");
+  w.handle();
+  w.dxfString(100, "AcDbSymbolTableRecord");
+  w.dxfString(100, "AcDbTextStyleTableRecord");
+  w.dxfString(2, name);
+  w.dxfInt(70, 0);
+  w.dxfReal(40, 0.0);  // no fixed height
+  w.dxfReal(41, 1.0);
+  w.dxfReal(50, 0.0);
+  w.dxfInt(71, 0);
+  w.dxfReal(42, kDefaultHeight);
+  w.dxfString(3, font);
+  w.dxfString(4, bigFont);
+}
+
+bool isStandard(const QString& name) { return name.compare(QStringLiteral("Standard"), Qt::CaseInsensitive) == 0; }
+
+std::string dxfBytes(const DrawingData& d) {
+  DL_Dxf dxf;
+  MemoryWriter w;
+  Gbk gbk;
+  const Extents e = d.extents();
+
+  dxf.writeHeader(w);
+  writeHeaderVariables(w, e);
+  w.sectionEnd();
+
+  w.sectionTables();
+  writeViewport(w, e);
+
+  w.tableLinetypes(3);
+  dxf.writeLinetype(w, DL_LinetypeData("BYBLOCK", "", 0, 0, 0.0));
+  dxf.writeLinetype(w, DL_LinetypeData("BYLAYER", "", 0, 0, 0.0));
+  dxf.writeLinetype(w, DL_LinetypeData("CONTINUOUS", "Solid line", 0, 0, 0.0));
+  w.tableEnd();
+
+  w.tableLayers(1);
+  dxf.writeLayer(w, DL_LayerData("0", 0), DL_Attributes("0", 7, -3, "CONTINUOUS", 1.0));
+  w.tableEnd();
+
+  // "Standard" first and always; the others as the drawing holds them. Texts name the style's
+  // own spelling; a text naming a style the drawing lacks is written with "Standard".
+  const TextStyleData* standard = nullptr;
+  std::vector<const TextStyleData*> others;
+  for (const TextStyleData& s : d.styles) {
+    if (isStandard(s.name)) {
+      if (!standard) standard = &s;
+    } else if (std::none_of(others.begin(), others.end(),
+                            [&](const TextStyleData* o) { return o->name.compare(s.name, Qt::CaseInsensitive) == 0; })) {
+      others.push_back(&s);
+    }
+  }
+  w.tableStyle(static_cast<int>(1 + others.size()));
+  w.setStyleFonts(standard ? gbk(standard->fontFile) : std::string("txt"),
+                  standard ? gbk(standard->bigFontFile) : std::string());
+  dxf.writeStyle(w, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, kDefaultHeight, "", ""));
+  std::unordered_map<std::string, std::string> styleNames;  // folded name -> written name
+  styleNames.emplace("standard", "Standard");
+  for (const TextStyleData* s : others) {
+    const std::string name = gbk(s->name);
+    writeStyleRecord(w, name, gbk(s->fontFile), gbk(s->bigFontFile));
+    styleNames.emplace(s->name.toCaseFolded().toStdString(), name);
+  }
+  w.tableEnd();
+
+  dxf.writeView(w);
+  dxf.writeUcs(w);
+  w.tableAppid(1);
+  dxf.writeAppid(w, "ACAD");
+  w.tableEnd();
+  dxf.writeDimStyle(w, 1, 1, 1, 1, 1);
+  dxf.writeBlockRecord(w);
+  w.tableEnd();
+  w.sectionEnd();
+
+  w.sectionBlocks();
+  dxf.writeBlock(w, DL_BlockData("*Model_Space", 0, 0.0, 0.0, 0.0));
+  dxf.writeEndBlock(w, "*Model_Space");
+  dxf.writeBlock(w, DL_BlockData("*Paper_Space", 0, 0.0, 0.0, 0.0));
+  dxf.writeEndBlock(w, "*Paper_Space");
+  dxf.writeBlock(w, DL_BlockData("*Paper_Space0", 0, 0.0, 0.0, 0.0));
+  dxf.writeEndBlock(w, "*Paper_Space0");
+  w.sectionEnd();
+
+  w.sectionEntities();
+  for (const EntityData& entity : d.entities) {
+    if (const auto* t = std::get_if<TextData>(&entity)) {
+      auto style = styleNames.find(t->styleName.toCaseFolded().toStdString());
+      const std::string styleName = style != styleNames.end() ? style->second : std::string("Standard");
+      const DL_Attributes attributes("0", t->color, -1, "BYLAYER", 1.0);
+      dxf.writeText(w,
+                    DL_TextData(t->insertionPoint[0], t->insertionPoint[1], t->insertionPoint[2],
+                                t->alignmentPoint[0], t->alignmentPoint[1], t->alignmentPoint[2],
+                                t->height, t->widthFactor, 0, t->horizontalAlignment,
+                                t->verticalAlignment, gbk(t->string), styleName, t->rotation),
+                    attributes);
+    } else if (const auto* l = std::get_if<PolylineData>(&entity)) {
+      const DL_Attributes attributes("0", l->color, -1, "BYLAYER", 1.0);
+      const auto n = static_cast<int>(l->coordinates.size() / 2);
+      dxf.writePolyline(w, DL_PolylineData(n, 0, 0, 0), attributes);
+      for (int i = 0; i < n; ++i)
+        dxf.writeVertex(w, DL_VertexData(l->coordinates[2 * i], l->coordinates[2 * i + 1], 0, 0));
+      dxf.writePolylineEnd(w);
+    }
+  }
+  w.sectionEnd();
+
+  dxf.writeObjects(w);
+  dxf.writeObjectsEnd(w);
+  w.dxfEOF();
+  return w.finish();
+}
+
+[[noreturn]] void fail(const QString& path, const QString& reason) {
+  throw CadError(errc::FileError, QStringLiteral("The drawing could not be saved as \"%1\": %2").arg(path, reason));
+}
+
+// The reason a file operation failed: Qt's when it has one, else the system's for errno (a
+// write the file system cuts short leaves Qt without an error of its own).
+QString reasonOf(const QFileDevice& file, int error) {
+  if (file.error() != QFileDevice::NoError) return file.errorString();
+  if (error != 0) return QString::fromLocal8Bit(std::strerror(error));
+  return file.errorString();
+}
+
+}  // namespace
+
+void writeDxf(const DrawingData& drawing, const QString& path) {
+  const std::string bytes = dxfBytes(drawing);
+  QSaveFile file(path);
+  // Unbuffered: every write reaches the system at once and its failure is seen here.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail(path, file.errorString());
+  const char* data = bytes.data();
+  qint64 left = static_cast<qint64>(bytes.size());
+  while (left > 0) {
+    errno = 0;
+    const qint64 n = file.write(data, left);
+    if (n <= 0) {
+      const QString reason = reasonOf(file, errno);
+      file.cancelWriting();
+      fail(path, reason);
+    }
+    data += n;
+    left -= n;
+  }
+  if (!file.commit()) fail(path, reasonOf(file, errno));
 }
 
 }  // namespace veskar::cad
