@@ -34,6 +34,14 @@
 namespace veskar::cad {
 namespace {
 
+// A handle as DXF writes it: upper-case hexadecimal.
+std::string_view hex(unsigned long value, char (&buf)[24]) {
+  auto r = std::to_chars(buf, buf + sizeof buf, value, 16);
+  std::transform(buf, r.ptr, buf, [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+  return {buf, static_cast<std::size_t>(r.ptr - buf)};
+}
+
+// dxflib's writer interface is const throughout; the state it writes into is mutable.
 class MemoryWriter final : public DL_WriterA {
  public:
   MemoryWriter() : DL_WriterA("", DL_Codes::AC1015) { out_.reserve(1 << 20); }
@@ -55,10 +63,8 @@ class MemoryWriter final : public DL_WriterA {
   }
 
   void dxfHex(int gc, int value) const override {
-    char buf[16];
-    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned>(value), 16);
-    std::transform(buf, r.ptr, buf, [](char c) { return static_cast<char>(std::toupper(c)); });
-    value_(gc, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+    char buf[24];
+    value_(gc, hex(static_cast<unsigned>(value), buf));
   }
 
   void dxfString(int gc, const char* value) const override { value_(gc, std::string_view(value)); }
@@ -74,11 +80,9 @@ class MemoryWriter final : public DL_WriterA {
 
   // The finished file: $HANDSEED set above every handle written.
   std::string finish() const {
-    const unsigned long seed = std::max(getNextHandle(), maxHandle_ + 1);
-    char buf[16];
-    auto r = std::to_chars(buf, buf + sizeof buf, seed, 16);
-    std::transform(buf, r.ptr, buf, [](char c) { return static_cast<char>(std::toupper(c)); });
-    if (seedAt_ != std::string::npos) out_.replace(seedAt_, seedLength_, buf, static_cast<std::size_t>(r.ptr - buf));
+    char buf[24];
+    const std::string_view seed = hex(std::max(getNextHandle(), maxHandle_ + 1), buf);
+    if (seedAt_ != std::string::npos) out_.replace(seedAt_, seedLength_, seed.data(), seed.size());
     return std::move(out_);
   }
 
@@ -155,10 +159,8 @@ class MemoryWriter final : public DL_WriterA {
         if (firstInSection_) {
           line(330, "0");
         } else if (auto it = owners_.find(h); it != owners_.end()) {
-          char buf[16];
-          auto r = std::to_chars(buf, buf + sizeof buf, it->second, 16);
-          std::transform(buf, r.ptr, buf, [](char c) { return static_cast<char>(std::toupper(c)); });
-          line(330, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+          char buf[24];
+          line(330, hex(it->second, buf));
         }
         current_ = h;
       }
@@ -185,10 +187,29 @@ class MemoryWriter final : public DL_WriterA {
 };
 
 // Text in code page 936 (GBK), the drawing's $DWGCODEPAGE. A character GBK cannot hold is
-// written as the CAD escape \U+XXXX (one per UTF-16 unit).
+// written as the CAD escape \U+XXXX (one per UTF-16 unit); a control character, which would
+// break the line structure of the file, in DXF's caret form (^J for a line feed).
 class Gbk {
  public:
-  std::string operator()(const QString& s) {
+  std::string operator()(const QString& s) { return caret(encode(s)); }
+
+ private:
+  static std::string caret(std::string bytes) {
+    if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+      return bytes;
+    std::string out;
+    for (char c : bytes) {
+      if (static_cast<unsigned char>(c) < 0x20) {
+        out += '^';
+        out += static_cast<char>(c + 0x40);
+      } else {
+        out += c;
+      }
+    }
+    return out;
+  }
+
+  std::string encode(const QString& s) {
     bool ascii = true;
     for (QChar c : s) {
       if (c.unicode() >= 0x80) {
@@ -217,7 +238,6 @@ class Gbk {
     return out;
   }
 
- private:
   // Code page 936 proper: ASCII bytes and two-byte characters. The encoder also gives the
   // single byte 0x80 for the euro sign, which GBK readers do not decode.
   static bool twoByteGbk(const QByteArray& b) {

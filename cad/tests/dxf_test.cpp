@@ -220,6 +220,50 @@ TEST_F(Dxf, GbkTextAndEscapesForWhatGbkLacks) {
   EXPECT_EQ(r["styles"].toArray()[1].toObject()["name"].toString(), QString::fromUtf8("北京"));
 }
 
+TEST_F(Dxf, ControlCharactersCannotBreakTheFile) {
+  // The in-process drawing refuses them; a drawing made directly may still hold them.
+  DrawingData d;
+  TextData t;
+  t.height = 1;
+  t.string = QStringLiteral("a\nb\r\tc");
+  d.entities.push_back(t);
+  d.entities.push_back(PolylineData{{0, 0, 1, 1}, 3});
+  writeDxf(d, path("control.dxf"));
+  EXPECT_TRUE(bytesOf(path("control.dxf")).contains("\r\n  1\r\na^Jb^M^Ic\r\n"));
+  const QJsonObject r = readBack(path("control.dxf"));
+  expectCleanAudit(r);
+  const QJsonArray entities = r["entities"].toArray();
+  ASSERT_EQ(entities.size(), 2);
+  EXPECT_EQ(entities[1].toObject()["color"].toInt(), 3);
+}
+
+TEST_F(Dxf, HeaderAndPolylineBytes) {
+  DrawingData d;
+  d.styles.push_back({QStringLiteral("Standard"), QStringLiteral("txt"), {}});
+  d.entities.push_back(PolylineData{{0.5, -1.25, 3, 4, 0.1, 1e-7}, 6});
+  writeDxf(d, path("bytes.dxf"));
+  const QByteArray bytes = bytesOf(path("bytes.dxf"));
+  EXPECT_TRUE(bytes.contains("  9\r\n$ACADVER\r\n  1\r\nAC1015\r\n"));
+  EXPECT_TRUE(bytes.contains(
+      "  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_936\r\n"
+      "  9\r\n$INSBASE\r\n 10\r\n0.0\r\n 20\r\n0.0\r\n 30\r\n0.0\r\n"
+      "  9\r\n$EXTMIN\r\n 10\r\n0.1\r\n 20\r\n-1.25\r\n 30\r\n0.0\r\n"
+      "  9\r\n$EXTMAX\r\n 10\r\n3.0\r\n 20\r\n4.0\r\n 30\r\n0.0\r\n"
+      "  9\r\n$MEASUREMENT\r\n 70\r\n1\r\n"
+      "  9\r\n$INSUNITS\r\n 70\r\n6\r\n"
+      "  0\r\nENDSEC\r\n"));
+  // Colour, layer "0", and every coordinate in its shortest exact form.
+  EXPECT_TRUE(bytes.contains("  0\r\nLWPOLYLINE\r\n"));
+  EXPECT_TRUE(bytes.contains("  8\r\n0\r\n 62\r\n6\r\n"));
+  EXPECT_TRUE(bytes.contains(
+      " 90\r\n3\r\n 70\r\n0\r\n 10\r\n0.5\r\n 20\r\n-1.25\r\n 10\r\n3.0\r\n 20\r\n4.0\r\n"
+      " 10\r\n0.1\r\n 20\r\n0.0000001\r\n  0\r\nENDSEC\r\n"));
+  // The view: centred on the extents, 1.1 times their larger side high.
+  EXPECT_TRUE(bytes.contains("  2\r\n*Active\r\n"));
+  EXPECT_TRUE(bytes.contains(" 12\r\n1.55\r\n 22\r\n1.375\r\n"));
+  EXPECT_TRUE(bytes.contains(" 40\r\n5.775\r\n"));
+}
+
 TEST_F(Dxf, EmptyDrawing) {
   DrawingData d;
   d.styles.push_back({QStringLiteral("Standard"), QStringLiteral("txt"), {}});
