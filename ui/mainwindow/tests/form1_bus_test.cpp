@@ -1,0 +1,170 @@
+// Form1's Draw end to end over the session bus: the window reaches veskar-cad through
+// ConnectCad, and the drawing application receives the worked example. Runs on a bus of its
+// own (dbus-run-session), with veskar-cad from the build's program directory.
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "cad/bus/cadbas.h"
+#include "cad/bus/protocol.h"
+#include "cad/inprocess.h"
+#include "ui/mainwindow/form1.h"
+#include "ui/mainwindow/platform.h"
+
+using namespace veskar;
+
+namespace {
+
+struct FakeMessages final : ui::Messages {
+  QStringList shown;
+  void show(QWidget*, const QString& text) override { shown << text; }
+};
+
+struct NoShell final : ui::Shell {
+  void open(const QUrl&) override {}
+  void showHelp(const QString&) override {}
+};
+
+const QStringList kWorkedExample{"114", "5", "29.2", "10", "0.15", "0.1", "115.15"};
+
+bool cadOnBus() {
+  return QDBusConnection::sessionBus()
+      .interface()
+      ->isServiceRegistered(QLatin1String(cad::bus::kServiceName))
+      .value();
+}
+
+void call(const char* path, const char* iface, const char* member) {
+  QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+      QLatin1String(cad::bus::kServiceName), QLatin1String(path), QLatin1String(iface),
+      QLatin1String(member)));
+}
+
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// ezdxf, an independent reader: "<errors> <TEXT count> <LWPOLYLINE count>" after its audit.
+QString auditWithEzdxf(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("/usr/bin/python3"),
+          {QStringLiteral("-c"),
+           QStringLiteral("import sys, ezdxf\n"
+                          "doc = ezdxf.readfile(sys.argv[1])\n"
+                          "a = doc.audit()\n"
+                          "msp = doc.modelspace()\n"
+                          "print(len(a.errors), len(msp.query('TEXT')), len(msp.query('LWPOLYLINE')))\n"),
+           path});
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) return QString::fromLocal8Bit(p.readAllStandardError());
+  return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+}
+
+}  // namespace
+
+class Form1BusTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  FakeMessages messages_;
+  NoShell shell_;
+
+  void press(ui::Form1& form, const QStringList& texts) {
+    for (int n = 1; n <= 7; ++n)
+      form.findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n))->setText(texts[n - 1]);
+    form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
+    QVERIFY2(!cadOnBus(), "needs a bus of its own");
+    QVERIFY(QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/veskar-cad")));
+  }
+
+  void init() { messages_.shown.clear(); }
+
+  // Before anything runs on this bus: veskar-cad cannot be found.
+  void connectionFailureShowsThePlatformsDescriptionOnly() {
+    QTemporaryDir empty;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", empty.path().toLocal8Bit());
+    ui::Form1Options o;
+    o.appDir = dir_.path();
+    o.cadProgramDir = empty.path();
+    o.messages = &messages_;
+    o.shell = &shell_;
+    ui::Form1 form(o);
+    press(form, kWorkedExample);
+    // What the platform says when the program cannot be started, and nothing else.
+    cad::Cadbas direct(empty.path());
+    QString description;
+    QVERIFY(!direct.ConnectCad(description));
+    qputenv("PATH", oldPath);
+    QCOMPARE(messages_.shown, QStringList{description});
+    QVERIFY2(description.contains(QStringLiteral("No such file or directory")),
+             qPrintable(description));
+    QVERIFY(!cadOnBus());
+  }
+
+  void drawingApplicationReceivesTheWorkedExample() {
+    ui::Form1Options o;
+    o.appDir = dir_.path();
+    o.messages = &messages_;
+    o.shell = &shell_;
+    ui::Form1 form(o);
+    press(form, kWorkedExample);
+    QVERIFY2(messages_.shown.isEmpty(), qPrintable(messages_.shown.join('|')));
+    QVERIFY(cadOnBus());
+    QCOMPARE(readFile(dir_.filePath("vesk.ini")),
+             QByteArray("114\r\n5\r\n29.2\r\n10\r\n0.15\r\n0.1\r\n115.15\r\n1\r\n"));
+
+    // What the same press draws into a drawing of this process.
+    std::shared_ptr<cad::CadApplication> local = cad::makeInProcessApplication();
+    ui::Form1Options lo = o;
+    lo.connectCad = [&](graticule::CadLink& link, QString&) {
+      link.CadApp = local;
+      link.CadDoc = local->ActiveDocument();
+      return true;
+    };
+    ui::Form1 reference(lo);
+    press(reference, kWorkedExample);
+    QCOMPARE(cad::drawingOf(*local->ActiveDocument())->entities.size(), std::size_t(115));
+
+    // Attach to the drawing application the window started, and compare the drawings as
+    // saved, byte for byte.
+    cad::Cadbas viewer;
+    QString error;
+    QVERIFY2(viewer.ConnectCad(error), qPrintable(error));
+    QCOMPARE(viewer.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 115);
+    QVERIFY(QDir(dir_.path()).mkpath("bus") && QDir(dir_.path()).mkpath("local"));
+    viewer.CadDoc->SaveAs(dir_.filePath("bus/Drawing1.dxf"));
+    local->ActiveDocument()->SaveAs(dir_.filePath("local/Drawing1.dxf"));
+    const QByteArray expected = readFile(dir_.filePath("local/Drawing1.dxf"));
+    QVERIFY(expected.size() > 0);
+    QVERIFY(readFile(dir_.filePath("bus/Drawing1.dxf")) == expected);
+    QCOMPARE(auditWithEzdxf(dir_.filePath("bus/Drawing1.dxf")), QStringLiteral("0 100 15"));
+
+    // A second press attaches to the same application and adds a second graticule.
+    press(form, kWorkedExample);
+    QVERIFY(messages_.shown.isEmpty());
+    QCOMPARE(viewer.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 230);
+  }
+
+  void cleanupTestCase() {
+    if (!cadOnBus()) return;
+    call("/Application/Documents/1", cad::bus::kDocumentInterface, "Close");
+    call(cad::bus::kApplicationPath, cad::bus::kApplicationInterface, "Quit");
+  }
+};
+
+QTEST_MAIN(Form1BusTest)
+#include "form1_bus_test.moc"
