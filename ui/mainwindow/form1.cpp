@@ -275,6 +275,8 @@ void Form1::draw() {
                             });
 
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  // Let the window system show the cursor now; no input reaches the window until Draw ends.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   graticule::DrawOutcome outcome;
   try {
     outcome = graticule::RunDrawCommand(in, save, connect);

@@ -35,6 +35,9 @@ void placeOnScreen(QWidget& form, const QRect& screenArea, double dpi) {
 }
 
 bool CenterOnScreen(QWidget& form) {
+  // With its native window made, the platform may already know the frame (title bar and
+  // border) that the outer size includes.
+  if (form.isWindow()) (void)form.winId();
   const QScreen* screen = form.screen();
   if (!screen) screen = QGuiApplication::primaryScreen();
   if (!screen) return false;

@@ -25,8 +25,9 @@ TwipsPosition centeredPosition(float screenWidth, float screenHeight, float wind
 // yet; the frame then counts as nothing.
 void placeOnScreen(QWidget& form, const QRect& screenArea, double dpi);
 
-// placeOnScreen on the form's screen (the primary screen before it has one). False, and the
-// form not moved, when there is no screen.
+// placeOnScreen on the form's screen (the primary screen before it has one), after making the
+// form's native window so that its frame counts where the platform knows it before the window
+// is shown. False, and the form not moved, when there is no screen.
 bool CenterOnScreen(QWidget& form);
 bool CenterForm(QWidget& form);
 

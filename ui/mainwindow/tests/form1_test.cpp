@@ -374,16 +374,26 @@ class Form1Test : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QString modalName;
     bool formBlocked = false;
+    QPoint aboutPos;
+    QSize aboutClient, aboutSize;
     QTimer::singleShot(0, [&] {
       QWidget* modal = QApplication::activeModalWidget();
       if (!modal) return;
       modalName = modal->objectName();
       formBlocked = !form.isEnabled() || QApplication::activeModalWidget() != &form;
+      aboutPos = modal->pos();
+      aboutClient = modal->size();
+      aboutSize = modal->frameGeometry().size();
       modal->findChild<QPushButton*>("Command1")->click();
     });
     form.findChild<QPushButton*>("xpcmdbutton3")->click();
     QCOMPARE(modalName, QStringLiteral("aboutfrm"));
     QVERIFY(formBlocked);
+    // Placed by CenterForm: centred, a third of the free height above it.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(aboutClient, QSize(340, 144));
+    QCOMPARE(aboutPos, QPoint(qRound((screen.width() - aboutSize.width()) / 2.0),
+                              qRound((screen.height() - aboutSize.height()) / 3.0)));
     QCOMPARE(shell_.opened, (QList<QUrl>{QUrl(ui::about::kMakerUrl)}));
     QCOMPARE(shell_.modalWhenOpened, (QStringList{QString()}));  // before the about window
     QVERIFY(messages_.shown.isEmpty());
