@@ -70,6 +70,7 @@ class Queue {
   std::shared_ptr<Ref> enqueue(const Ref& target, const QString& member, QVariantList args,
                                bool produces, bool entity = false) {
     if (ops_.size() >= qsizetype(limit_)) flush();
+    lastIsSet_ = false;
     BusOp op;
     op.target = targetOf(target);
     op.member = member;
@@ -85,6 +86,18 @@ class Queue {
     return r;
   }
 
+  // Queues setting a property. Consecutive sets on one object travel as one Set operation
+  // with several name-value pairs; the application still sets them one by one, in order.
+  void enqueueSet(const Ref& target, const QString& property, const QVariant& value) {
+    const QString t = targetOf(target);
+    if (lastIsSet_ && !ops_.isEmpty() && ops_.last().target == t && ops_.last().args.size() < 64) {
+      ops_.last().args << property << value;
+      return;
+    }
+    enqueue(target, QStringLiteral("Set"), {property, value}, false);
+    lastIsSet_ = true;
+  }
+
   // Queues an operation, sends the queue and gives that operation's result.
   QVariant enqueueAndRead(const Ref& target, const QString& member, QVariantList args) {
     enqueue(target, member, std::move(args), false);
@@ -95,6 +108,7 @@ class Queue {
   // Sends the queue as one batch; gives the results.
   QVariantList flush() {
     if (ops_.isEmpty()) return {};
+    lastIsSet_ = false;
     QList<BusOp> ops;
     ops.swap(ops_);
     std::vector<std::shared_ptr<Ref>> producers;
@@ -159,6 +173,7 @@ class Queue {
   std::vector<std::shared_ptr<Ref>> producers_;
   std::vector<bool> isEntity_;
   std::size_t entitiesAdded_ = 0;
+  bool lastIsSet_ = false;  // the last queued operation is a Set that may take more pairs
 };
 
 // The part every object shares: its Ref and the queue; properties by name.
@@ -170,7 +185,7 @@ class Remote {
     return q_->enqueueAndRead(*ref_, QStringLiteral("Get"), {property});
   }
   void put(const QString& property, const QVariant& value) {
-    q_->enqueue(*ref_, QStringLiteral("Set"), {property, toWireValue(value, "value")}, false);
+    q_->enqueueSet(*ref_, property, toWireValue(value, "value"));
   }
   std::shared_ptr<Ref> produce(const char* member, QVariantList args, bool entity = false) {
     return q_->enqueue(*ref_, QLatin1String(member), std::move(args), true, entity);

@@ -15,7 +15,7 @@
 // s error_name, s error_message). Each operation is (target, member, arguments). The target
 // is an object path, or "$k": the object that operation k of the same batch gave. Members
 // are the methods of the target's interface, and "Get" (property name) and "Set" (property
-// name, value) for its properties. Operations run in order; the first failure stops the
+// name, value, and possibly further name-value pairs, set in order) for its properties. Operations run in order; the first failure stops the
 // batch: failed_index is its position and error_name / error_message its error, as a single
 // call would have answered it; otherwise failed_index is -1 and the names are empty.
 // Results: one per operation that ran: the object path, the property value, or the byte 0

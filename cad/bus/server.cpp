@@ -337,8 +337,12 @@ QVariant CadServer::run(Target& t, const QString& member, const QVariantList& ar
     return getProperty(t, toText(args[0], "property name"), produced);
   }
   if (member == QLatin1String("Set")) {
-    expectArgs(args, 2, member);
-    setProperty(t, toText(args[0], "property name"), args[1]);
+    // Set name, value [, name, value ...]: one after the other, up to the first refusal.
+    if (args.size() < 2 || args.size() % 2 != 0)
+      throw CadError(errc::InvalidArg,
+                     QStringLiteral("Set takes pairs of a property name and a value; %1 argument(s) were given.")
+                         .arg(args.size()));
+    for (qsizetype i = 0; i < args.size(); i += 2) setProperty(t, toText(args[i], "property name"), args[i + 1]);
     return {};
   }
   auto produceObject = [&](Kind kind, std::size_t index, std::shared_ptr<CadObject> obj) -> QVariant {

@@ -1,8 +1,10 @@
 #include "cad/view/cadview.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "cad/view/render.h"
@@ -14,6 +16,9 @@ CadView::CadView(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
   setAutoFillBackground(false);
   setMinimumSize(200, 150);
+  repaintTimer_.setSingleShot(true);
+  repaintTimer_.setInterval(200);
+  connect(&repaintTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
 void CadView::setSource(std::function<const DrawingData*()> source) {
@@ -59,9 +64,12 @@ void CadView::zoomAt(double factor, QPointF devicePos) {
 void CadView::drawingChanged() {
   const DrawingData* d = drawing();
   const bool has = d && !d->entities.empty();
-  if (has && !hadEntities_) zoomExtents();
+  if (has && !hadEntities_) {
+    zoomExtents();  // repaints now
+  } else if (!repaintTimer_.isActive()) {
+    repaintTimer_.start();
+  }
   hadEntities_ = has;
-  update();
 }
 
 void CadView::drawingReplaced() {
@@ -71,9 +79,13 @@ void CadView::drawingReplaced() {
 }
 
 void CadView::paintEvent(QPaintEvent*) {
+  QElapsedTimer clock;
+  clock.start();
   QPainter painter(this);
   painter.fillRect(rect(), backgroundColor());
   if (const DrawingData* d = drawing()) paintDrawing(painter, *d, worldToDevice());
+  // While entities stream in, spend at most about a quarter of the time painting.
+  repaintTimer_.setInterval(int(std::clamp<qint64>(3 * clock.elapsed(), 200, 3000)));
 }
 
 void CadView::wheelEvent(QWheelEvent* event) {

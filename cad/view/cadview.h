@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointF>
+#include <QTimer>
 #include <QTransform>
 #include <QWidget>
 #include <functional>
@@ -20,8 +21,9 @@ class CadView : public QWidget {
   // open). The view never keeps the data itself.
   void setSource(std::function<const DrawingData*()> source);
 
-  // Call after the drawing changed: repaints, and fits the view when the drawing had no
-  // entities before (the first entities of a drawing are brought into view).
+  // Call after the drawing changed: repaints (at most a few times a second while entities
+  // stream in), and fits the view when the drawing had no entities before (the first
+  // entities of a drawing are brought into view).
   void drawingChanged();
   // Call when another drawing is shown: fits it.
   void drawingReplaced();
@@ -53,6 +55,7 @@ class CadView : public QWidget {
   bool hadEntities_ = false;
   bool fitPending_ = true;  // fit once the widget has its size
   bool dragging_ = false;
+  QTimer repaintTimer_;
   QPointF lastDragPos_;
 };
 

@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QHash>
+#include <QLineF>
 #include <QPainter>
 #include <QPolygonF>
 #include <array>
@@ -27,7 +29,16 @@ constexpr double kGreekingPixels = 2.0;
 struct TextMetrics {
   QFont font;
   QFontMetricsF metrics;
+  QHash<QString, double> advances;  // labels repeat: shape each text once per paint
   explicit TextMetrics(const QFont& f) : font(f), metrics(f) {}
+
+  double advance(const QString& s) {
+    auto it = advances.constFind(s);
+    if (it != advances.constEnd()) return *it;
+    const double a = metrics.horizontalAdvance(s);
+    advances.insert(s, a);
+    return a;
+  }
 };
 
 double uniformScale(const QTransform& t) { return std::sqrt(std::abs(t.determinant())); }
@@ -40,7 +51,11 @@ QPointF anchorOf(const TextData& t) {
   return {p[0], p[1]};
 }
 
-void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, const TextMetrics& tm) {
+// Texts too small to read are gathered as strokes along their baselines, per colour, and
+// drawn together at the end: thousands of labels seen from afar cost little.
+using Strokes = QHash<int, QList<QLineF>>;
+
+void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, TextMetrics& tm, Strokes& strokes) {
   if (t.string.isEmpty() || !(t.height > 0)) return;
   const double s = uniformScale(w2d);
   const double heightPx = t.height * s;
@@ -48,7 +63,7 @@ void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, cons
   const double capHeight = tm.metrics.capHeight() > 0 ? tm.metrics.capHeight() : tm.metrics.ascent();
   const double k = heightPx / capHeight;                 // reference pixels -> device pixels
   const double wf = t.widthFactor > 0 ? t.widthFactor : 1.0;
-  const double advance = tm.metrics.horizontalAdvance(t.string);
+  const double advance = tm.advance(t.string);
 
   double dx = 0;
   double dy = 0;  // baseline offset in reference pixels, y down
@@ -66,17 +81,21 @@ void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, cons
     default: break;                              // baseline
   }
 
+  if (heightPx < kGreekingPixels) {
+    // The text's frame on the device: x along the baseline, y down, turned by the rotation.
+    const QPointF u(std::cos(t.rotation), -std::sin(t.rotation));
+    const QPointF n(std::sin(t.rotation), std::cos(t.rotation));
+    const QPointF start = anchor + u * (dx * k * wf) + n * (dy * k);
+    strokes[t.color].append(QLineF(start, start + u * (advance * k * wf)));
+    return;
+  }
   painter.save();
   painter.translate(anchor);
   painter.rotate(-t.rotation * 180.0 / std::numbers::pi);  // device y points down
   painter.scale(k * wf, k);
   painter.setPen(QPen(aciColor(t.color), 0));
-  if (heightPx < kGreekingPixels) {
-    painter.drawLine(QPointF(dx, dy), QPointF(dx + advance, dy));
-  } else {
-    painter.setFont(tm.font);
-    painter.drawText(QPointF(dx, dy), t.string);
-  }
+  painter.setFont(tm.font);
+  painter.drawText(QPointF(dx, dy), t.string);
   painter.restore();
 }
 
@@ -136,21 +155,26 @@ QRectF extentsRect(const DrawingData& drawing) {
 }
 
 void paintDrawing(QPainter& painter, const DrawingData& drawing, const QTransform& worldToDevice) {
-  const TextMetrics tm(drawingFont());
+  TextMetrics tm(drawingFont());
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
+  Strokes strokes;
   for (const EntityData& e : drawing.entities) {
     std::visit(
         [&](const auto& d) {
           using T = std::decay_t<decltype(d)>;
           if constexpr (std::is_same_v<T, TextData>) {
-            paintText(painter, d, worldToDevice, tm);
+            paintText(painter, d, worldToDevice, tm, strokes);
           } else {
             paintPolyline(painter, d, worldToDevice);
           }
         },
         e);
+  }
+  for (auto it = strokes.cbegin(); it != strokes.cend(); ++it) {
+    painter.setPen(QPen(aciColor(it.key()), 0));
+    painter.drawLines(it.value());
   }
   painter.restore();
 }
