@@ -108,7 +108,11 @@ void CadWindow::applyVisible(bool visible) {
 }
 
 void CadWindow::showError(const QString& title, const QString& text) {
-  QMessageBox::warning(this, title, text);
+  if (reporter_) {
+    reporter_(title, text);
+  } else {
+    QMessageBox::warning(this, title, text);
+  }
 }
 
 bool CadWindow::saveTo(const QString& path) {

@@ -27,9 +27,13 @@ class CadWindow : public QMainWindow {
 
   explicit CadWindow(cad::bus::CadSession& session, QWidget* parent = nullptr);
 
+  // Tells the user that `what` failed, with the system's description.
+  using ErrorReporter = std::function<void(const QString& what, const QString& description)>;
+
   // Replace the dialogs (tests, scripted use).
   void setAsker(Asker asker) { asker_ = std::move(asker); }
   void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+  void setErrorReporter(ErrorReporter reporter) { reporter_ = std::move(reporter); }
 
   cad::CadView* view() const { return view_; }
 
@@ -59,6 +63,7 @@ class CadWindow : public QMainWindow {
   QAction* closeAction_ = nullptr;
   Asker asker_;
   FileChooser chooser_;
+  ErrorReporter reporter_;
   bool quitting_ = false;
 };
 

@@ -5,9 +5,12 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QRawFont>
+#include <cstdlib>
 #include <numbers>
 
+#include "cad/inprocess.h"
 #include "cad/view/render.h"
+#include "graticule/draw_command.h"
 
 namespace veskar::cad {
 namespace {
@@ -169,6 +172,42 @@ TEST(RenderToImage, WidthFactorNarrowsTheText) {
     widths[i] = inkOf(renderToImage(d, QSize(424, 424)), isReddish).box.width();
   }
   EXPECT_NEAR(double(widths[1]) / widths[0], 0.5, 0.06);
+}
+
+
+// The Draw command's worked example (5 meridians, 10 parallels, 100 labels), as the image
+// export shows it.
+TEST(RenderToImage, WorkedExampleShowsParallelsMeridiansAndLabels) {
+  auto app = makeInProcessApplication();
+  graticule::DrawInputs in;
+  in.texts = {QStringLiteral("114"), QStringLiteral("5"),    QStringLiteral("29.2"), QStringLiteral("10"),
+              QStringLiteral("0.15"), QStringLiteral("0.1"), QStringLiteral("115.15")};
+  const auto out = graticule::RunDrawCommand(
+      in, [](const settings::SettingsRecord&) { return settings::SaveResult{}; },
+      [&](graticule::CadLink& link, QString&) {
+        link.CadApp = app;
+        link.CadDoc = app->ActiveDocument();
+        return true;
+      });
+  ASSERT_EQ(out.status, graticule::DrawOutcome::Status::Drawn);
+  const DrawingData& d = *drawingOf(*app->ActiveDocument());
+  ASSERT_EQ(d.entities.size(), 115u);
+  const QImage image = renderToImage(d, QSize(800, 600));
+  ASSERT_EQ(image.size(), QSize(800, 600));
+  const Ink any = inkOf(image, isNotWhite);
+  const Ink magenta = inkOf(image, isMagenta);
+  const Ink red = inkOf(image, isReddish);
+  // The net is taller (1°30′ of latitude) than wide (1° of longitude): its height fills the
+  // image less the 3 % margins (18 px), centred across. Ten magenta parallels, red meridians
+  // and labels.
+  if (const char* out = std::getenv("VESKAR_RENDER_OUT")) image.save(QString::fromLocal8Bit(out));
+  EXPECT_NEAR(any.box.top(), 18, 4);  // the extents allow a little more than the glyphs need
+  EXPECT_NEAR(any.box.bottom(), 600 - 18, 4);
+  EXPECT_NEAR(any.box.center().x(), 400, 3);
+  EXPECT_GT(any.box.width(), 250);
+  EXPECT_GT(magenta.count, 10 * 250);
+  EXPECT_GT(red.count, 5 * 450);
+  EXPECT_LT(any.count, 800 * 600 / 4);
 }
 
 }  // namespace
