@@ -157,6 +157,12 @@ class Form1BusTest : public QObject {
     press(form, kWorkedExample);
     QVERIFY(messages_.shown.isEmpty());
     QCOMPARE(viewer.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 230);
+
+    // Exit ends the window; the drawing application stays, with its drawing.
+    form.findChild<QPushButton*>(QStringLiteral("xpcmdbutton5"))->click();
+    QVERIFY(!form.isVisible());
+    QVERIFY(cadOnBus());
+    QCOMPARE(viewer.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 230);
   }
 
   void cleanupTestCase() {
