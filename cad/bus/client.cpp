@@ -2,6 +2,7 @@
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <optional>
 #include <vector>
@@ -18,7 +19,8 @@ constexpr int kBatchTimeoutMs = 120000;
 // give it, or the failure that kept it from being made.
 struct Ref {
   QString path;
-  qsizetype pending = -1;
+  qsizetype pending = -1;         // position in the batch of generation `generation`
+  std::uint64_t generation = 0;
   std::optional<CadError> failure;
 };
 
@@ -65,11 +67,19 @@ class Queue {
       : connection_(std::move(connection)), service_(std::move(service)), limit_(limit ? limit : 1) {
     registerBusTypes();
   }
+  ~Queue() {
+    if (inFlight_) inFlight_->call.waitForFinished();
+  }
+  Queue(const Queue&) = delete;
+  Queue& operator=(const Queue&) = delete;
 
   // Queues an operation on `target`; gives the Ref of the object it yields when `produces`.
   std::shared_ptr<Ref> enqueue(const Ref& target, const QString& member, QVariantList args,
                                bool produces, bool entity = false) {
-    if (ops_.size() >= qsizetype(limit_)) flush();
+    // A full queue goes out where the next operation starts from a known object (so that it
+    // does not wait for the batch before), or in any case at four times the limit.
+    if ((ops_.size() >= qsizetype(limit_) && target.pending < 0) || ops_.size() >= 4 * qsizetype(limit_))
+      send();
     lastIsSet_ = false;
     BusOp op;
     op.target = targetOf(target);
@@ -80,6 +90,7 @@ class Queue {
     if (produces) {
       r = std::make_shared<Ref>();
       r->pending = ops_.size() - 1;
+      r->generation = generation_;
     }
     producers_.push_back(r);
     isEntity_.push_back(entity);
@@ -105,22 +116,50 @@ class Queue {
     return results.isEmpty() ? QVariant() : fromWire(results.last());
   }
 
-  // Sends the queue as one batch; gives the results.
+  // Sends the queue and waits for the outcome; gives the results of the last batch.
   QVariantList flush() {
-    if (ops_.isEmpty()) return {};
-    lastIsSet_ = false;
-    QList<BusOp> ops;
-    ops.swap(ops_);
-    std::vector<std::shared_ptr<Ref>> producers;
-    producers.swap(producers_);
-    std::vector<bool> isEntity;
-    isEntity.swap(isEntity_);
+    send();
+    return settle();
+  }
 
+  std::size_t entitiesAdded() const { return entitiesAdded_; }
+
+ private:
+  // A batch sent and not yet answered.
+  struct InFlight {
+    QDBusPendingCall call;
+    std::vector<std::shared_ptr<Ref>> producers;
+    std::vector<bool> isEntity;
+  };
+
+  // Sends the queue as one batch without waiting for its answer, so that the next batch is
+  // built while the application runs this one. Only one batch is ever on its way: the
+  // previous one is settled first, and a failure there stops everything queued since.
+  void send() {
+    settle();
+    if (ops_.isEmpty()) return;
     QDBusMessage call = QDBusMessage::createMethodCall(service_, QLatin1String(kApplicationPath),
                                                        QLatin1String(kApplicationInterface),
                                                        QStringLiteral("Batch"));
-    call << QVariant::fromValue(ops);
-    const QDBusMessage reply = connection_.call(call, QDBus::Block, kBatchTimeoutMs);
+    call << QVariant::fromValue(ops_);
+    InFlight f{connection_.asyncCall(call, kBatchTimeoutMs), {}, {}};
+    f.producers.swap(producers_);
+    f.isEntity.swap(isEntity_);
+    inFlight_ = std::move(f);
+    ops_.clear();
+    lastIsSet_ = false;
+    ++generation_;
+  }
+
+  // Waits for the batch on its way and takes in its outcome: objects it gave get their
+  // paths; on failure, those it did not give and everything queued since refuse further use,
+  // and the failure is thrown.
+  QVariantList settle() {
+    if (!inFlight_) return {};
+    InFlight f = std::move(*inFlight_);
+    inFlight_.reset();
+    f.call.waitForFinished();
+    const QDBusMessage reply = f.call.reply();
 
     QVariantList results;
     qsizetype done = 0;  // operations that ran
@@ -139,13 +178,13 @@ class Queue {
       if (text.isEmpty()) text = QStringLiteral("The drawing application gave an answer that cannot be read.");
       failure = CadError(reply.type() == QDBusMessage::ErrorMessage ? errorNumber(reply.errorName()) : errc::Fail, text);
     }
-    for (qsizetype i = 0; i < ops.size(); ++i) {
-      Ref* r = producers[std::size_t(i)].get();
-      if (i < done) {
-        if (isEntity[std::size_t(i)]) ++entitiesAdded_;
+    for (std::size_t i = 0; i < f.producers.size(); ++i) {
+      Ref* r = f.producers[i].get();
+      if (qsizetype(i) < done) {
+        if (f.isEntity[i]) ++entitiesAdded_;
         if (r) {
           r->pending = -1;
-          r->path = qvariant_cast<QDBusObjectPath>(fromWire(results[i])).path();
+          r->path = qvariant_cast<QDBusObjectPath>(fromWire(results[qsizetype(i)])).path();
           if (r->path.isEmpty()) r->failure = CadError(errc::Fail, QStringLiteral("The drawing application gave no object."));
         }
       } else if (r) {
@@ -153,14 +192,25 @@ class Queue {
         r->failure = failure;
       }
     }
-    if (failure) throw *failure;
+    if (failure) {
+      for (const auto& r : producers_) {
+        if (r) {
+          r->pending = -1;
+          r->failure = failure;
+        }
+      }
+      ops_.clear();
+      producers_.clear();
+      isEntity_.clear();
+      lastIsSet_ = false;
+      ++generation_;
+      throw *failure;
+    }
     return results;
   }
 
-  std::size_t entitiesAdded() const { return entitiesAdded_; }
-
- private:
-  QString targetOf(const Ref& r) const {
+  QString targetOf(const Ref& r) {
+    if (r.pending >= 0 && r.generation != generation_) settle();  // given by the batch on its way
     if (r.failure) throw *r.failure;
     if (r.pending >= 0) return QLatin1Char('$') + QString::number(r.pending);
     return r.path;
@@ -172,6 +222,8 @@ class Queue {
   QList<BusOp> ops_;
   std::vector<std::shared_ptr<Ref>> producers_;
   std::vector<bool> isEntity_;
+  std::optional<InFlight> inFlight_;
+  std::uint64_t generation_ = 0;  // counts batches sent; queued Refs carry the current one
   std::size_t entitiesAdded_ = 0;
   bool lastIsSet_ = false;  // the last queued operation is a Set that may take more pairs
 };

@@ -479,6 +479,21 @@ bool CadServer::handleMessage(const QDBusMessage& message, const QDBusConnection
   };
   try {
     Target t = resolve(message.path());
+    if (t.kind == Kind::Application && member == QLatin1String("Batch") &&
+        (iface.isEmpty() || iface == QLatin1String(kApplicationInterface))) {
+      const QList<BusOp> ops = qdbus_cast<QList<BusOp>>(message.arguments().value(0));
+      qsizetype failedIndex = -1;
+      CadError failure(errc::Fail, {});
+      const QVariantList results = runBatch(ops, failedIndex, failure);
+      QDBusMessage r = message.createReply(QVariant(results));
+      if (failedIndex >= 0) {
+        r << qint32(failedIndex) << errorName(failure.number()) << failure.description();
+      } else {
+        r << qint32(-1) << QString() << QString();
+      }
+      reply(r);
+      return true;
+    }
     QVariantList args;
     args.reserve(message.arguments().size());
     for (const QVariant& a : message.arguments()) args.append(fromWire(a));
@@ -502,20 +517,6 @@ bool CadServer::handleMessage(const QDBusMessage& message, const QDBusConnection
     }
     if (!iface.isEmpty() && !iface.startsWith(QLatin1String("org.veskar.Cad."))) return false;
 
-    if (t.kind == Kind::Application && member == QLatin1String("Batch")) {
-      const QList<BusOp> ops = qdbus_cast<QList<BusOp>>(message.arguments().value(0));
-      qsizetype failedIndex = -1;
-      CadError failure(errc::Fail, {});
-      const QVariantList results = runBatch(ops, failedIndex, failure);
-      QDBusMessage r = message.createReply(QVariant(results));
-      if (failedIndex >= 0) {
-        r << qint32(failedIndex) << errorName(failure.number()) << failure.description();
-      } else {
-        r << qint32(-1) << QString() << QString();
-      }
-      reply(r);
-      return true;
-    }
     const QVariant r = run(t, member, args, nullptr);
     reply(r.isValid() ? message.createReply(r) : message.createReply());
   } catch (const CadError& e) {

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <optional>
 #include <variant>
 
 #include "cad/bus/cadbas.h"
@@ -303,6 +304,40 @@ TEST_F(BusTest, AFailureMidDrawStopsThereAndKeepsWhatCameBefore) {
     EXPECT_EQ(e.description(), QStringLiteral("The drawing \"Drawing1.dxf\" has been closed."));
   }
   EXPECT_EQ(app.EntitiesAdded(), 3u);
+}
+
+// Small batches: while one is on its way the next is built, and a failure in it stops
+// everything queued since, wherever the caller learns of it.
+TEST_F(BusTest, NothingRunsAfterAFailedBatchEvenWhenTheNextWasAlreadyQueued) {
+  Cadbas cadbas;
+  QString error;
+  ASSERT_TRUE(cadbas.ConnectCad(error));
+  auto app = makeBusApplication(bus(), bus().interface()->serviceOwner(QLatin1String(kServiceName)), 8);
+  int reached = -1;
+  std::optional<CadError> caught;
+  try {
+    for (int i = 0; i < 40; ++i) {
+      reached = i;
+      auto t = app->ActiveDocument()->ModelSpace()->AddText(QStringLiteral("t%1").arg(i), {double(i), 0, 0}, 10);
+      t->Put(QStringLiteral("Color"), 1);
+      t->Put(QStringLiteral("StyleName"), i == 10 ? QStringLiteral("nosuch") : QStringLiteral("Standard"));
+    }
+    app->Flush();
+  } catch (const CadError& e) {
+    caught = e;
+  }
+  ASSERT_TRUE(caught.has_value());
+  EXPECT_EQ(caught->number(), errc::NotFound);
+  EXPECT_GT(reached, 10);  // learnt of it later than it happened
+  EXPECT_LT(reached, 40);
+  EXPECT_EQ(app->EntitiesAdded(), 11u);
+  const QString ms = QStringLiteral("/Application/Documents/1/ModelSpace");
+  EXPECT_EQ(getProperty(ms, kModelSpaceInterface, "Count").toInt(), 11);
+  EXPECT_EQ(getProperty(ms + QStringLiteral("/10"), kTextInterface, "TextString").toString(), QStringLiteral("t10"));
+  // The handle still works for what comes next.
+  app->ActiveDocument()->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
+  app->Flush();
+  EXPECT_EQ(getProperty(ms, kModelSpaceInterface, "Count").toInt(), 12);
 }
 
 struct CoercionCase {
