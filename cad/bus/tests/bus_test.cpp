@@ -127,6 +127,20 @@ TEST_F(BusTest, ConnectStartsTheApplicationWhenNoneRunsAndASecondConnectionAttac
   EXPECT_EQ(first.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 1);
 }
 
+TEST_F(BusTest, TheStartedApplicationOutlivesTheProgramThatStartedIt) {
+  QProcess starter;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("VESKAR_BUS_TEST_STARTER"), QStringLiteral("1"));
+  starter.setProcessEnvironment(env);
+  starter.start(QCoreApplication::applicationFilePath(), {});
+  ASSERT_TRUE(starter.waitForFinished(20000));
+  EXPECT_EQ(starter.exitCode(), 0);
+  QThread::msleep(300);
+  ASSERT_TRUE(nameOwned());
+  EXPECT_EQ(getProperty(QLatin1String(kApplicationPath), kApplicationInterface, "Caption").toString(),
+            QStringLiteral("Drawing1.dxf - Veskar CAD"));
+}
+
 TEST_F(BusTest, ConnectAttachesToARunningApplicationWithoutStartingAnother) {
   const qint64 pid = startCadOurselves();
   ASSERT_NE(pid, 0);
@@ -489,6 +503,12 @@ TEST_F(BusTest, IntrospectionShowsEveryMember) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // Run as the short-lived program that starts the drawing application and exits.
+  if (qEnvironmentVariableIsSet("VESKAR_BUS_TEST_STARTER")) {
+    veskar::cad::Cadbas cadbas;
+    QString error;
+    return cadbas.ConnectCad(error) && cadbas.CadDoc ? 0 : 1;
+  }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
