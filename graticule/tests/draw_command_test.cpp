@@ -2,6 +2,10 @@
 // lines, and the ends of a press that fails.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <clocale>
 #include <cmath>
 #include <limits>
@@ -35,14 +39,28 @@ TEST(LeadingNumber, Table) {
   for (const auto& c : cases) EXPECT_EQ(leadingNumber(QString::fromUtf8(c.text)), c.value) << c.text;
 }
 
+// Under a locale whose decimal point is a comma (German, compiled into a scratch folder with
+// localedef, so the machine need not have it), "29.2" still reads 29.2.
 TEST(LeadingNumber, TheDecimalPointIsAPointUnderACommaLocale) {
+  QTemporaryDir locales;
+  const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
+  if (localedef.isEmpty()) GTEST_SKIP() << "no localedef";
+  QProcess p;
+  p.start(localedef, {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                      QStringLiteral("UTF-8"), locales.filePath(QStringLiteral("de_DE.UTF-8"))});
+  p.waitForFinished(60000);
+  const QByteArray oldLocpath = qgetenv("LOCPATH");
+  qputenv("LOCPATH", QFile::encodeName(locales.path()));
   const std::string saved = std::setlocale(LC_ALL, nullptr);
-  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
-    GTEST_SKIP() << "no comma locale installed";
+  const bool comma = std::setlocale(LC_ALL, "de_DE.UTF-8") && *std::localeconv()->decimal_point == ',';
+  if (comma) {
+    EXPECT_EQ(leadingNumber(QStringLiteral("29.2")), 29.2);
+    EXPECT_EQ(leadingNumber(QStringLiteral("29,2")), 29);
+    EXPECT_EQ(leadingNumber(QStringLiteral("-0.15e1")), -1.5);
   }
-  EXPECT_EQ(leadingNumber(QStringLiteral("29.2")), 29.2);
-  EXPECT_EQ(leadingNumber(QStringLiteral("29,2")), 29);
   std::setlocale(LC_ALL, saved.c_str());
+  if (oldLocpath.isNull()) qunsetenv("LOCPATH"); else qputenv("LOCPATH", oldLocpath);
+  if (!comma) GTEST_SKIP() << "could not build a comma locale";
 }
 
 // One press against the recording surface.
