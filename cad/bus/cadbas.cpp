@@ -6,11 +6,14 @@
 #include <QDBusServiceWatcher>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
 
 #include "cad/bus/client.h"
 #include "cad/bus/protocol.h"
@@ -28,6 +31,17 @@ QString findProgram(const QString& dir) {
   const QFileInfo fi(local);
   if (fi.isFile() && fi.isExecutable()) return fi.absoluteFilePath();
   return QStandardPaths::findExecutable(QLatin1String(bus::kProgramName));
+}
+
+// Whether the process `pid` has ended (gone, or a zombie nobody has reaped yet).
+bool hasEnded(qint64 pid) {
+  if (pid <= 0) return false;
+  if (::kill(pid_t(pid), 0) != 0) return errno == ESRCH;
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return false;
+  const QByteArray line = stat.readAll();
+  const qsizetype close = line.lastIndexOf(')');  // the state follows the command name
+  return close >= 0 && line.size() > close + 2 && (line[close + 2] == 'Z' || line[close + 2] == 'X');
 }
 
 // Starts veskar-cad detached from this process (it outlives us) and waits for it to own the
@@ -64,6 +78,10 @@ QString startAndWait(QDBusConnection bus, const QString& dir, QString& error) {
   deadline.setSingleShot(true);
   QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
   while (!iface->isServiceRegistered(service).value()) {
+    if (hasEnded(pid)) {
+      error = QStringLiteral("%1 ended before it registered %2 on the session bus.").arg(process.program(), service);
+      return {};
+    }
     const qint64 left = kStartTimeoutMs - clock.elapsed();
     if (left <= 0) {
       error = QStringLiteral("%1 was started but did not register %2 on the session bus within %3 seconds.")

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cstdio>
 #include <optional>
 #include <variant>
 
@@ -169,6 +170,25 @@ TEST_F(BusTest, MissingExecutableGivesTheSystemsDescriptionAndKeepsTheReferences
   EXPECT_EQ(cadbas.CadApp, earlier);
   EXPECT_EQ(cadbas.CadDoc, nullptr);
   EXPECT_FALSE(nameOwned());
+}
+
+TEST_F(BusTest, AnApplicationThatEndsWithoutRegisteringIsReportedAtOnce) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString fake = dir.filePath(QStringLiteral("veskar-cad"));
+  QFile f(fake);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("#!/bin/sh\nexit 3\n");
+  f.close();
+  f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  Cadbas cadbas(dir.path());
+  QString error;
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_FALSE(cadbas.ConnectCad(error));
+  EXPECT_LT(clock.elapsed(), 5000);  // not the whole 10 s wait
+  EXPECT_EQ(error, fake + QStringLiteral(" ended before it registered org.veskar.Cad on the session bus."));
+  EXPECT_EQ(cadbas.CadApp, nullptr);
 }
 
 TEST_F(BusTest, ActiveDocumentFailsReadablyWhenNoDrawingIsOpen) {
@@ -507,7 +527,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsSet("VESKAR_BUS_TEST_STARTER")) {
     veskar::cad::Cadbas cadbas;
     QString error;
-    return cadbas.ConnectCad(error) && cadbas.CadDoc ? 0 : 1;
+    if (cadbas.ConnectCad(error) && cadbas.CadDoc) return 0;
+    std::fprintf(stderr, "%s\n", qPrintable(error));
+    return 1;
   }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
