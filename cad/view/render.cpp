@@ -29,8 +29,14 @@ constexpr double kGreekingPixels = 2.0;
 struct TextMetrics {
   QFont font;
   QFontMetricsF metrics;
+  double capHeight;  // asked once: each question to the font looks its engine up
+  double descent;
   QHash<QString, double> advances;  // labels repeat: shape each text once per paint
-  explicit TextMetrics(const QFont& f) : font(f), metrics(f) {}
+  explicit TextMetrics(const QFont& f)
+      : font(f),
+        metrics(f),
+        capHeight(metrics.capHeight() > 0 ? metrics.capHeight() : metrics.ascent()),
+        descent(metrics.descent()) {}
 
   double advance(const QString& s) {
     auto it = advances.constFind(s);
@@ -60,7 +66,7 @@ void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, Text
   const double s = uniformScale(w2d);
   const double heightPx = t.height * s;
   const QPointF anchor = w2d.map(anchorOf(t));
-  const double capHeight = tm.metrics.capHeight() > 0 ? tm.metrics.capHeight() : tm.metrics.ascent();
+  const double capHeight = tm.capHeight;
   const double k = heightPx / capHeight;                 // reference pixels -> device pixels
   const double wf = t.widthFactor > 0 ? t.widthFactor : 1.0;
   const double advance = tm.advance(t.string);
@@ -75,7 +81,7 @@ void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, Text
     default: break;                              // left, aligned, fit
   }
   switch (vertical) {
-    case 1: dy = -tm.metrics.descent(); break;   // bottom
+    case 1: dy = -tm.descent; break;             // bottom
     case 2: dy = capHeight / 2; break;           // middle
     case 3: dy = capHeight; break;               // top
     default: break;                              // baseline
