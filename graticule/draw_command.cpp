@@ -145,7 +145,13 @@ QString skippedLines(std::size_t M, std::size_t N) {
 }  // namespace
 
 double leadingNumber(const QString& text) {
-  const settings::DecimalScan s = settings::scanDecimal(text);
+  // Blanks are skipped wherever they stand, as the classic BASIC reading of a field does:
+  // "1 000.5" reads 1000.5, "- 5" reads -5.
+  QString packed;
+  packed.reserve(text.size());
+  for (const QChar c : text)
+    if (c != u' ' && c != u'\t' && c != u'\n') packed.append(c);
+  const settings::DecimalScan s = settings::scanDecimal(packed);
   return s.found ? s.value : 0.0;
 }
 

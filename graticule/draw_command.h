@@ -21,7 +21,7 @@
 
 namespace veskar::graticule {
 
-// The leading number of a field: optional blanks, sign, digits with "." as the decimal point
+// The leading number of a field, blanks skipped wherever they stand: sign, digits with "." as the decimal point
 // whatever the locale, optional exponent; 0 when the text does not begin with a number.
 // "5a" reads 5, "abc" 0, "1e999" infinity.
 double leadingNumber(const QString& text);

@@ -35,7 +35,8 @@ TEST(LeadingNumber, Table) {
     double value;
   } cases[] = {{"5a", 5},         {"abc", 0},      {"", 0},          {"  29.2", 29.2},
                {"115.15", 115.15}, {"-0.15", -0.15}, {"1e3", 1000},    {"1e999", kInf},
-               {".5", 0.5},       {"0,5", 0},      {"+3 lines", 3},  {"5.9", 5.9}};
+               {".5", 0.5},       {"0,5", 0},      {"+3 lines", 3},  {"5.9", 5.9},
+               {"1 000.5", 1000.5}, {"- 5", -5},   {"\t29 .2\n", 29.2}, {"1e 3", 1000}};
   for (const auto& c : cases) EXPECT_EQ(leadingNumber(QString::fromUtf8(c.text)), c.value) << c.text;
 }
 
