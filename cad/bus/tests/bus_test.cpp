@@ -93,6 +93,44 @@ BatchReply batch(const QList<BusOp>& ops) {
   return out;
 }
 
+struct ErrorNameCase {
+  std::int32_t number;
+  const char* name;
+};
+
+TEST(Protocol, ErrorNumbersAndNamesGoBothWays) {
+  const ErrorNameCase cases[] = {
+      {errc::Fail, "org.veskar.Cad.Error.Fail"},
+      {errc::InvalidArg, "org.veskar.Cad.Error.InvalidArg"},
+      {errc::TypeMismatch, "org.veskar.Cad.Error.TypeMismatch"},
+      {errc::UnknownName, "org.veskar.Cad.Error.UnknownName"},
+      {errc::Overflow, "org.veskar.Cad.Error.Overflow"},
+      {errc::NoDocument, "org.veskar.Cad.Error.NoDocument"},
+      {errc::NotFound, "org.veskar.Cad.Error.NotFound"},
+      {errc::Disconnected, "org.veskar.Cad.Error.Disconnected"},
+      {errc::FileError, "org.veskar.Cad.Error.FileError"},
+      {errc::ReadOnly, "org.veskar.Cad.Error.ReadOnly"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(errorName(c.number), QLatin1String(c.name));
+    EXPECT_EQ(errorNumber(QLatin1String(c.name)), c.number) << c.name;
+  }
+  EXPECT_EQ(errorName(12345), QStringLiteral("org.veskar.Cad.Error.Fail"));
+  // The bus's own errors: the application gone, or a member that does not exist.
+  const ErrorNameCase bus[] = {
+      {errc::Disconnected, "org.freedesktop.DBus.Error.ServiceUnknown"},
+      {errc::Disconnected, "org.freedesktop.DBus.Error.NoReply"},
+      {errc::Disconnected, "org.freedesktop.DBus.Error.Disconnected"},
+      {errc::Disconnected, "org.freedesktop.DBus.Error.NameHasNoOwner"},
+      {errc::UnknownName, "org.freedesktop.DBus.Error.UnknownMethod"},
+      {errc::NotFound, "org.freedesktop.DBus.Error.UnknownObject"},
+      {errc::InvalidArg, "org.freedesktop.DBus.Error.InvalidArgs"},
+      {errc::Fail, "org.veskar.Cad.Error.NoSuchError"},
+      {errc::Fail, "com.example.Whatever"},
+  };
+  for (const auto& c : bus) EXPECT_EQ(errorNumber(QLatin1String(c.name)), c.number) << c.name;
+}
+
 class BusTest : public ::testing::Test {
  protected:
   void SetUp() override {
