@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -28,6 +31,23 @@ namespace veskar::cad::bus {
 namespace {
 
 QDBusConnection bus() { return QDBusConnection::sessionBus(); }
+
+// ezdxf's reading of a DXF file (cad/tests/dxf_readback.py): its audit and the entities.
+QJsonObject readBack(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VESKAR_DXF_READBACK), path});
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+    ADD_FAILURE() << "the reader failed on " << path.toStdString() << ": " << p.readAllStandardError().toStdString();
+    return {};
+  }
+  return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+void expectCleanAudit(const QJsonObject& r) {
+  const QJsonObject audit = r[QStringLiteral("audit")].toObject();
+  EXPECT_TRUE(audit[QStringLiteral("errors")].toArray().isEmpty()) << QJsonDocument(audit).toJson().toStdString();
+  EXPECT_TRUE(audit[QStringLiteral("fixes")].toArray().isEmpty()) << QJsonDocument(audit).toJson().toStdString();
+}
 
 bool nameOwned() { return bus().interface()->isServiceRegistered(QLatin1String(kServiceName)).value(); }
 
@@ -329,6 +349,13 @@ TEST_F(BusTest, WorkedExampleOverTheBusEqualsTheInProcessDrawingEntityForEntity)
   const QByteArray bytes = a.readAll();
   EXPECT_GT(bytes.size(), 0);
   EXPECT_TRUE(bytes == b.readAll());
+  const QJsonObject r = readBack(busFile);
+  expectCleanAudit(r);
+  const QJsonArray entities = r[QStringLiteral("entities")].toArray();
+  ASSERT_EQ(entities.size(), 115);
+  EXPECT_EQ(entities[0].toObject()[QStringLiteral("type")].toString(), QStringLiteral("TEXT"));
+  EXPECT_EQ(entities[0].toObject()[QStringLiteral("style")].toString(), QStringLiteral("ksev"));
+  EXPECT_EQ(entities[114].toObject()[QStringLiteral("type")].toString(), QStringLiteral("LWPOLYLINE"));
 }
 
 TEST_F(BusTest, AFailureMidDrawStopsThereAndKeepsWhatCameBefore) {

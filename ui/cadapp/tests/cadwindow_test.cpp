@@ -5,6 +5,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "cad/inprocess.h"
@@ -14,6 +18,23 @@ namespace veskar::cadapp {
 namespace {
 
 using Answer = CadWindow::Answer;
+
+// ezdxf's reading of a DXF file (cad/tests/dxf_readback.py): its audit and the entities.
+QJsonObject readBack(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VESKAR_DXF_READBACK), path});
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+    ADD_FAILURE() << "the reader failed on " << path.toStdString() << ": " << p.readAllStandardError().toStdString();
+    return {};
+  }
+  return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+void expectCleanAudit(const QJsonObject& r) {
+  const QJsonObject audit = r[QStringLiteral("audit")].toObject();
+  EXPECT_TRUE(audit[QStringLiteral("errors")].toArray().isEmpty()) << QJsonDocument(audit).toJson().toStdString();
+  EXPECT_TRUE(audit[QStringLiteral("fixes")].toArray().isEmpty()) << QJsonDocument(audit).toJson().toStdString();
+}
 
 void addLine(cad::bus::CadSession& s) {
   s.active()->doc->ModelSpace()->AddLightWeightPolyline({500000, 3000000, 501000, 3002000});
@@ -46,6 +67,7 @@ TEST(CadWindow, TitleIsTheCaption) {
   f.chosen = dir.filePath(QStringLiteral("plan.dxf"));
   addLine(f.session);
   ASSERT_TRUE(f.window.saveAs());
+  expectCleanAudit(readBack(f.chosen));
   EXPECT_EQ(f.window.windowTitle(), QStringLiteral("plan.dxf - Veskar CAD"));
   ASSERT_TRUE(f.window.closeDrawing());
   EXPECT_EQ(f.window.windowTitle(), QStringLiteral("Veskar CAD"));
@@ -87,6 +109,11 @@ TEST(CadWindow, ClosingAsksFirstWhenThereAreUnsavedEntities) {
     EXPECT_EQ(f.session.active() == nullptr, c.expectClosed);
     EXPECT_EQ(f.asked, c.expectAsked ? QStringList{QStringLiteral("Drawing1.dxf")} : QStringList{});
     EXPECT_EQ(QFileInfo::exists(path), c.expectFile);
+    if (c.expectFile) {
+      const QJsonObject r = readBack(path);
+      expectCleanAudit(r);
+      EXPECT_EQ(r[QStringLiteral("entities")].toArray().size(), 1);
+    }
     EXPECT_EQ(f.errors.size(), c.expectErrors);
   }
 }
@@ -116,8 +143,12 @@ TEST(CadWindow, SavedDrawingClosesWithoutAskingUntilChangedAgain) {
   f.answer = Answer::Cancel;
   EXPECT_FALSE(f.window.closeDrawing());
   EXPECT_EQ(f.asked.size(), 1);
+  const QString first = f.chosen;
   f.chosen.clear();               // Save now writes to a.dxf without the dialog
   ASSERT_TRUE(f.window.save());
+  const QJsonObject r = readBack(first);
+  expectCleanAudit(r);
+  EXPECT_EQ(r[QStringLiteral("entities")].toArray().size(), 2);
   EXPECT_TRUE(f.window.closeDrawing());
   EXPECT_EQ(f.asked.size(), 1);
 }
