@@ -43,7 +43,8 @@ void CadView::zoomExtents() {
     scale_ = t.m11();
     center_ = world.center();
   }
-  fitPending_ = width() <= 0 || height() <= 0;
+  // A hidden view may not have its final size yet: fit again once it is shown.
+  fitPending_ = !isVisible() || width() <= 0 || height() <= 0;
   update();
 }
 
@@ -121,6 +122,11 @@ void CadView::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   QWidget::mouseReleaseEvent(event);
+}
+
+void CadView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (fitPending_) zoomExtents();
 }
 
 void CadView::resizeEvent(QResizeEvent* event) {

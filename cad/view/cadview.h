@@ -45,6 +45,7 @@ class CadView : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   const DrawingData* drawing() const { return source_ ? source_() : nullptr; }

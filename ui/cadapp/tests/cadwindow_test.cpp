@@ -173,6 +173,17 @@ TEST(CadWindow, ViewFitsWhenTheFirstEntitiesArriveAndKeepsTheUsersViewAfterwards
   EXPECT_LT(v->scale(), fitted);  // now (0, 0) is in the extents as well
 }
 
+TEST(CadWindow, EntitiesDrawnWhileHiddenAreFittedWhenTheWindowIsShown) {
+  Fixture f;  // started for automation: hidden until Visible
+  addLine(f.session);
+  f.window.resize(800, 600);
+  f.session.setVisible(true);
+  QCoreApplication::processEvents();
+  cad::CadView* v = f.window.view();
+  EXPECT_NEAR(v->scale(), v->height() * 0.94 / 2000.0, 1e-9);
+  EXPECT_NEAR(v->center().y(), 3001000, 1e-6);
+}
+
 TEST(CadView, ZoomKeepsThePointUnderTheCursor) {
   cad::CadView v;
   v.resize(400, 300);
