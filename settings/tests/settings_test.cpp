@@ -97,6 +97,8 @@ struct LoadCase {
   QByteArray bytes;
   std::optional<SettingsRecord> expected;
 };
+// Test names and failure messages show the row's name, not its bytes.
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 
 class LoadCases : public SettingsFile, public ::testing::WithParamInterface<LoadCase> {};
 
