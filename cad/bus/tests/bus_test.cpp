@@ -200,6 +200,33 @@ TEST_F(BusTest, TheStartedApplicationOutlivesTheProgramThatStartedIt) {
             QStringLiteral("Drawing1.dxf - Veskar CAD"));
 }
 
+TEST_F(BusTest, TheApplicationQuitsWhenItsBusGoesAway) {
+  // A bus of its own that ends a moment after veskar-cad has registered on it.
+  QProcess session;
+  session.start(QStringLiteral("dbus-run-session"),
+                {QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
+                 QStringLiteral("'%1' --automation >/dev/null 2>&1 & echo $!; "
+                                "for i in $(seq 100); do gdbus call --session -d org.freedesktop.DBus "
+                                "-o /org/freedesktop/DBus -m org.freedesktop.DBus.NameHasOwner org.veskar.Cad "
+                                "2>/dev/null | grep -q true && exit 0; sleep 0.1; done; exit 1")
+                     .arg(QCoreApplication::applicationDirPath() + QStringLiteral("/veskar-cad"))});
+  ASSERT_TRUE(session.waitForFinished(20000));
+  ASSERT_EQ(session.exitCode(), 0) << session.readAllStandardError().toStdString();
+  const qint64 pid = session.readAllStandardOutput().trimmed().toLongLong();
+  ASSERT_GT(pid, 0);
+  const auto running = [pid] {  // a zombie nobody has reaped yet has ended as well
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return !(close >= 0 && line.size() > close + 2 && line[close + 2] == 'Z');
+  };
+  QElapsedTimer clock;
+  clock.start();
+  while (running() && clock.elapsed() < 10000) QThread::msleep(50);
+  EXPECT_FALSE(running()) << "still running after its bus ended";
+}
+
 TEST_F(BusTest, ConnectAttachesToARunningApplicationWithoutStartingAnother) {
   const qint64 pid = startCadOurselves();
   ASSERT_NE(pid, 0);
