@@ -271,7 +271,7 @@ TEST_F(BusTest, AnApplicationThatEndsWithoutRegisteringIsReportedAtOnce) {
   QElapsedTimer clock;
   clock.start();
   EXPECT_FALSE(cadbas.ConnectCad(error));
-  EXPECT_LT(clock.elapsed(), 5000);  // not the whole 10 s wait
+  EXPECT_LT(clock.elapsed(), 9000);  // well before the 10 s wait ends, even on a busy machine
   EXPECT_EQ(error, fake + QStringLiteral(" ended before it registered org.veskar.Cad on the session bus."));
   EXPECT_EQ(cadbas.CadApp, nullptr);
 }
