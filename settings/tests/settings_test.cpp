@@ -25,7 +25,7 @@ using veskar::settings::SettingsRecord;
 
 // glibc's newlocale keeps the list it builds from LOCPATH (36 bytes per call); only the GBK
 // test below sets LOCPATH. Not Veskar's memory.
-extern "C" const char* __lsan_default_suppressions() { return "leak:__argz_add_sep\n"; }
+extern "C" const char* __lsan_default_suppressions() { return "leak:argz_add_sep\n"; }
 
 namespace {
 
