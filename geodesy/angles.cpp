@@ -51,11 +51,9 @@ Split splitPacked(double a) {
 
 }  // namespace
 
-void requireFinite(double v, const char* what) {
-  if (!std::isfinite(v)) {
-    throw GeodesyError(GeodesyError::Kind::NonFinite,
-                       std::string(what) + ": the value is not a finite number");
-  }
+void throwNonFinite(const char* what) {
+  throw GeodesyError(GeodesyError::Kind::NonFinite,
+                     std::string(what) + ": the value is not a finite number");
 }
 
 double DmsDeg(double packed) {
