@@ -25,6 +25,7 @@
 #include "cad/bus/client.h"
 #include "cad/bus/protocol.h"
 #include "cad/inprocess.h"
+#include "cad/tests/readback.h"
 #include "graticule/draw_command.h"
 
 namespace veskar::cad::bus {
@@ -32,22 +33,8 @@ namespace {
 
 QDBusConnection bus() { return QDBusConnection::sessionBus(); }
 
-// ezdxf's reading of a DXF file (cad/tests/dxf_readback.py): its audit and the entities.
-QJsonObject readBack(const QString& path) {
-  QProcess p;
-  p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VESKAR_DXF_READBACK), path});
-  if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-    ADD_FAILURE() << "the reader failed on " << path.toStdString() << ": " << p.readAllStandardError().toStdString();
-    return {};
-  }
-  return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-}
-
-void expectCleanAudit(const QJsonObject& r) {
-  const QJsonObject audit = r[QStringLiteral("audit")].toObject();
-  EXPECT_TRUE(audit[QStringLiteral("errors")].toArray().isEmpty()) << QJsonDocument(audit).toJson().toStdString();
-  EXPECT_TRUE(audit[QStringLiteral("fixes")].toArray().isEmpty()) << QJsonDocument(audit).toJson().toStdString();
-}
+using veskar::cad::testing::expectCleanAudit;
+using veskar::cad::testing::readBack;
 
 bool nameOwned() { return bus().interface()->isServiceRegistered(QLatin1String(kServiceName)).value(); }
 

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "cad/inprocess.h"
+#include "cad/tests/readback.h"
 #include "ui/cadapp/cadwindow.h"
 
 namespace veskar::cadapp {
@@ -19,22 +20,8 @@ namespace {
 
 using Answer = CadWindow::Answer;
 
-// ezdxf's reading of a DXF file (cad/tests/dxf_readback.py): its audit and the entities.
-QJsonObject readBack(const QString& path) {
-  QProcess p;
-  p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VESKAR_DXF_READBACK), path});
-  if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-    ADD_FAILURE() << "the reader failed on " << path.toStdString() << ": " << p.readAllStandardError().toStdString();
-    return {};
-  }
-  return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-}
-
-void expectCleanAudit(const QJsonObject& r) {
-  const QJsonObject audit = r[QStringLiteral("audit")].toObject();
-  EXPECT_TRUE(audit[QStringLiteral("errors")].toArray().isEmpty()) << QJsonDocument(audit).toJson().toStdString();
-  EXPECT_TRUE(audit[QStringLiteral("fixes")].toArray().isEmpty()) << QJsonDocument(audit).toJson().toStdString();
-}
+using veskar::cad::testing::expectCleanAudit;
+using veskar::cad::testing::readBack;
 
 void addLine(cad::bus::CadSession& s) {
   s.active()->doc->ModelSpace()->AddLightWeightPolyline({500000, 3000000, 501000, 3002000});
