@@ -3,22 +3,24 @@
 // Objects and members carry the names the CAD application's automation uses (Visible, Caption,
 // ActiveDocument, TextStyles.Add, ModelSpace.AddText, ...). Scalar properties are read and
 // written by name with variant values, as late-bound automation does; members that give
-// objects are typed. Numbers are coerced the way automation coerces them: a 16-bit 1000, an
-// int 1000 and a double 1000.0 are the same height; a value that cannot be coerced is a
-// CadError (type mismatch).
+// objects are typed. Values are the variant types automation uses (VT_BOOL, VT_I2, VT_I4,
+// VT_R8, VT_BSTR as UTF-8, VT_ARRAY|VT_R8) and are coerced the way automation coerces them:
+// a 16-bit 1000, a 32-bit 1000 and a double 1000.0 are the same height; a value that cannot
+// be coerced is a CadError (type mismatch).
 //
-// Two implementations stand behind it: the in-process drawing (inprocess.h) and the client of
-// the drawing application veskar-cad on the session bus. Callers never know which; the bus
-// client may queue operations and run them later, in order (see CadApplication::Flush).
+// Three implementations stand behind it: the in-process drawing (inprocess.h), the client of
+// the drawing application veskar-cad on the session bus (Linux) and the COM client of the CAD
+// program (Windows). Callers never know which; a client may queue operations and run them
+// later, in order (see CadApplication::Flush).
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QVariant>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
 
 namespace veskar::cad {
 
@@ -36,34 +38,44 @@ inline constexpr std::int32_t FileError = static_cast<std::int32_t>(0x80030003);
 inline constexpr std::int32_t ReadOnly = static_cast<std::int32_t>(0x80020003);      // DISP_E_MEMBERNOTFOUND: property cannot be set
 }  // namespace errc
 
-// A failure reported by the CAD application: a number and a description a user can read.
+// A failure reported by the CAD application: a number and a description a user can read
+// (UTF-8).
 class CadError : public std::runtime_error {
  public:
-  CadError(std::int32_t number, const QString& description)
-      : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+  CadError(std::int32_t number, const std::string& description)
+      : std::runtime_error(description), number_(number), description_(description) {}
   std::int32_t number() const { return number_; }
-  const QString& description() const { return description_; }
+  const std::string& description() const { return description_; }
 
  private:
   std::int32_t number_;
-  QString description_;
+  std::string description_;
 };
+
+// An automation value: empty (VT_EMPTY), VT_BOOL, VT_I2, VT_I4, VT_R8, VT_BSTR (UTF-8 text),
+// VT_ARRAY|VT_R8. Give 16-bit values as std::int16_t; a plain int is VT_I4.
+using Variant = std::variant<std::monostate, bool, std::int16_t, std::int32_t, double, std::string,
+                             std::vector<double>>;
+
+// The automation name of the type a variant holds: "VT_EMPTY", "VT_BOOL", "VT_I2", "VT_I4",
+// "VT_R8", "VT_BSTR", "VT_ARRAY|VT_R8".
+const char* typeName(const Variant& v);
 
 // Automation-style coercion of variants. Each throws CadError(TypeMismatch) naming `what`
 // when the value cannot be coerced, CadError(Overflow) when it does not fit.
-double toDouble(const QVariant& v, const char* what);
-std::int16_t toInt16(const QVariant& v, const char* what);   // rounds halves to even, like VT_I2
-bool toBool(const QVariant& v, const char* what);
-QString toText(const QVariant& v, const char* what);         // strings, and numbers as text
-QList<double> toDoubleArray(const QVariant& v, const char* what);
+double toDouble(const Variant& v, const char* what);
+std::int16_t toInt16(const Variant& v, const char* what);   // rounds halves to even, like VT_I2
+bool toBool(const Variant& v, const char* what);
+std::string toText(const Variant& v, const char* what);     // strings, and numbers as text
+std::vector<double> toDoubleArray(const Variant& v, const char* what);
 
 // Every automation object: properties read and written by name.
 class CadObject {
  public:
   virtual ~CadObject() = default;
   // Unknown property: CadError(UnknownName). Refused value: CadError, object unchanged.
-  virtual QVariant Get(const QString& property) = 0;
-  virtual void Put(const QString& property, const QVariant& value) = 0;
+  virtual Variant Get(const std::string& property) = 0;
+  virtual void Put(const std::string& property, const Variant& value) = 0;
 };
 
 // A text or a lightweight polyline of model space. Texts: TextString, InsertionPoint, Height,
@@ -77,17 +89,17 @@ class CadTextStyle : public CadObject {};
 class CadTextStyles : public CadObject {
  public:
   // The style of that name, created when there is none yet.
-  virtual std::shared_ptr<CadTextStyle> Add(const QString& name) = 0;
+  virtual std::shared_ptr<CadTextStyle> Add(const std::string& name) = 0;
 };
 
 // Property Count: the number of entities.
 class CadModelSpace : public CadObject {
  public:
   // point: x, y, z. height: any number.
-  virtual std::shared_ptr<CadEntity> AddText(const QVariant& text, const QList<double>& point,
-                                             const QVariant& height) = 0;
+  virtual std::shared_ptr<CadEntity> AddText(const Variant& text, const std::vector<double>& point,
+                                             const Variant& height) = 0;
   // vertices: x0, y0, x1, y1, ... (at least two vertices, an even count, all finite).
-  virtual std::shared_ptr<CadEntity> AddLightWeightPolyline(const QList<double>& vertices) = 0;
+  virtual std::shared_ptr<CadEntity> AddLightWeightPolyline(const std::vector<double>& vertices) = 0;
 };
 
 // Property Name.
@@ -96,7 +108,7 @@ class CadDocument : public CadObject {
   virtual std::shared_ptr<CadTextStyles> TextStyles() = 0;
   virtual std::shared_ptr<CadModelSpace> ModelSpace() = 0;
   // Writes the drawing as DXF (AutoCAD 2000) to `path`.
-  virtual void SaveAs(const QString& path) = 0;
+  virtual void SaveAs(const std::string& path) = 0;
   // Closes the drawing without saving; the application then has no active drawing.
   virtual void Close() = 0;
 };

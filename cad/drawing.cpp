@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/text.h"
+
 namespace veskar::cad {
 namespace {
 
@@ -30,7 +32,7 @@ void includeText(Extents& e, const TextData& t) {
   if (!baselineLeft) include(e, t.alignmentPoint[0], t.alignmentPoint[1]);
 
   const double h = std::abs(t.height);
-  double w = static_cast<double>(t.string.size()) * h * std::abs(t.widthFactor);
+  double w = static_cast<double>(platform::utf16Length(t.string)) * h * std::abs(t.widthFactor);
   double angle = t.rotation;
   double ax = x0, ay = y0;  // anchor
   double left = 0, bottom = 0;

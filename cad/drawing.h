@@ -2,9 +2,9 @@
 // automation objects, the DXF writer and the drawing application's view all work on this.
 #pragma once
 
-#include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -13,18 +13,18 @@ namespace veskar::cad {
 inline constexpr int kColorByLayer = 256;  // AutoCAD Color Index of a new entity
 
 struct TextStyleData {
-  QString name;
-  QString fontFile;     // primary font file, e.g. "fsdb_e.shx"
-  QString bigFontFile;  // big-font file for CJK, e.g. "fsdb.shx"
+  std::string name;
+  std::string fontFile;     // primary font file, e.g. "fsdb_e.shx"
+  std::string bigFontFile;  // big-font file for CJK, e.g. "fsdb.shx"
 };
 
 struct TextData {
-  QString string;
+  std::string string;  // UTF-8
   std::array<double, 3> insertionPoint{0, 0, 0};
   double height = 0;
   int color = kColorByLayer;
   double widthFactor = 1.0;  // ScaleFactor
-  QString styleName = QStringLiteral("Standard");
+  std::string styleName = "Standard";
   double rotation = 0;  // radians
   int horizontalAlignment = 0;  // 0 left, 1 center, 2 right, 3 aligned, 4 middle, 5 fit
   int verticalAlignment = 0;    // 0 baseline, 1 bottom, 2 middle, 3 top
@@ -44,7 +44,7 @@ struct Extents {
 };
 
 struct DrawingData {
-  QString name;                        // e.g. "Drawing1.dxf"
+  std::string name;                    // e.g. "Drawing1.dxf"
   std::vector<TextStyleData> styles;   // "Standard" first
   std::vector<EntityData> entities;    // creation order
 

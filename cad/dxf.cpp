@@ -8,8 +8,8 @@
 //   - give the objects dxflib writes the owner handles (330) CAD programs check;
 //   - put the font files into the STYLE record of "Standard", which must come from dxflib's
 //     style writer because the dimension style refers to its handle;
-//   - write the finished file at once through QSaveFile: a temporary file beside the target,
-//     renamed over it only when everything was written.
+//   - write the finished file at once, atomically: a temporary file beside the target, renamed
+//     over it only when everything was written and flushed.
 // Text styles other than "Standard" and the active viewport are written record by record with
 // the writer's primitives, as dxflib's own writers leave out the font files and fix the view.
 #include "cad/dxf.h"
@@ -17,19 +17,18 @@
 #include <dl_dxf.h>
 #include <dl_writer_ascii.h>
 
-#include <QSaveFile>
-#include <QStringEncoder>
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
 #include "cad/automation.h"
+#include "platform/files.h"
+#include "platform/text.h"
 
 namespace veskar::cad {
 namespace {
@@ -189,74 +188,41 @@ class MemoryWriter final : public DL_WriterA {
 // Text in code page 936 (GBK), the drawing's $DWGCODEPAGE. A character GBK cannot hold is
 // written as the CAD escape \U+XXXX (one per UTF-16 unit); a control character, which would
 // break the line structure of the file, in DXF's caret form (^J for a line feed).
-class Gbk {
- public:
-  std::string operator()(const QString& s) { return caret(encode(s)); }
-
- private:
-  static std::string caret(std::string bytes) {
-    if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
-      return bytes;
-    std::string out;
-    for (char c : bytes) {
-      if (static_cast<unsigned char>(c) < 0x20) {
-        out += '^';
-        out += static_cast<char>(c + 0x40);
-      } else {
-        out += c;
-      }
+std::string caret(std::string bytes) {
+  if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+    return bytes;
+  std::string out;
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) < 0x20) {
+      out += '^';
+      out += static_cast<char>(c + 0x40);
+    } else {
+      out += c;
     }
-    return out;
   }
+  return out;
+}
 
-  std::string encode(const QString& s) {
-    bool ascii = true;
-    for (QChar c : s) {
-      if (c.unicode() >= 0x80) {
-        ascii = false;
-        break;
-      }
+std::string encode936(const std::string& s) {
+  if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return s;
+  if (std::optional<std::string> bytes = platform::toCodePage936(s)) return *bytes;
+  std::string out;
+  for (char16_t unit : platform::utf8ToUtf16(s)) {
+    const bool surrogate = unit >= 0xD800 && unit <= 0xDFFF;
+    std::optional<std::string> b;
+    if (!surrogate) b = platform::toCodePage936(platform::utf16ToUtf8(std::u16string(1, unit)));
+    if (b) {
+      out += *b;
+    } else {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(unit));
+      out += buf;
     }
-    if (ascii) return s.toStdString();
-    QByteArray bytes = enc_.encode(s);
-    if (!enc_.hasError() && twoByteGbk(bytes)) return bytes.toStdString();
-    // Qt keeps an encoder's error once raised (resetState() does not clear it): take a fresh
-    // one for every test that may fail, and leave a clean one behind.
-    std::string out;
-    for (QChar c : s) {
-      QStringEncoder one(kCodec, QStringConverter::Flag::Stateless);
-      const QByteArray b = one.encode(QStringView(&c, 1));
-      if (one.hasError() || !twoByteGbk(b)) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(c.unicode()));
-        out += buf;
-      } else {
-        out.append(b.constData(), static_cast<std::size_t>(b.size()));
-      }
-    }
-    enc_ = QStringEncoder(kCodec, QStringConverter::Flag::Stateless);
-    return out;
   }
+  return out;
+}
 
-  // Code page 936 proper: ASCII bytes and two-byte characters. The encoder also gives the
-  // single byte 0x80 for the euro sign, which GBK readers do not decode.
-  static bool twoByteGbk(const QByteArray& b) {
-    for (qsizetype i = 0; i < b.size();) {
-      const auto c = static_cast<unsigned char>(b[i]);
-      if (c < 0x80) {
-        ++i;
-      } else if (c == 0x80 || c == 0xFF || i + 1 >= b.size()) {
-        return false;
-      } else {
-        i += 2;
-      }
-    }
-    return true;
-  }
-
-  static constexpr const char* kCodec = "GBK";
-  QStringEncoder enc_{kCodec, QStringConverter::Flag::Stateless};
-};
+std::string gbk(const std::string& s) { return caret(encode936(s)); }
 
 constexpr double kDefaultHeight = 2.5;
 
@@ -348,12 +314,11 @@ void writeStyleRecord(const MemoryWriter& w, const std::string& name, const std:
   w.dxfString(4, bigFont);
 }
 
-bool isStandard(const QString& name) { return name.compare(QStringLiteral("Standard"), Qt::CaseInsensitive) == 0; }
+bool isStandard(const std::string& name) { return platform::equalIgnoringCase(name, "Standard"); }
 
 std::string dxfBytes(const DrawingData& d) {
   DL_Dxf dxf;
   MemoryWriter w;
-  Gbk gbk;
   const Extents e = d.extents();
 
   dxf.writeHeader(w);
@@ -381,7 +346,7 @@ std::string dxfBytes(const DrawingData& d) {
     if (isStandard(s.name)) {
       if (!standard) standard = &s;
     } else if (std::none_of(others.begin(), others.end(),
-                            [&](const TextStyleData* o) { return o->name.compare(s.name, Qt::CaseInsensitive) == 0; })) {
+                            [&](const TextStyleData* o) { return platform::equalIgnoringCase(o->name, s.name); })) {
       others.push_back(&s);
     }
   }
@@ -394,7 +359,7 @@ std::string dxfBytes(const DrawingData& d) {
   for (const TextStyleData* s : others) {
     const std::string name = gbk(s->name);
     writeStyleRecord(w, name, gbk(s->fontFile), gbk(s->bigFontFile));
-    styleNames.emplace(s->name.toCaseFolded().toStdString(), name);
+    styleNames.emplace(platform::foldCase(s->name), name);
   }
   w.tableEnd();
 
@@ -420,7 +385,7 @@ std::string dxfBytes(const DrawingData& d) {
   w.sectionEntities();
   for (const EntityData& entity : d.entities) {
     if (const auto* t = std::get_if<TextData>(&entity)) {
-      auto style = styleNames.find(t->styleName.toCaseFolded().toStdString());
+      auto style = styleNames.find(platform::foldCase(t->styleName));
       const std::string styleName = style != styleNames.end() ? style->second : std::string("Standard");
       const DL_Attributes attributes("0", t->color, -1, "BYLAYER", 1.0);
       dxf.writeText(w,
@@ -446,39 +411,11 @@ std::string dxfBytes(const DrawingData& d) {
   return w.finish();
 }
 
-[[noreturn]] void fail(const QString& path, const QString& reason) {
-  throw CadError(errc::FileError, QStringLiteral("The drawing could not be saved as \"%1\": %2").arg(path, reason));
-}
-
-// The reason a file operation failed: Qt's when it has one, else the system's for errno (a
-// write the file system cuts short leaves Qt without an error of its own).
-QString reasonOf(const QFileDevice& file, int error) {
-  if (file.error() != QFileDevice::NoError) return file.errorString();
-  if (error != 0) return QString::fromLocal8Bit(std::strerror(error));
-  return file.errorString();
-}
-
 }  // namespace
 
-void writeDxf(const DrawingData& drawing, const QString& path) {
-  const std::string bytes = dxfBytes(drawing);
-  QSaveFile file(path);
-  // Unbuffered: every write reaches the system at once and its failure is seen here.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail(path, file.errorString());
-  const char* data = bytes.data();
-  qint64 left = static_cast<qint64>(bytes.size());
-  while (left > 0) {
-    errno = 0;
-    const qint64 n = file.write(data, left);
-    if (n <= 0) {
-      const QString reason = reasonOf(file, errno);
-      file.cancelWriting();
-      fail(path, reason);
-    }
-    data += n;
-    left -= n;
-  }
-  if (!file.commit()) fail(path, reasonOf(file, errno));
+void writeDxf(const DrawingData& drawing, const std::string& path) {
+  if (std::optional<std::string> error = platform::replaceFile(path, dxfBytes(drawing)))
+    throw CadError(errc::FileError, "The drawing could not be saved as \"" + path + "\": " + *error);
 }
 
 }  // namespace veskar::cad

@@ -6,10 +6,11 @@
 // Member names are matched without regard to case, as late-bound automation does.
 #include "cad/inprocess.h"
 
-#include <QFileInfo>
 #include <cmath>
 
 #include "cad/dxf.h"
+#include "platform/files.h"
+#include "platform/text.h"
 
 namespace veskar::cad {
 namespace {
@@ -25,105 +26,103 @@ struct DocState {
   }
   void checkOpen() const {
     if (closed)
-      throw CadError(errc::NoDocument, QStringLiteral("The drawing \"%1\" has been closed.").arg(data.name));
+      throw CadError(errc::NoDocument, "The drawing \"" + data.name + "\" has been closed.");
   }
 };
 
-bool is(const QString& property, const char* name) {
-  return property.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+bool is(const std::string& property, const char* name) {
+  return platform::equalIgnoringCase(property, name);
 }
 
-[[noreturn]] void unknown(const QString& property, const char* object) {
-  throw CadError(errc::UnknownName,
-                 QStringLiteral("%1 has no property named \"%2\".").arg(QLatin1String(object), property));
+[[noreturn]] void unknown(const std::string& property, const char* object) {
+  throw CadError(errc::UnknownName, std::string(object) + " has no property named \"" + property + "\".");
 }
 
-[[noreturn]] void readOnly(const QString& property, const char* object) {
+[[noreturn]] void readOnly(const std::string& property, const char* object) {
   throw CadError(errc::ReadOnly,
-                 QStringLiteral("The property %1 of %2 cannot be changed.").arg(property, QLatin1String(object)));
+                 "The property " + property + " of " + object + " cannot be changed.");
 }
 
-[[noreturn]] void invalid(const QString& message) { throw CadError(errc::InvalidArg, message); }
+[[noreturn]] void invalid(const std::string& message) { throw CadError(errc::InvalidArg, message); }
 
-QVariant pointValue(const std::array<double, 3>& p) { return QVariant::fromValue(QList<double>{p[0], p[1], p[2]}); }
+Variant pointValue(const std::array<double, 3>& p) { return std::vector<double>{p[0], p[1], p[2]}; }
 
-std::array<double, 3> checkedPoint(const QList<double>& p, const char* what) {
+std::array<double, 3> checkedPoint(const std::vector<double>& p, const char* what) {
   if (p.size() != 3)
-    invalid(QStringLiteral("%1 must be a point of three numbers (x, y, z); %2 were given.")
-                .arg(QLatin1String(what))
-                .arg(p.size()));
+    invalid(std::string(what) + " must be a point of three numbers (x, y, z); " + std::to_string(p.size()) +
+            " were given.");
   for (double c : p) {
-    if (!std::isfinite(c))
-      invalid(QStringLiteral("%1 must be a point of finite coordinates.").arg(QLatin1String(what)));
+    if (!std::isfinite(c)) invalid(std::string(what) + " must be a point of finite coordinates.");
   }
   return {p[0], p[1], p[2]};
 }
 
-std::vector<double> checkedVertices(const QList<double>& v, const char* what) {
+std::vector<double> checkedVertices(const std::vector<double>& v, const char* what) {
   if (v.size() % 2 != 0)
-    invalid(QStringLiteral("%1 must hold x and y of every vertex; an odd number of coordinates (%2) was given.")
-                .arg(QLatin1String(what))
-                .arg(v.size()));
+    invalid(std::string(what) + " must hold x and y of every vertex; an odd number of coordinates (" +
+            std::to_string(v.size()) + ") was given.");
   if (v.size() < 4)
-    invalid(QStringLiteral("A polyline needs at least two vertices; %1 was given.").arg(v.size() / 2));
+    invalid("A polyline needs at least two vertices; " + std::to_string(v.size() / 2) + " was given.");
   for (double c : v) {
-    if (!std::isfinite(c)) invalid(QStringLiteral("%1 must be finite numbers.").arg(QLatin1String(what)));
+    if (!std::isfinite(c)) invalid(std::string(what) + " must be finite numbers.");
   }
-  return std::vector<double>(v.begin(), v.end());
+  return v;
 }
 
-QString checkedTextString(const QVariant& value) {
-  QString s = toText(value, "TextString");
-  for (QChar c : s) {
-    if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-      invalid(QStringLiteral("A single-line text cannot hold line breaks or other control characters."));
+std::string checkedTextString(const Variant& value) {
+  std::string s = platform::validUtf8(toText(value, "TextString"));
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+      invalid("A single-line text cannot hold line breaks or other control characters.");
   }
   return s;
 }
 
-double checkedPositive(const QVariant& value, const char* what) {
+double checkedPositive(const Variant& value, const char* what) {
   const double d = toDouble(value, what);
-  if (!std::isfinite(d) || d <= 0)
-    invalid(QStringLiteral("%1 must be a number greater than zero.").arg(QLatin1String(what)));
+  if (!std::isfinite(d) || d <= 0) invalid(std::string(what) + " must be a number greater than zero.");
   return d;
 }
 
-double checkedFinite(const QVariant& value, const char* what) {
+double checkedFinite(const Variant& value, const char* what) {
   const double d = toDouble(value, what);
-  if (!std::isfinite(d)) invalid(QStringLiteral("%1 must be a finite number.").arg(QLatin1String(what)));
+  if (!std::isfinite(d)) invalid(std::string(what) + " must be a finite number.");
   return d;
 }
 
-int checkedCode(const QVariant& value, const char* what, int low, int high, const char* meaning) {
+int checkedCode(const Variant& value, const char* what, int low, int high, const char* meaning) {
   const int n = toInt16(value, what);
   if (n < low || n > high)
-    invalid(QStringLiteral("%1 must be %2 to %3 (%4); %5 was given.")
-                .arg(QLatin1String(what))
-                .arg(low)
-                .arg(high)
-                .arg(QLatin1String(meaning))
-                .arg(n));
+    invalid(std::string(what) + " must be " + std::to_string(low) + " to " + std::to_string(high) + " (" +
+            meaning + "); " + std::to_string(n) + " was given.");
   return n;
 }
 
-int checkedColor(const QVariant& value) {
+int checkedColor(const Variant& value) {
   return checkedCode(value, "Color", 0, 256, "an AutoCAD Color Index, 0 by block, 256 by layer");
 }
 
-// Symbol names as CAD applications accept them: not empty, none of the reserved characters.
-void checkSymbolName(const QString& name, const char* what) {
-  if (name.trimmed().isEmpty()) invalid(QStringLiteral("The %1 name must not be empty.").arg(QLatin1String(what)));
-  static const QString reserved = QStringLiteral("<>/\\\":;?*|=`");
-  for (QChar c : name) {
-    if (reserved.contains(c) || c.unicode() < 0x20)
-      invalid(QStringLiteral("The %1 name \"%2\" holds a character that names cannot hold.").arg(QLatin1String(what), name));
+bool isBlankName(const std::string& name) {
+  for (char c : name) {
+    if (!(c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r')) return false;
   }
-  if (name.size() > 255) invalid(QStringLiteral("The %1 name is longer than 255 characters.").arg(QLatin1String(what)));
+  return true;
 }
 
-const TextStyleData* findStyle(const DrawingData& d, const QString& name, std::size_t* index = nullptr) {
+// Symbol names as CAD applications accept them: not empty, none of the reserved characters.
+void checkSymbolName(const std::string& name, const char* what) {
+  if (isBlankName(name)) invalid(std::string("The ") + what + " name must not be empty.");
+  static const std::string_view reserved = "<>/\\\":;?*|=`";
+  for (char c : name) {
+    if (reserved.find(c) != std::string_view::npos || static_cast<unsigned char>(c) < 0x20)
+      invalid(std::string("The ") + what + " name \"" + name + "\" holds a character that names cannot hold.");
+  }
+  if (platform::utf16Length(name) > 255) invalid(std::string("The ") + what + " name is longer than 255 characters.");
+}
+
+const TextStyleData* findStyle(const DrawingData& d, const std::string& name, std::size_t* index = nullptr) {
   for (std::size_t i = 0; i < d.styles.size(); ++i) {
-    if (d.styles[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+    if (platform::equalIgnoringCase(d.styles[i].name, name)) {
       if (index) *index = i;
       return &d.styles[i];
     }
@@ -135,7 +134,7 @@ class Style final : public CadTextStyle {
  public:
   Style(std::shared_ptr<DocState> st, std::size_t index) : st_(std::move(st)), index_(index) {}
 
-  QVariant Get(const QString& property) override {
+  Variant Get(const std::string& property) override {
     st_->checkOpen();
     const TextStyleData& s = st_->data.styles[index_];
     if (is(property, "Name")) return s.name;
@@ -144,7 +143,7 @@ class Style final : public CadTextStyle {
     unknown(property, "A text style");
   }
 
-  void Put(const QString& property, const QVariant& value) override {
+  void Put(const std::string& property, const Variant& value) override {
     st_->checkOpen();
     TextStyleData& s = st_->data.styles[index_];
     if (is(property, "Name")) readOnly(property, "a text style");
@@ -167,14 +166,14 @@ class Entity final : public CadEntity {
  public:
   Entity(std::shared_ptr<DocState> st, std::size_t index) : st_(std::move(st)), index_(index) {}
 
-  QVariant Get(const QString& property) override {
+  Variant Get(const std::string& property) override {
     st_->checkOpen();
     EntityData& e = st_->data.entities[index_];
     if (auto* t = std::get_if<TextData>(&e)) return getText(*t, property);
     return getPolyline(std::get<PolylineData>(e), property);
   }
 
-  void Put(const QString& property, const QVariant& value) override {
+  void Put(const std::string& property, const Variant& value) override {
     st_->checkOpen();
     EntityData& e = st_->data.entities[index_];
     if (auto* t = std::get_if<TextData>(&e)) {
@@ -186,21 +185,21 @@ class Entity final : public CadEntity {
   }
 
  private:
-  static QVariant getText(const TextData& t, const QString& p) {
+  static Variant getText(const TextData& t, const std::string& p) {
     if (is(p, "TextString")) return t.string;
     if (is(p, "InsertionPoint")) return pointValue(t.insertionPoint);
     if (is(p, "Height")) return t.height;
-    if (is(p, "Color")) return t.color;
+    if (is(p, "Color")) return static_cast<std::int32_t>(t.color);
     if (is(p, "ScaleFactor")) return t.widthFactor;
     if (is(p, "StyleName")) return t.styleName;
     if (is(p, "Rotation")) return t.rotation;
-    if (is(p, "VerticalAlignment")) return t.verticalAlignment;
-    if (is(p, "HorizontalAlignment")) return t.horizontalAlignment;
+    if (is(p, "VerticalAlignment")) return static_cast<std::int32_t>(t.verticalAlignment);
+    if (is(p, "HorizontalAlignment")) return static_cast<std::int32_t>(t.horizontalAlignment);
     if (is(p, "TextAlignmentPoint")) return pointValue(t.alignmentPoint);
     unknown(p, "A text");
   }
 
-  void putText(TextData& t, const QString& p, const QVariant& v) {
+  void putText(TextData& t, const std::string& p, const Variant& v) {
     if (is(p, "TextString")) {
       t.string = checkedTextString(v);
     } else if (is(p, "InsertionPoint")) {
@@ -212,10 +211,9 @@ class Entity final : public CadEntity {
     } else if (is(p, "ScaleFactor")) {
       t.widthFactor = checkedPositive(v, "ScaleFactor");
     } else if (is(p, "StyleName")) {
-      const QString name = toText(v, "StyleName");
+      const std::string name = toText(v, "StyleName");
       const TextStyleData* style = findStyle(st_->data, name);
-      if (!style)
-        throw CadError(errc::NotFound, QStringLiteral("The drawing has no text style named \"%1\".").arg(name));
+      if (!style) throw CadError(errc::NotFound, "The drawing has no text style named \"" + name + "\".");
       t.styleName = style->name;
     } else if (is(p, "Rotation")) {
       t.rotation = checkedFinite(v, "Rotation");
@@ -231,13 +229,13 @@ class Entity final : public CadEntity {
     }
   }
 
-  static QVariant getPolyline(const PolylineData& l, const QString& p) {
-    if (is(p, "Coordinates")) return QVariant::fromValue(QList<double>(l.coordinates.begin(), l.coordinates.end()));
-    if (is(p, "Color")) return l.color;
+  static Variant getPolyline(const PolylineData& l, const std::string& p) {
+    if (is(p, "Coordinates")) return l.coordinates;
+    if (is(p, "Color")) return static_cast<std::int32_t>(l.color);
     unknown(p, "A polyline");
   }
 
-  static void putPolyline(PolylineData& l, const QString& p, const QVariant& v) {
+  static void putPolyline(PolylineData& l, const std::string& p, const Variant& v) {
     if (is(p, "Coordinates")) {
       l.coordinates = checkedVertices(toDoubleArray(v, "Coordinates"), "Coordinates");
     } else if (is(p, "Color")) {
@@ -255,23 +253,23 @@ class Styles final : public CadTextStyles {
  public:
   explicit Styles(std::shared_ptr<DocState> st) : st_(std::move(st)) {}
 
-  QVariant Get(const QString& property) override {
+  Variant Get(const std::string& property) override {
     st_->checkOpen();
-    if (is(property, "Count")) return static_cast<int>(st_->data.styles.size());
+    if (is(property, "Count")) return static_cast<std::int32_t>(st_->data.styles.size());
     unknown(property, "The text style collection");
   }
-  void Put(const QString& property, const QVariant&) override {
+  void Put(const std::string& property, const Variant&) override {
     st_->checkOpen();
     if (is(property, "Count")) readOnly(property, "the text style collection");
     unknown(property, "The text style collection");
   }
 
-  std::shared_ptr<CadTextStyle> Add(const QString& name) override {
+  std::shared_ptr<CadTextStyle> Add(const std::string& name) override {
     st_->checkOpen();
     std::size_t index = 0;
     if (findStyle(st_->data, name, &index)) return std::make_shared<Style>(st_, index);
     checkSymbolName(name, "text style");
-    st_->data.styles.push_back(TextStyleData{name, {}, {}});
+    st_->data.styles.push_back(TextStyleData{platform::validUtf8(name), {}, {}});
     st_->changed();
     return std::make_shared<Style>(st_, st_->data.styles.size() - 1);
   }
@@ -284,19 +282,19 @@ class ModelSpace final : public CadModelSpace {
  public:
   explicit ModelSpace(std::shared_ptr<DocState> st) : st_(std::move(st)) {}
 
-  QVariant Get(const QString& property) override {
+  Variant Get(const std::string& property) override {
     st_->checkOpen();
-    if (is(property, "Count")) return static_cast<int>(st_->data.entities.size());
+    if (is(property, "Count")) return static_cast<std::int32_t>(st_->data.entities.size());
     unknown(property, "Model space");
   }
-  void Put(const QString& property, const QVariant&) override {
+  void Put(const std::string& property, const Variant&) override {
     st_->checkOpen();
     if (is(property, "Count")) readOnly(property, "model space");
     unknown(property, "Model space");
   }
 
-  std::shared_ptr<CadEntity> AddText(const QVariant& text, const QList<double>& point,
-                                     const QVariant& height) override {
+  std::shared_ptr<CadEntity> AddText(const Variant& text, const std::vector<double>& point,
+                                     const Variant& height) override {
     st_->checkOpen();
     TextData t;
     t.string = checkedTextString(text);
@@ -308,7 +306,7 @@ class ModelSpace final : public CadModelSpace {
     return add(std::move(t));
   }
 
-  std::shared_ptr<CadEntity> AddLightWeightPolyline(const QList<double>& vertices) override {
+  std::shared_ptr<CadEntity> AddLightWeightPolyline(const std::vector<double>& vertices) override {
     st_->checkOpen();
     PolylineData l;
     l.coordinates = checkedVertices(vertices, "The vertices");
@@ -328,17 +326,17 @@ class ModelSpace final : public CadModelSpace {
 
 class Document final : public CadDocument {
  public:
-  explicit Document(const QString& name) : st_(std::make_shared<DocState>()) {
+  explicit Document(const std::string& name) : st_(std::make_shared<DocState>()) {
     st_->data.name = name;
-    st_->data.styles.push_back(TextStyleData{QStringLiteral("Standard"), QStringLiteral("txt"), {}});
+    st_->data.styles.push_back(TextStyleData{"Standard", "txt", {}});
   }
 
-  QVariant Get(const QString& property) override {
+  Variant Get(const std::string& property) override {
     st_->checkOpen();
     if (is(property, "Name")) return st_->data.name;
     unknown(property, "A drawing");
   }
-  void Put(const QString& property, const QVariant&) override {
+  void Put(const std::string& property, const Variant&) override {
     st_->checkOpen();
     if (is(property, "Name")) readOnly(property, "a drawing");
     unknown(property, "A drawing");
@@ -353,11 +351,11 @@ class Document final : public CadDocument {
     return std::make_shared<class ModelSpace>(st_);
   }
 
-  void SaveAs(const QString& path) override {
+  void SaveAs(const std::string& path) override {
     st_->checkOpen();
     writeDxf(st_->data, path);
     // As in CAD applications, the drawing is now known by the file it was saved to.
-    st_->data.name = QFileInfo(path).fileName();
+    st_->data.name = platform::fileName(path);
     st_->changed();
   }
 
@@ -374,18 +372,18 @@ class Document final : public CadDocument {
 
 class Application final : public CadApplication {
  public:
-  explicit Application(const QString& drawingName) : doc_(std::make_shared<Document>(drawingName)) {}
+  explicit Application(const std::string& drawingName) : doc_(std::make_shared<Document>(drawingName)) {}
 
-  QVariant Get(const QString& property) override {
+  Variant Get(const std::string& property) override {
     if (is(property, "Visible")) return visible_;
     if (is(property, "Caption")) {
-      if (doc_->state()->closed) return QStringLiteral("Veskar CAD");
-      return QStringLiteral("%1 - Veskar CAD").arg(doc_->state()->data.name);
+      if (doc_->state()->closed) return std::string("Veskar CAD");
+      return doc_->state()->data.name + " - Veskar CAD";
     }
     unknown(property, "The application");
   }
 
-  void Put(const QString& property, const QVariant& value) override {
+  void Put(const std::string& property, const Variant& value) override {
     if (is(property, "Visible")) {
       visible_ = toBool(value, "Visible");
       return;
@@ -395,7 +393,7 @@ class Application final : public CadApplication {
   }
 
   std::shared_ptr<CadDocument> ActiveDocument() override {
-    if (doc_->state()->closed) throw CadError(errc::NoDocument, QStringLiteral("No drawing is open."));
+    if (doc_->state()->closed) throw CadError(errc::NoDocument, "No drawing is open.");
     return doc_;
   }
 
@@ -412,11 +410,11 @@ const Document* ours(const CadDocument& doc) { return dynamic_cast<const Documen
 
 }  // namespace
 
-std::shared_ptr<CadApplication> makeInProcessApplication(const QString& drawingName) {
+std::shared_ptr<CadApplication> makeInProcessApplication(const std::string& drawingName) {
   return std::make_shared<Application>(drawingName);
 }
 
-std::shared_ptr<CadDocument> makeInProcessDocument(const QString& drawingName) {
+std::shared_ptr<CadDocument> makeInProcessDocument(const std::string& drawingName) {
   return std::make_shared<Document>(drawingName);
 }
 
@@ -436,7 +434,7 @@ std::shared_ptr<CadEntity> entityAt(CadDocument& doc, std::size_t index) {
   return std::make_shared<Entity>(d->state(), index);
 }
 
-std::shared_ptr<CadTextStyle> styleNamed(CadDocument& doc, const QString& name) {
+std::shared_ptr<CadTextStyle> styleNamed(CadDocument& doc, const std::string& name) {
   const Document* d = ours(doc);
   if (!d) return nullptr;
   std::size_t index = 0;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "cad/automation.h"
 #include "cad/drawing.h"
@@ -14,10 +15,10 @@ namespace veskar::cad {
 // Visible starts false; Caption is "<drawing name> - Veskar CAD". Closing the drawing leaves
 // the application without an active drawing.
 std::shared_ptr<CadApplication> makeInProcessApplication(
-    const QString& drawingName = QStringLiteral("Drawing1.dxf"));
+    const std::string& drawingName = "Drawing1.dxf");
 
 // A drawing on its own (the drawing application keeps several), holding "Standard".
-std::shared_ptr<CadDocument> makeInProcessDocument(const QString& drawingName);
+std::shared_ptr<CadDocument> makeInProcessDocument(const std::string& drawingName);
 
 // The drawing behind a document made here (nullptr for other documents). Valid while the
 // document lives.
@@ -30,7 +31,7 @@ bool isClosed(const CadDocument& doc);
 // Automation objects for what a document made here already holds: the entity at `index` in
 // creation order, the style named `name`. nullptr when there is none.
 std::shared_ptr<CadEntity> entityAt(CadDocument& doc, std::size_t index);
-std::shared_ptr<CadTextStyle> styleNamed(CadDocument& doc, const QString& name);
+std::shared_ptr<CadTextStyle> styleNamed(CadDocument& doc, const std::string& name);
 
 // Called after every change to the drawing (an entity or style added, a property set).
 void setChangeObserver(CadDocument& doc, std::function<void()> observer);

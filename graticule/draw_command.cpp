@@ -1,6 +1,7 @@
 #include "graticule/draw_command.h"
 
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -23,13 +24,17 @@ namespace {
 enum Field { kStartLongitude, kMeridians, kStartLatitude, kParallels, kLongitudeSpacing,
              kLatitudeSpacing, kCentralMeridian };
 
-QString label(int field) { return QString::fromUtf8(kFields[static_cast<std::size_t>(field)].label); }
+std::string label(int field) { return kFields[static_cast<std::size_t>(field)].label; }
 
-QString number(double v) { return QString::number(v, 'g', 17); }
+std::string number(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17g", v);
+  return buf;
+}
 
 // A refusal before anything reaches the CAD side.
 struct Refusal {
-  QString message;
+  std::string message;
   int field = -1, otherField = -1;
 };
 
@@ -43,13 +48,13 @@ bool fitsDegreeField(double packed) {
   }
 }
 
-Refusal nonFinite(int field, const QString& text) {
-  return {QStringLiteral("%1：“%2”读出的数值不是有限数。").arg(label(field), text), field};
+Refusal nonFinite(int field, const std::string& text) {
+  return {label(field) + "：“" + text + "”读出的数值不是有限数。", field};
 }
 
 Refusal overflow(int field, double degrees) {
-  return {QStringLiteral("%1：%2 度超出了角度换算的 16 位度数范围（最多 32767 度）。")
-              .arg(label(field), number(std::trunc(degrees))),
+  return {label(field) + "：" + number(std::trunc(degrees)) +
+              " 度超出了角度换算的 16 位度数范围（最多 32767 度）。",
           field};
 }
 
@@ -61,7 +66,7 @@ std::optional<Refusal> checkPositions(const std::vector<double>& positions, int 
     const double v = positions[k];
     const int field = k == 0 ? startField : spacingField;
     if (!std::isfinite(v)) {
-      return Refusal{QStringLiteral("%1：第 %2 根线的位置超出了数值范围。").arg(label(field)).arg(k + 1),
+      return Refusal{label(field) + "：第 " + std::to_string(k + 1) + " 根线的位置超出了数值范围。",
                      field};
     }
     if (!fitsDegreeField(geodesy::Degdms(v))) return overflow(field, v);
@@ -109,16 +114,15 @@ std::optional<Refusal> prepare(const DrawInputs& in, const geodesy::ProjectionPa
   const std::size_t M = lineCount(g.meridianCount), N = lineCount(g.parallelCount);
   for (const auto& [count, field] : {std::pair{M, int(kMeridians)}, std::pair{N, int(kParallels)}}) {
     if (count > kMaxIntersections) {
-      return Refusal{QStringLiteral("%1：%2 根太多；一个经纬网最多 %3 个交点（500 × 500）。")
-                         .arg(label(field), number(static_cast<double>(count)))
-                         .arg(kMaxIntersections),
+      return Refusal{label(field) + "：" + number(static_cast<double>(count)) + " 根太多；一个经纬网最多 " +
+                         std::to_string(kMaxIntersections) + " 个交点（500 × 500）。",
                      field};
     }
   }
   if (M * N > kMaxIntersections) {
-    return Refusal{QStringLiteral("%1 × %2：%3 × %4 = %5 个交点，超出了上限 %6（500 × 500）。")
-                       .arg(label(kMeridians), label(kParallels))
-                       .arg(M).arg(N).arg(M * N).arg(kMaxIntersections),
+    return Refusal{label(kMeridians) + " × " + label(kParallels) + "：" + std::to_string(M) + " × " +
+                       std::to_string(N) + " = " + std::to_string(M * N) + " 个交点，超出了上限 " +
+                       std::to_string(kMaxIntersections) + "（500 × 500）。",
                    kMeridians, kParallels};
   }
   c.longitudes = meridianLongitudes(g);
@@ -128,29 +132,30 @@ std::optional<Refusal> prepare(const DrawInputs& in, const geodesy::ProjectionPa
   try {
     c.grid = projectGraticule(g, p, c.longitudes, c.latitudes);
   } catch (const geodesy::GeodesyError& e) {
-    return Refusal{QStringLiteral("经纬网无法投影：%1").arg(QString::fromStdString(e.what()))};
+    return Refusal{std::string("经纬网无法投影：") + e.what()};
   }
   return std::nullopt;
 }
 
-QString skippedLines(std::size_t M, std::size_t N) {
-  QStringList parts;
-  if (M == 0) parts << QStringLiteral("%1小于 1：没有经线，不绘制任何线和注记。").arg(label(kMeridians));
-  if (N == 0) parts << QStringLiteral("%1小于 1：没有纬线，不绘制任何线和注记。").arg(label(kParallels));
-  if (M == 1 && N > 0) parts << QStringLiteral("只有一根经线：纬线只有一个顶点，不绘制纬线。");
-  if (N == 1 && M > 0) parts << QStringLiteral("只有一根纬线：经线只有一个顶点，不绘制经线。");
-  return parts.join(u' ');
+std::string skippedLines(std::size_t M, std::size_t N) {
+  std::string out;
+  const auto add = [&out](const std::string& part) { out += (out.empty() ? "" : " ") + part; };
+  if (M == 0) add(label(kMeridians) + "小于 1：没有经线，不绘制任何线和注记。");
+  if (N == 0) add(label(kParallels) + "小于 1：没有纬线，不绘制任何线和注记。");
+  if (M == 1 && N > 0) add("只有一根经线：纬线只有一个顶点，不绘制纬线。");
+  if (N == 1 && M > 0) add("只有一根纬线：经线只有一个顶点，不绘制经线。");
+  return out;
 }
 
 }  // namespace
 
-double leadingNumber(const QString& text) {
+double leadingNumber(const std::string& text) {
   // Blanks are skipped wherever they stand, as the classic BASIC reading of a field does:
   // "1 000.5" reads 1000.5, "- 5" reads -5.
-  QString packed;
+  std::string packed;
   packed.reserve(text.size());
-  for (const QChar c : text)
-    if (c != u' ' && c != u'\t' && c != u'\n') packed.append(c);
+  for (const char c : text)
+    if (c != ' ' && c != '\t' && c != '\n') packed += c;
   const settings::DecimalScan s = settings::scanDecimal(packed);
   return s.found ? s.value : 0.0;
 }
@@ -187,7 +192,7 @@ DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
 
   // 5. Attach or start.
   CadLink link;
-  QString error;
+  std::string error;
   if (!connect || !connect(link, error) || !link.CadApp) {
     out.status = DrawOutcome::Status::ConnectFailed;
     out.message = error;
@@ -196,18 +201,18 @@ DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
 
   // 6 to 8. Any failure from here on ends the command; what was drawn stays.
   cad::CadApplication& app = *link.CadApp;
-  QString stepName;
+  std::string stepName;
   try {
-    stepName = QStringLiteral("激活绘图程序窗口");
+    stepName = "激活绘图程序窗口";
     app.Activate();
-    stepName = QStringLiteral("创建文字样式 ksev");
-    if (!link.CadDoc) throw cad::CadError(cad::errc::NoDocument, QStringLiteral("绘图程序没有打开的图形。"));
-    std::shared_ptr<cad::CadTextStyle> style = link.CadDoc->TextStyles()->Add(QStringLiteral("ksev"));
-    style->Put(QStringLiteral("fontFile"), QStringLiteral("fsdb_e.shx"));
-    style->Put(QStringLiteral("BigFontFile"), QStringLiteral("fsdb.shx"));
-    stepName = QStringLiteral("绘制经纬网");
+    stepName = "创建文字样式 ksev";
+    if (!link.CadDoc) throw cad::CadError(cad::errc::NoDocument, "绘图程序没有打开的图形。");
+    std::shared_ptr<cad::CadTextStyle> style = link.CadDoc->TextStyles()->Add("ksev");
+    style->Put("fontFile", std::string("fsdb_e.shx"));
+    style->Put("BigFontFile", std::string("fsdb.shx"));
+    stepName = "绘制经纬网";
     emitGraticule(app, c.grid, progress);
-    stepName = QStringLiteral("完成绘制");
+    stepName = "完成绘制";
     app.Flush();
   } catch (const cad::CadError& e) {
     out.status = DrawOutcome::Status::FailedAfterAttach;
@@ -215,7 +220,7 @@ DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
     out.failedStep = stepName;
   } catch (const std::exception& e) {
     out.status = DrawOutcome::Status::FailedAfterAttach;
-    out.message = QString::fromLocal8Bit(e.what());
+    out.message = e.what();
     out.failedStep = stepName;
   }
   out.entitiesAdded = app.EntitiesAdded();

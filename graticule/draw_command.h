@@ -8,12 +8,12 @@
 // reaches the CAD side then, but the settings are saved all the same.
 #pragma once
 
-#include <QString>
 #include <array>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "cad/automation.h"
 #include "graticule/graticule.h"
@@ -24,7 +24,7 @@ namespace veskar::graticule {
 // The leading number of a field, blanks skipped wherever they stand: sign, digits with "." as the decimal point
 // whatever the locale, optional exponent; 0 when the text does not begin with a number.
 // "5a" reads 5, "abc" 0, "1e999" infinity.
-double leadingNumber(const QString& text);
+double leadingNumber(const std::string& text);
 
 // The most intersections a graticule may have (500 x 500).
 inline constexpr std::size_t kMaxIntersections = 250000;
@@ -45,13 +45,13 @@ struct CadLink {
 
 // Attaches to or starts the CAD application, fills `link`. On failure returns false and puts
 // the platform's description into `error`.
-using ConnectCadFn = std::function<bool(CadLink& link, QString& error)>;
+using ConnectCadFn = std::function<bool(CadLink& link, std::string& error)>;
 
 // Saves the settings record (step 1 of every press).
 using SaveSettingsFn = std::function<settings::SaveResult(const settings::SettingsRecord&)>;
 
 struct DrawInputs {
-  std::array<QString, 7> texts;  // Text1 .. Text7
+  std::array<std::string, 7> texts;  // Text1 .. Text7, UTF-8
   int check = 1;                 // Check1: 0, 1, 2
 };
 
@@ -63,16 +63,16 @@ struct DrawOutcome {
     FailedAfterAttach,  // a CAD operation failed; `message` is its description
   };
   Status status = Status::Drawn;
-  QString message;             // refusal (names the field) or the error's description
+  std::string message;         // refusal (names the field) or the error's description
   // The fields a refusal is about (0 = Text1 .. 6 = Text7), -1 when none.
   int field = -1, otherField = -1;
-  QString failedStep;          // what was being done when it failed (FailedAfterAttach)
+  std::string failedStep;      // what was being done when it failed (FailedAfterAttach)
   std::size_t entitiesAdded = 0;  // entities the CAD side confirmed, also after a failure
   // What the graticule holds (also when refused after the counts were read): lines of each
   // direction, labels and polylines it draws.
   std::size_t meridians = 0, parallels = 0, labels = 0, polylines = 0;
   PlaneBox extents;            // around the intersections, metres
-  QString skipped;             // what was not drawn and why ("" when nothing)
+  std::string skipped;         // what was not drawn and why ("" when nothing)
   settings::SaveResult settingsSave;  // step 1's outcome
   // Which parameter set was used.
   bool beijing54 = true;

@@ -1,7 +1,5 @@
 #include "graticule/graticule.h"
 
-#include <QList>
-#include <QVariant>
 #include <cmath>
 #include <cstdint>
 
@@ -18,7 +16,6 @@ std::vector<double> positions(double start, double spacing, double count) {
   return out;
 }
 
-QVariant int16(std::int16_t v) { return QVariant::fromValue(v); }
 
 }  // namespace
 
@@ -72,9 +69,7 @@ GraticuleGrid projectGraticule(const GraticuleParameters& g, const geodesy::Proj
       grid.vertices.push_back({xy.y, xy.x});
     }
   }
-  const auto label = [&](double degrees) {
-    return QString::fromStdString(geodesy::fwjxxx((degrees * p.pi) / 180));
-  };
+  const auto label = [&](double degrees) { return geodesy::fwjxxx((degrees * p.pi) / 180); };
   grid.longitudeLabels.reserve(longitudes.size());
   grid.latitudeLabels.reserve(latitudes.size());
   for (double l : longitudes) grid.longitudeLabels.push_back(label(l));
@@ -90,42 +85,44 @@ void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid, const Pr
     if (progress && (state.done % 1024 == 0 || state.done == state.total)) progress(state);
   };
 
-  const QVariant height = int16(1000);
-  const QVariant colour1 = int16(1);
-  const QVariant scale = 0.7;
-  const QVariant style = QStringLiteral("ksev");
-  const QVariant upright = grid.rightAngle;  // longitude labels
-  const QVariant level = int16(0);           // latitude labels
-  const QVariant vertical = int16(1);
-  const QVariant horizontal = int16(0);
+  using cad::Variant;
+  const Variant height = std::int16_t{1000};
+  const Variant colour1 = std::int16_t{1};
+  const Variant scale = 0.7;
+  const Variant style = std::string("ksev");
+  const Variant upright = grid.rightAngle;  // longitude labels
+  const Variant level = std::int16_t{0};    // latitude labels
+  const Variant vertical = std::int16_t{1};
+  const Variant horizontal = std::int16_t{0};
 
-  const auto addLabel = [&](const QString& text, const QList<double>& point, const QVariant& rotation) {
+  const auto addLabel = [&](const std::string& text, const std::vector<double>& point,
+                            const Variant& rotation) {
     std::shared_ptr<cad::CadEntity> t =
-        app.ActiveDocument()->ModelSpace()->AddText(QVariant(text), point, height);
-    t->Put(QStringLiteral("Color"), colour1);
-    t->Put(QStringLiteral("ScaleFactor"), scale);
-    t->Put(QStringLiteral("StyleName"), style);
-    t->Put(QStringLiteral("Rotation"), rotation);
-    t->Put(QStringLiteral("VerticalAlignment"), vertical);
-    t->Put(QStringLiteral("HorizontalAlignment"), horizontal);
-    t->Put(QStringLiteral("TextAlignmentPoint"), QVariant::fromValue(point));
+        app.ActiveDocument()->ModelSpace()->AddText(Variant(text), point, height);
+    t->Put("Color", colour1);
+    t->Put("ScaleFactor", scale);
+    t->Put("StyleName", style);
+    t->Put("Rotation", rotation);
+    t->Put("VerticalAlignment", vertical);
+    t->Put("HorizontalAlignment", horizontal);
+    t->Put("TextAlignmentPoint", Variant(point));
     step();
   };
-  const auto addLine = [&](const QList<double>& vertices, std::int16_t colour) {
+  const auto addLine = [&](const std::vector<double>& vertices, std::int16_t colour) {
     std::shared_ptr<cad::CadEntity> l =
         app.ActiveDocument()->ModelSpace()->AddLightWeightPolyline(vertices);
-    l->Put(QStringLiteral("Color"), int16(colour));
+    l->Put("Color", Variant(colour));
     step();
   };
 
   // First pass: per parallel the labels of its intersections, then the parallel itself.
-  QList<double> lineVertices(static_cast<qsizetype>(2 * M));
+  std::vector<double> lineVertices(2 * M);
   for (std::size_t j = 0; j < N; ++j) {
     for (std::size_t i = 0; i < M; ++i) {
       const PlaneVertex& v = grid.at(i, j);
-      lineVertices[static_cast<qsizetype>(2 * i)] = v.easting;
-      lineVertices[static_cast<qsizetype>(2 * i + 1)] = v.northing;
-      const QList<double> labelPoint{v.easting, v.northing, 0.0};
+      lineVertices[2 * i] = v.easting;
+      lineVertices[2 * i + 1] = v.northing;
+      const std::vector<double> labelPoint{v.easting, v.northing, 0.0};
       addLabel(grid.longitudeLabels[i], labelPoint, upright);
       addLabel(grid.latitudeLabels[j], labelPoint, level);
     }
@@ -134,12 +131,12 @@ void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid, const Pr
 
   // Second pass: the meridians, south to north for a positive spacing.
   if (N < 2) return;
-  lineVertices = QList<double>(static_cast<qsizetype>(2 * N));
+  lineVertices.assign(2 * N, 0.0);
   for (std::size_t i = 0; i < M; ++i) {
     for (std::size_t j = 0; j < N; ++j) {
       const PlaneVertex& v = grid.at(i, j);
-      lineVertices[static_cast<qsizetype>(2 * j)] = v.easting;
-      lineVertices[static_cast<qsizetype>(2 * j + 1)] = v.northing;
+      lineVertices[2 * j] = v.easting;
+      lineVertices[2 * j + 1] = v.northing;
     }
     addLine(lineVertices, 1);
   }

@@ -5,9 +5,9 @@
 // (and from there a DXF file) and into the drawing application on the session bus.
 #pragma once
 
-#include <QString>
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "cad/automation.h"
@@ -56,8 +56,8 @@ struct GraticuleGrid {
   std::size_t meridians = 0;   // M
   std::size_t parallels = 0;   // N
   std::vector<PlaneVertex> vertices;   // intersection (i, j) at (j - 1) * M + (i - 1)
-  std::vector<QString> longitudeLabels;  // per meridian: fwjxxx of its longitude
-  std::vector<QString> latitudeLabels;   // per parallel
+  std::vector<std::string> longitudeLabels;  // per meridian: fwjxxx of its longitude
+  std::vector<std::string> latitudeLabels;   // per parallel
   double rightAngle = 0;                 // Rotation of a longitude label: pi / 2 of the set
 
   const PlaneVertex& at(std::size_t i, std::size_t j) const { return vertices[j * meridians + i]; }

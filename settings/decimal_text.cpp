@@ -9,40 +9,40 @@
 namespace veskar::settings {
 namespace {
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-DecimalScan scanDecimal(QStringView text) {
+DecimalScan scanDecimal(std::string_view text) {
   DecimalScan r;
-  const qsizetype n = text.size();
-  qsizetype i = 0;
+  const std::size_t n = text.size();
+  std::size_t i = 0;
   while (i < n && isBlank(text[i])) ++i;
   r.end = i;
 
   bool negative = false;
-  if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
+  if (i < n && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
     ++i;
   }
   // The number is rebuilt in plain ASCII ("123.45e-6") for std::from_chars, which reads the
   // same in every locale.
   std::string digits;
-  qsizetype intDigits = 0, fracDigits = 0;
+  std::size_t intDigits = 0, fracDigits = 0;
   // Decimal position of the first significant digit: > 0 when the value is at least 1.
   long long magnitude = 0;
   bool seenNonZero = false;
   for (; i < n && isDigit(text[i]); ++i, ++intDigits) {
-    const char c = static_cast<char>(text[i].unicode());
+    const char c = text[i];
     if (c != '0') seenNonZero = true;
     if (seenNonZero) ++magnitude;
     digits += c;
   }
-  if (i < n && text[i] == u'.') {
-    qsizetype j = i + 1;
+  if (i < n && text[i] == '.') {
+    std::size_t j = i + 1;
     std::string frac;
     for (; j < n && isDigit(text[j]); ++j, ++fracDigits) {
-      const char c = static_cast<char>(text[j].unicode());
+      const char c = text[j];
       if (!seenNonZero) {
         if (c != '0') seenNonZero = true; else --magnitude;
       }
@@ -59,17 +59,17 @@ DecimalScan scanDecimal(QStringView text) {
   if (intDigits + fracDigits == 0) return r;  // no digit: not a number
 
   long long exponent = 0;
-  if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-    qsizetype j = i + 1;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
     bool expNegative = false;
-    if (j < n && (text[j] == u'+' || text[j] == u'-')) {
-      expNegative = text[j] == u'-';
+    if (j < n && (text[j] == '+' || text[j] == '-')) {
+      expNegative = text[j] == '-';
       ++j;
     }
     if (j < n && isDigit(text[j])) {
       for (; j < n && isDigit(text[j]); ++j) {
         // Saturate far beyond the double range; the value is then ±inf or ±0 anyway.
-        if (exponent < 100000000) exponent = exponent * 10 + (text[j].unicode() - u'0');
+        if (exponent < 100000000) exponent = exponent * 10 + (text[j] - '0');
       }
       if (expNegative) exponent = -exponent;
       digits += 'e';

@@ -58,6 +58,17 @@ std::optional<std::pair<double, double>> parsePair(std::string_view line, std::s
   return std::make_pair(*a, *b);
 }
 
+// A whole number: blanks around it allowed, a sign, decimal digits.
+std::optional<int> parseInt(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  int v = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || ptr != s.data() + s.size() || s.empty()) return std::nullopt;
+  return v;
+}
+
 std::string fixed(double v, int precision) {
   char buf[400];
   const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
@@ -82,42 +93,41 @@ void usage(std::ostream& os, Direction d) {
 
 }  // namespace
 
-int runConvert(Direction direction, const QStringList& args, std::istream& in, std::ostream& out,
+int runConvert(Direction direction, const Args& args, std::istream& in, std::ostream& out,
                std::ostream& err) {
   std::optional<double> L0;
   bool beijing54 = true;
   int precision = direction == Direction::Forward ? 4 : 8;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    QString a = args[i];
-    QString value;
-    const bool takesValue = a.startsWith("--central-meridian") || a.startsWith("--precision");
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string a = args[i];
+    std::string value;
+    const bool takesValue = a.rfind("--central-meridian", 0) == 0 || a.rfind("--precision", 0) == 0;
     if (takesValue) {
-      const qsizetype eq = a.indexOf('=');
-      if (eq >= 0) {
-        value = a.mid(eq + 1);
-        a = a.left(eq);
+      const std::size_t eq = a.find('=');
+      if (eq != std::string::npos) {
+        value = a.substr(eq + 1);
+        a = a.substr(0, eq);
       } else if (i + 1 < args.size()) {
         value = args[++i];
       } else {
-        err << "veskar-cli: " << a.toStdString() << " needs a value\n";
+        err << "veskar-cli: " << a << " needs a value\n";
         usage(err, direction);
         return 2;
       }
     }
     if (a == "--central-meridian") {
-      L0 = parseNumber(value.toStdString());
+      L0 = parseNumber(value);
       if (!L0 || !std::isfinite(*L0)) {
-        err << "veskar-cli: --central-meridian: \"" << value.toStdString()
-            << "\" is not a number\n";
+        err << "veskar-cli: --central-meridian: \"" << value << "\" is not a number\n";
         return 2;
       }
     } else if (a == "--precision") {
-      bool ok = false;
-      precision = value.toInt(&ok);
-      if (!ok || precision < 0 || precision > 17) {
+      const std::optional<int> n = parseInt(value);
+      if (!n || *n < 0 || *n > 17) {
         err << "veskar-cli: --precision takes a whole number from 0 to 17\n";
         return 2;
       }
+      precision = *n;
     } else if (a == "--beijing54") {
       beijing54 = true;
     } else if (a == "--iag75") {
@@ -126,7 +136,7 @@ int runConvert(Direction direction, const QStringList& args, std::istream& in, s
       usage(out, direction);
       return 0;
     } else {
-      err << "veskar-cli: unknown option " << a.toStdString() << "\n";
+      err << "veskar-cli: unknown option " << a << "\n";
       usage(err, direction);
       return 2;
     }

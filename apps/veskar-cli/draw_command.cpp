@@ -2,30 +2,17 @@
 // values are texts read exactly as the window reads its fields, and the same Draw command
 // draws them, into the in-process drawing (then a DXF file or a picture) or into the running
 // drawing application. vesk.ini is neither read nor written.
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QString>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <unistd.h>
 
 #include "cad/inprocess.h"
 #include "cli.h"
 #include "graticule/draw_command.h"
-
-#ifdef VESKAR_CLI_HAS_BUS
-#include "cad/bus/cadbas.h"
-#endif
-#ifdef VESKAR_CLI_HAS_VIEW
-#include <QImage>
-#include <QImageWriter>
-
-#include "cad/view/render.h"
-#endif
+#include "platform/files.h"
 
 namespace veskar::cli {
 namespace {
@@ -48,28 +35,19 @@ constexpr std::array<FieldOption, 7> kFieldOptions = {{
     {"--central-meridian", "115.15"},
 }};
 
-void usage(std::ostream& os) {
+void usage(std::ostream& os, const Backends& b) {
   os << "usage: veskar-cli draw [--start-longitude T] [--meridians T] [--start-latitude T]\n"
         "         [--parallels T] [--longitude-spacing T] [--latitude-spacing T]\n"
         "         [--central-meridian T] [--beijing54|--iag75]\n"
         "         -o FILE.dxf"
-#ifdef VESKAR_CLI_HAS_VIEW
-        " [--png FILE.png]"
-#endif
-#ifdef VESKAR_CLI_HAS_BUS
-        " | --cad"
-#endif
-        "\n"
+     << (b.writePng ? " [--png FILE.png]" : "") << (b.connectCad ? " | --cad" : "")
+     << "\n"
         "  Draws the graticule as the window's Draw button does: one polyline per parallel and\n"
         "  per meridian, two degree-minute labels at every intersection, in Gauss-Krüger\n"
         "  metres (x easting, y northing), and writes it as DXF (AutoCAD 2000).\n"
-#ifdef VESKAR_CLI_HAS_VIEW
-        "  --png FILE writes a picture of the drawing as well (or instead of the DXF).\n"
-#endif
-#ifdef VESKAR_CLI_HAS_BUS
-        "  --cad draws into the running drawing application veskar-cad (started if needed).\n"
-#endif
-        "  Each value is a text read like the window's field: its leading number counts (\"5a\"\n"
+     << (b.writePng ? "  --png FILE writes a picture of the drawing as well (or instead of the DXF).\n" : "")
+     << (b.connectCad ? "  --cad draws into the running drawing application veskar-cad (started if needed).\n" : "")
+     << "  Each value is a text read like the window's field: its leading number counts (\"5a\"\n"
         "  is 5, \"abc\" is 0), \".\" is the decimal point. Angles and spacings are packed DMS\n"
         "  (29.2 = 29°20′, 0.15 = 15′); counts pass through the same conversion, so give\n"
         "  whole numbers. Defaults: 114.00, 3, 29.00, 5, 0.15, 0.10, 115.15, Beijing 1954.\n"
@@ -79,8 +57,6 @@ void usage(std::ostream& os) {
         "  veskar-cli draw --start-longitude 114 --meridians 5 --start-latitude 29.2 \\\n"
         "      --parallels 10 --latitude-spacing 0.1 -o sheet.dxf\n";
 }
-
-std::string text(const QString& s) { return s.toStdString(); }
 
 std::string metres(double v) {
   char buf[64];
@@ -92,11 +68,14 @@ std::string metres(double v) {
 // terminal, a line every second otherwise.
 class Progress {
  public:
-  explicit Progress(std::ostream& err) : err_(err), tty_(isatty(STDERR_FILENO) != 0) { clock_.start(); }
+  explicit Progress(std::ostream& err)
+      : err_(err), tty_(platform::standardErrorIsTerminal()), start_(std::chrono::steady_clock::now()) {}
   ~Progress() { finish(); }
 
   void report(const std::string& what) {
-    const qint64 now = clock_.elapsed();
+    const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::steady_clock::now() - start_)
+                              .count();
     if (now < 1000 || now - last_ < (tty_ ? 100 : 1000)) return;
     last_ = now;
     shown_ = true;
@@ -110,84 +89,72 @@ class Progress {
  private:
   std::ostream& err_;
   bool tty_;
-  QElapsedTimer clock_;
-  qint64 last_ = -1000000;
+  std::chrono::steady_clock::time_point start_;
+  long long last_ = -1000000;
   bool shown_ = false;
 };
 
 }  // namespace
 
-int runDraw(const QStringList& args, std::ostream& out, std::ostream& err) {
+int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::ostream& err) {
   graticule::DrawInputs in;
-  for (std::size_t f = 0; f < kFieldOptions.size(); ++f) {
-    in.texts[f] = QString::fromLatin1(kFieldOptions[f].defaultText);
-  }
+  for (std::size_t f = 0; f < kFieldOptions.size(); ++f) in.texts[f] = kFieldOptions[f].defaultText;
   in.check = 1;
-  QString dxfPath, pngPath;
+  std::string dxfPath, pngPath;
   bool toCad = false;
 
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    QString a = args[i];
-    std::optional<QString> value;
-    const qsizetype eq = a.startsWith(QLatin1String("--")) ? a.indexOf(u'=') : -1;
-    if (eq >= 0) {
-      value = a.mid(eq + 1);
-      a = a.left(eq);
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string a = args[i];
+    std::optional<std::string> value;
+    const std::size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
+    if (eq != std::string::npos) {
+      value = a.substr(eq + 1);
+      a = a.substr(0, eq);
     }
-    const auto takeValue = [&]() -> std::optional<QString> {
+    const auto takeValue = [&]() -> std::optional<std::string> {
       if (value) return value;
       if (i + 1 < args.size()) return args[++i];
-      err << "veskar-cli draw: " << text(a) << " needs a value\n";
+      err << "veskar-cli draw: " << a << " needs a value\n";
       return std::nullopt;
     };
     int field = -1;
     for (std::size_t f = 0; f < kFieldOptions.size(); ++f) {
-      if (a == QLatin1String(kFieldOptions[f].option)) field = static_cast<int>(f);
+      if (a == kFieldOptions[f].option) field = static_cast<int>(f);
     }
     if (field >= 0) {
       const auto v = takeValue();
       if (!v) return 2;
       in.texts[static_cast<std::size_t>(field)] = *v;
-    } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
+    } else if (a == "-o" || a == "--output") {
       const auto v = takeValue();
       if (!v) return 2;
       dxfPath = *v;
-    } else if (a == QLatin1String("--beijing54") && !value) {
+    } else if (a == "--beijing54" && !value) {
       in.check = 1;
-    } else if (a == QLatin1String("--iag75") && !value) {
+    } else if (a == "--iag75" && !value) {
       in.check = 0;
-#ifdef VESKAR_CLI_HAS_VIEW
-    } else if (a == QLatin1String("--png")) {
+    } else if (a == "--png" && backends.writePng) {
       const auto v = takeValue();
       if (!v) return 2;
       pngPath = *v;
-#endif
-#ifdef VESKAR_CLI_HAS_BUS
-    } else if (a == QLatin1String("--cad") && !value) {
+    } else if (a == "--cad" && !value && backends.connectCad) {
       toCad = true;
-#endif
-    } else if ((a == QLatin1String("--help") || a == QLatin1String("-h")) && !value) {
-      usage(out);
+    } else if ((a == "--help" || a == "-h") && !value) {
+      usage(out, backends);
       return 0;
     } else {
-      err << "veskar-cli draw: unknown option " << text(args[i]) << "\n";
-      usage(err);
+      err << "veskar-cli draw: unknown option " << args[i] << "\n";
+      usage(err, backends);
       return 2;
     }
   }
-  if (dxfPath.isEmpty() && pngPath.isEmpty() && !toCad) {
-    err << "veskar-cli draw: say where to draw: -o FILE.dxf"
-#ifdef VESKAR_CLI_HAS_VIEW
-        << ", --png FILE.png"
-#endif
-#ifdef VESKAR_CLI_HAS_BUS
-        << ", --cad"
-#endif
-        << "\n";
-    usage(err);
+  if (dxfPath.empty() && pngPath.empty() && !toCad) {
+    err << "veskar-cli draw: say where to draw: -o FILE.dxf" << (backends.writePng ? ", --png FILE.png" : "")
+        << (backends.connectCad ? ", --cad" : "") << "\n";
+    usage(err, backends);
     return 2;
   }
-  if (toCad && (!dxfPath.isEmpty() || !pngPath.isEmpty())) {
+  if (toCad && (!dxfPath.empty() || !pngPath.empty())) {
     err << "veskar-cli draw: --cad draws into the drawing application; save from there\n";
     return 2;
   }
@@ -198,27 +165,16 @@ int runDraw(const QStringList& args, std::ostream& out, std::ostream& err) {
                     " entities");
   };
 
-  // The in-process drawing, or the drawing application through its connection.
+  // The in-process drawing, or the CAD application through its connection.
   std::shared_ptr<cad::CadDocument> drawing;
-  graticule::ConnectCadFn connect = [&](graticule::CadLink& link, QString&) {
-    const QString name = dxfPath.isEmpty() ? QStringLiteral("Drawing1.dxf") : QFileInfo(dxfPath).fileName();
+  graticule::ConnectCadFn connect = [&](graticule::CadLink& link, std::string&) {
+    const std::string name = dxfPath.empty() ? std::string("Drawing1.dxf") : platform::fileName(dxfPath);
     link.CadApp = cad::makeInProcessApplication(name);
     link.CadDoc = link.CadApp->ActiveDocument();
     drawing = link.CadDoc;
     return true;
   };
-#ifdef VESKAR_CLI_HAS_BUS
-  std::unique_ptr<cad::Cadbas> cadbas;
-  if (toCad) {
-    connect = [&](graticule::CadLink& link, QString& error) {
-      cadbas = std::make_unique<cad::Cadbas>(QCoreApplication::applicationDirPath());
-      const bool ok = cadbas->ConnectCad(error);
-      link.CadApp = cadbas->CadApp;
-      link.CadDoc = cadbas->CadDoc;
-      return ok;
-    };
-  }
-#endif
+  if (toCad) connect = backends.connectCad;
 
   // The settings file stays untouched: nothing is saved.
   const DrawOutcome outcome = graticule::RunDrawCommand(
@@ -230,22 +186,22 @@ int runDraw(const QStringList& args, std::ostream& out, std::ostream& err) {
       break;
     case DrawOutcome::Status::Refused: {
       progress.finish();
-      err << "veskar-cli draw: " << text(outcome.message);
-      QStringList options;
+      err << "veskar-cli draw: " << outcome.message;
+      std::string options;
       for (int f : {outcome.field, outcome.otherField}) {
-        if (f >= 0) options << QLatin1String(kFieldOptions[static_cast<std::size_t>(f)].option);
+        if (f >= 0) options += (options.empty() ? "" : ", ") + std::string(kFieldOptions[static_cast<std::size_t>(f)].option);
       }
-      if (!options.isEmpty()) err << " (" << text(options.join(QLatin1String(", "))) << ")";
+      if (!options.empty()) err << " (" << options << ")";
       err << "\nveskar-cli draw: nothing drawn, no file written\n";
       return 1;
     }
     case DrawOutcome::Status::ConnectFailed:
       progress.finish();
-      err << "veskar-cli draw: " << text(outcome.message) << "\n";
+      err << "veskar-cli draw: " << outcome.message << "\n";
       return 1;
     case DrawOutcome::Status::FailedAfterAttach:
       progress.finish();
-      err << "veskar-cli draw: " << text(outcome.failedStep) << ": " << text(outcome.message)
+      err << "veskar-cli draw: " << outcome.failedStep << ": " << outcome.message
           << "\nveskar-cli draw: stopped after " << outcome.entitiesAdded << " entities"
           << (toCad ? " (they stay in the drawing)" : ", no file written") << "\n";
       return 1;
@@ -253,35 +209,32 @@ int runDraw(const QStringList& args, std::ostream& out, std::ostream& err) {
 
   std::string where;
   try {
-    if (!dxfPath.isEmpty()) {
-      progress.report("writing " + text(dxfPath));
+    if (!dxfPath.empty()) {
+      progress.report("writing " + dxfPath);
       drawing->SaveAs(dxfPath);
-      where = text(dxfPath);
+      where = dxfPath;
     }
-#ifdef VESKAR_CLI_HAS_VIEW
-    if (!pngPath.isEmpty()) {
-      progress.report("painting " + text(pngPath));
+    if (!pngPath.empty()) {
+      progress.report("painting " + pngPath);
       const cad::DrawingData* data = cad::drawingOf(*drawing);
-      QImageWriter writer(pngPath, "png");
-      if (!data || !writer.write(cad::renderToImage(*data, QSize(1600, 1200)))) {
+      const std::optional<std::string> error =
+          data ? backends.writePng(*data, pngPath) : std::optional<std::string>("no drawing");
+      if (error) {
         progress.finish();
-        err << "veskar-cli draw: " << text(pngPath) << ": " << text(writer.errorString()) << "\n";
+        err << "veskar-cli draw: " << pngPath << ": " << *error << "\n";
         return 1;
       }
-      where += (where.empty() ? "" : " and ") + text(pngPath);
+      where += (where.empty() ? "" : " and ") + pngPath;
     }
-#endif
   } catch (const cad::CadError& e) {
     progress.finish();
-    err << "veskar-cli draw: " << text(e.description()) << "\n";
+    err << "veskar-cli draw: " << e.description() << "\n";
     return 1;
   }
-#ifdef VESKAR_CLI_HAS_BUS
   if (toCad) where = "the drawing application";
-#endif
   progress.finish();
 
-  if (!outcome.skipped.isEmpty()) err << "veskar-cli draw: " << text(outcome.skipped) << "\n";
+  if (!outcome.skipped.empty()) err << "veskar-cli draw: " << outcome.skipped << "\n";
   const std::size_t parallelLines = outcome.meridians >= 2 ? outcome.parallels : 0;
   const std::size_t meridianLines = outcome.polylines - parallelLines;
   out << "drew " << parallelLines << (parallelLines == 1 ? " parallel, " : " parallels, ")

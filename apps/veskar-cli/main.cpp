@@ -1,12 +1,11 @@
 // veskar-cli: the geodetic core and the graticule from the command line.
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QStringList>
-#include <cstring>
+#include <clocale>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "cli.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -45,37 +44,30 @@ constexpr const char* kHelp =
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
+  // The user's locale, as every program takes it (the system's messages speak its language);
+  // numbers are read and written with "." whatever it says.
+  std::setlocale(LC_ALL, "");
+  veskar::platform::prepareConsole();
+  std::vector<std::string> args = veskar::platform::arguments(argc, argv);
+  if (args.size() < 2) {
     std::cerr << kHelp;
     return 2;
   }
-  const std::string command = argv[1];
+  const std::string command = args[1];
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kHelp;
     return 0;
   }
+  args.erase(args.begin(), args.begin() + 2);
 
-  // Qt serves the drawing (bus, pictures, encodings); a picture needs the GUI side, which
-  // runs offscreen here: no display is needed.
   bool picture = false;
-  for (int i = 2; i < argc; ++i) picture = picture || std::strcmp(argv[i], "--png") == 0 ||
-                                          std::strncmp(argv[i], "--png=", 6) == 0;
-  std::unique_ptr<QCoreApplication> app;
-  if (picture) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QGuiApplication>(argc, argv);
-  } else {
-    app = std::make_unique<QCoreApplication>(argc, argv);
-  }
-  QStringList args = QCoreApplication::arguments();
-  args.remove(0, 2);
+  for (const std::string& a : args) picture = picture || a == "--png" || a.rfind("--png=", 0) == 0;
+  const std::shared_ptr<void> toolkit = veskar::cli::startToolkit(argc, argv, picture);
 
   using veskar::cli::Direction;
   if (command == "forward") return veskar::cli::runConvert(Direction::Forward, args, std::cin, std::cout, std::cerr);
   if (command == "inverse") return veskar::cli::runConvert(Direction::Inverse, args, std::cin, std::cout, std::cerr);
-#ifdef VESKAR_CLI_HAS_DRAW
-  if (command == "draw") return veskar::cli::runDraw(args, std::cout, std::cerr);
-#endif
+  if (command == "draw") return veskar::cli::runDraw(args, veskar::cli::backends(), std::cout, std::cerr);
   std::cerr << "veskar-cli: unknown command " << command << "\n\n" << kHelp;
   return 2;
 }

@@ -15,19 +15,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   veskar::graticule::DrawInputs in;
-  for (int i = 0; i < 7; ++i) in.texts[std::size_t(i)] = args[i + 1];
+  for (int i = 0; i < 7; ++i) in.texts[std::size_t(i)] = args[i + 1].toStdString();
   in.check = 1;
   veskar::cad::Cadbas cadbas;
   const auto out = veskar::graticule::RunDrawCommand(
       in, [](const veskar::settings::SettingsRecord&) { return veskar::settings::SaveResult{}; },
-      [&](veskar::graticule::CadLink& link, QString& error) {
+      [&](veskar::graticule::CadLink& link, std::string& error) {
         if (!cadbas.ConnectCad(error)) return false;
         link.CadApp = cadbas.CadApp;
         link.CadDoc = cadbas.CadDoc;
         return true;
       });
   if (out.status != veskar::graticule::DrawOutcome::Status::Drawn) {
-    std::fprintf(stderr, "bus_draw_driver: %s\n", qPrintable(out.message));
+    std::fprintf(stderr, "bus_draw_driver: %s\n", out.message.c_str());
     return 1;
   }
   std::printf("%zu\n", out.entitiesAdded);

@@ -4,8 +4,7 @@
 //   build/bin/cad_bench
 #include <benchmark/benchmark.h>
 
-#include <QDir>
-#include <QFile>
+#include <filesystem>
 
 #include "cad/dxf.h"
 #include "cad/inprocess.h"
@@ -20,41 +19,43 @@ constexpr int kVertices = 100;
 
 std::shared_ptr<CadApplication> build() {
   auto app = makeInProcessApplication();
-  auto style = app->ActiveDocument()->TextStyles()->Add(QStringLiteral("ksev"));
-  style->Put("fontFile", QStringLiteral("fsdb_e.shx"));
-  style->Put("BigFontFile", QStringLiteral("fsdb.shx"));
-  const QString lon = QString::fromUtf8("118°30′"), lat = QString::fromUtf8("29°20′");
+  auto style = app->ActiveDocument()->TextStyles()->Add("ksev");
+  style->Put("fontFile", std::string("fsdb_e.shx"));
+  style->Put("BigFontFile", std::string("fsdb.shx"));
+  const std::string lon = "118°30′", lat = "29°20′";
   for (int i = 0; i < kLabels; ++i) {
     const double x = 39431234.5678 + (i % 100) * 1234.567, y = 3245678.9012 + (i / 100) * 1851.852;
     const bool longitude = i % 2 == 0;
-    auto t = app->ActiveDocument()->ModelSpace()->AddText(longitude ? lon : lat, {x, y, 0},
-                                                          QVariant::fromValue(qint16(1000)));
-    t->Put("Color", QVariant::fromValue(qint16(1)));
+    auto t = app->ActiveDocument()->ModelSpace()->AddText(longitude ? lon : lat, {x, y, 0}, std::int16_t{1000});
+    t->Put("Color", std::int16_t{1});
     t->Put("ScaleFactor", 0.7);
-    t->Put("StyleName", QStringLiteral("ksev"));
-    t->Put("Rotation", longitude ? QVariant(3.14159265358979 / 2) : QVariant::fromValue(qint16(0)));
-    t->Put("VerticalAlignment", QVariant::fromValue(qint16(1)));
-    t->Put("HorizontalAlignment", QVariant::fromValue(qint16(0)));
-    t->Put("TextAlignmentPoint", QVariant::fromValue(QList<double>{x, y, 0}));
+    t->Put("StyleName", std::string("ksev"));
+    t->Put("Rotation", longitude ? Variant(3.14159265358979 / 2) : Variant(std::int16_t{0}));
+    t->Put("VerticalAlignment", std::int16_t{1});
+    t->Put("HorizontalAlignment", std::int16_t{0});
+    t->Put("TextAlignmentPoint", std::vector<double>{x, y, 0});
   }
   for (int p = 0; p < kPolylines; ++p) {
-    QList<double> vertices;
+    std::vector<double> vertices;
     vertices.reserve(2 * kVertices);
-    for (int v = 0; v < kVertices; ++v) vertices << 39431234.5678 + v * 1234.567 << 3245678.9012 + p * 925.926 + v * 0.125;
+    for (int v = 0; v < kVertices; ++v) {
+      vertices.push_back(39431234.5678 + v * 1234.567);
+      vertices.push_back(3245678.9012 + p * 925.926 + v * 0.125);
+    }
     auto l = app->ActiveDocument()->ModelSpace()->AddLightWeightPolyline(vertices);
-    l->Put("Color", QVariant::fromValue(qint16(p % 2 ? 1 : 6)));
+    l->Put("Color", std::int16_t(p % 2 ? 1 : 6));
   }
   return app;
 }
 
-QString target() { return QDir::temp().filePath(QStringLiteral("veskar_cad_bench.dxf")); }
+std::string target() { return (std::filesystem::temp_directory_path() / "veskar_cad_bench.dxf").string(); }
 
 void BM_BuildAndWrite(benchmark::State& state) {
   for (auto _ : state) {
     auto app = build();
     app->ActiveDocument()->SaveAs(target());
   }
-  state.counters["bytes"] = static_cast<double>(QFile(target()).size());
+  state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(target()));
 }
 BENCHMARK(BM_BuildAndWrite)->Unit(benchmark::kMillisecond)->MinTime(3);
 

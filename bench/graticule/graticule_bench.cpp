@@ -4,10 +4,8 @@
 //   build/bin/graticule_bench
 #include <benchmark/benchmark.h>
 
-#include <QDir>
-#include <QString>
-#include <QFile>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -26,10 +24,10 @@ namespace {
 
 using namespace veskar;
 
-const std::array<QString, 7> kFields = {"114", "100", "29", "100", "0.01", "0.01", "114.30"};
+const std::array<std::string, 7> kFields = {"114", "100", "29", "100", "0.01", "0.01", "114.30"};
 
 std::string scratchFile(const char* name) {
-  return QDir::tempPath().toStdString() + "/veskar-bench-" + std::to_string(getpid()) + "-" + name;
+  return std::filesystem::temp_directory_path().string() + "/veskar-bench-" + std::to_string(getpid()) + "-" + name;
 }
 
 #ifdef VESKAR_CLI
@@ -87,7 +85,7 @@ void BM_DrawCommandInProcess100x100(benchmark::State& state) {
   in.texts = kFields;
   for (auto _ : state) {
     const auto outcome = graticule::RunDrawCommand(
-        in, {}, [](graticule::CadLink& link, QString&) {
+        in, {}, [](graticule::CadLink& link, std::string&) {
           link.CadApp = cad::makeInProcessApplication();
           link.CadDoc = link.CadApp->ActiveDocument();
           return true;
@@ -101,14 +99,14 @@ void BM_SaveDxf100x100(benchmark::State& state) {
   graticule::DrawInputs in;
   in.texts = kFields;
   std::shared_ptr<cad::CadDocument> doc;
-  graticule::RunDrawCommand(in, {}, [&](graticule::CadLink& link, QString&) {
+  graticule::RunDrawCommand(in, {}, [&](graticule::CadLink& link, std::string&) {
     link.CadApp = cad::makeInProcessApplication();
     link.CadDoc = doc = link.CadApp->ActiveDocument();
     return true;
   });
-  const QString path = QString::fromStdString(scratchFile("save.dxf"));
+  const std::string path = scratchFile("save.dxf");
   for (auto _ : state) doc->SaveAs(path);
-  QFile::remove(path);
+  std::remove(path.c_str());
 }
 BENCHMARK(BM_SaveDxf100x100)->Unit(benchmark::kMillisecond);
 

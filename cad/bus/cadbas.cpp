@@ -99,11 +99,11 @@ QString startAndWait(QDBusConnection bus, const QString& dir, QString& error) {
 
 Cadbas::Cadbas(QString programDirectory) : programDirectory_(std::move(programDirectory)) {}
 
-bool Cadbas::ConnectCad(QString& error) {
+bool Cadbas::ConnectCad(std::string& error) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
-    error = bus.lastError().message();
-    if (error.isEmpty()) error = QStringLiteral("Cannot connect to the D-Bus session bus.");
+    error = bus.lastError().message().toStdString();
+    if (error.empty()) error = "Cannot connect to the D-Bus session bus.";
     return false;
   }
   const QString service = QLatin1String(bus::kServiceName);
@@ -117,7 +117,9 @@ bool Cadbas::ConnectCad(QString& error) {
   if (owner.isEmpty()) {
     const QString dir =
         programDirectory_.isEmpty() ? QCoreApplication::applicationDirPath() : programDirectory_;
-    owner = startAndWait(bus, dir, error);
+    QString why;
+    owner = startAndWait(bus, dir, why);
+    error = why.toStdString();
     // 3. Neither gave an application: the references keep what they held.
     if (owner.isEmpty()) return false;
   }
@@ -126,7 +128,7 @@ bool Cadbas::ConnectCad(QString& error) {
 
   // 4 to 6: each may fail; a failure leaves its reference as it was and the next step runs.
   try {
-    app->Put(QStringLiteral("Visible"), true);
+    app->Put("Visible", true);
     app->Flush();
   } catch (const CadError&) {
   }
@@ -137,7 +139,7 @@ bool Cadbas::ConnectCad(QString& error) {
   } catch (const CadError&) {
   }
   try {
-    (void)app->Get(QStringLiteral("Caption"));  // the window of that title is ours to raise
+    (void)app->Get("Caption");  // the window of that title is ours to raise
     app->Activate();
   } catch (const CadError&) {
   }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <memory>
+#include <string>
 
 #include "cad/automation.h"
 
@@ -21,7 +22,7 @@ class Cadbas {
   // those steps are ignored. Returns false when neither attach nor start gave an application,
   // with the platform's description of the failure in `error`; CadApp and CadDoc then keep
   // what they held.
-  bool ConnectCad(QString& error);
+  bool ConnectCad(std::string& error);
 
   std::shared_ptr<CadApplication> CadApp;
   std::shared_ptr<CadDocument> CadDoc;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cad/bus/protocol.h"
+#include "cad/bus/qvariant.h"
 
 namespace veskar::cad::bus {
 namespace {
@@ -24,41 +25,13 @@ struct Ref {
   std::optional<CadError> failure;
 };
 
-// A value as it goes on the wire inside a variant. Types D-Bus cannot carry are refused here,
-// before anything is queued.
-QVariant toWireValue(const QVariant& v, const char* what) {
-  switch (v.metaType().id()) {
-    case QMetaType::Bool:
-    case QMetaType::UChar:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::QString:
-    case QMetaType::QStringList:
-      return v;
-    case QMetaType::Float:
-      return double(v.toFloat());
-    case QMetaType::Long:
-      return qlonglong(v.toLongLong());
-    case QMetaType::ULong:
-      return qulonglong(v.toULongLong());
-    case QMetaType::SChar:
-    case QMetaType::Char:
-      return short(v.toInt());
-    case QMetaType::QVariantList: {
-      // A list of numbers travels as an array of doubles; anything else is refused.
-      return QVariant::fromValue(toDoubleArray(v, what));
-    }
-    default:
-      if (v.metaType() == QMetaType::fromType<QList<double>>()) return v;
-      throw CadError(errc::TypeMismatch,
-                     QStringLiteral("%1: a value of type %2 cannot be passed to the drawing application.")
-                         .arg(QLatin1String(what), QLatin1String(v.metaType().name() ? v.metaType().name() : "(none)")));
-  }
+// A value as it goes on the wire inside a variant. An empty variant cannot travel; it is
+// refused here, before anything is queued.
+QVariant toWireValue(const Variant& v, const char* what) {
+  if (v.index() == 0)
+    throw CadError(errc::TypeMismatch, std::string(what) +
+                                           ": a value of type VT_EMPTY cannot be passed to the drawing application.");
+  return toQVariant(v);
 }
 
 class Queue {
@@ -170,13 +143,14 @@ class Queue {
       done = results.size();
       if (a[1].toInt() >= 0) {
         done = std::min<qsizetype>(done, a[1].toInt());
-        failure = CadError(errorNumber(a[2].toString()), a[3].toString());
+        failure = CadError(errorNumber(a[2].toString()), utf8(a[3].toString()));
       }
     } else {
       // The batch did not run, or its outcome is unknown (the application went away).
       QString text = reply.errorMessage();
       if (text.isEmpty()) text = QStringLiteral("The drawing application gave an answer that cannot be read.");
-      failure = CadError(reply.type() == QDBusMessage::ErrorMessage ? errorNumber(reply.errorName()) : errc::Fail, text);
+      failure = CadError(reply.type() == QDBusMessage::ErrorMessage ? errorNumber(reply.errorName()) : errc::Fail,
+                         utf8(text));
     }
     for (std::size_t i = 0; i < f.producers.size(); ++i) {
       Ref* r = f.producers[i].get();
@@ -185,7 +159,7 @@ class Queue {
         if (r) {
           r->pending = -1;
           r->path = qvariant_cast<QDBusObjectPath>(fromWire(results[qsizetype(i)])).path();
-          if (r->path.isEmpty()) r->failure = CadError(errc::Fail, QStringLiteral("The drawing application gave no object."));
+          if (r->path.isEmpty()) r->failure = CadError(errc::Fail, "The drawing application gave no object.");
         }
       } else if (r) {
         r->pending = -1;
@@ -233,11 +207,11 @@ class Remote {
  public:
   Remote(std::shared_ptr<Queue> q, std::shared_ptr<Ref> ref) : q_(std::move(q)), ref_(std::move(ref)) {}
 
-  QVariant get(const QString& property) {
-    return q_->enqueueAndRead(*ref_, QStringLiteral("Get"), {property});
+  Variant get(const std::string& property) {
+    return fromQVariant(q_->enqueueAndRead(*ref_, QStringLiteral("Get"), {qt(property)}));
   }
-  void put(const QString& property, const QVariant& value) {
-    q_->enqueueSet(*ref_, property, toWireValue(value, "value"));
+  void put(const std::string& property, const Variant& value) {
+    q_->enqueueSet(*ref_, qt(property), toWireValue(value, "value"));
   }
   std::shared_ptr<Ref> produce(const char* member, QVariantList args, bool entity = false) {
     return q_->enqueue(*ref_, QLatin1String(member), std::move(args), true, entity);
@@ -252,8 +226,8 @@ class Remote {
 };
 
 #define VESKAR_REMOTE_PROPERTIES                                                   \
-  QVariant Get(const QString& property) override { return r_.get(property); }     \
-  void Put(const QString& property, const QVariant& value) override { r_.put(property, value); }
+  Variant Get(const std::string& property) override { return r_.get(property); }  \
+  void Put(const std::string& property, const Variant& value) override { r_.put(property, value); }
 
 class BusEntity final : public CadEntity {
  public:
@@ -275,8 +249,8 @@ class BusTextStyles final : public CadTextStyles {
  public:
   explicit BusTextStyles(Remote r) : r_(std::move(r)) {}
   VESKAR_REMOTE_PROPERTIES
-  std::shared_ptr<CadTextStyle> Add(const QString& name) override {
-    return std::make_shared<BusTextStyle>(Remote(r_.q_, r_.produce("Add", {name})));
+  std::shared_ptr<CadTextStyle> Add(const std::string& name) override {
+    return std::make_shared<BusTextStyle>(Remote(r_.q_, r_.produce("Add", {qt(name)})));
   }
 
  private:
@@ -287,15 +261,15 @@ class BusModelSpace final : public CadModelSpace {
  public:
   explicit BusModelSpace(Remote r) : r_(std::move(r)) {}
   VESKAR_REMOTE_PROPERTIES
-  std::shared_ptr<CadEntity> AddText(const QVariant& text, const QList<double>& point,
-                                     const QVariant& height) override {
-    QVariantList args{toWireValue(text, "AddText text"), QVariant::fromValue(point),
+  std::shared_ptr<CadEntity> AddText(const Variant& text, const std::vector<double>& point,
+                                     const Variant& height) override {
+    QVariantList args{toWireValue(text, "AddText text"), toQVariant(point),
                       toWireValue(height, "AddText height")};
     return std::make_shared<BusEntity>(Remote(r_.q_, r_.produce("AddText", std::move(args), true)));
   }
-  std::shared_ptr<CadEntity> AddLightWeightPolyline(const QList<double>& vertices) override {
+  std::shared_ptr<CadEntity> AddLightWeightPolyline(const std::vector<double>& vertices) override {
     return std::make_shared<BusEntity>(
-        Remote(r_.q_, r_.produce("AddLightWeightPolyline", {QVariant::fromValue(vertices)}, true)));
+        Remote(r_.q_, r_.produce("AddLightWeightPolyline", {toQVariant(vertices)}, true)));
   }
 
  private:
@@ -312,7 +286,7 @@ class BusDocument final : public CadDocument {
   std::shared_ptr<CadModelSpace> ModelSpace() override {
     return std::make_shared<BusModelSpace>(Remote(r_.q_, r_.produce("Get", {QStringLiteral("ModelSpace")})));
   }
-  void SaveAs(const QString& path) override { r_.runNow("SaveAs", {path}); }
+  void SaveAs(const std::string& path) override { r_.runNow("SaveAs", {qt(path)}); }
   void Close() override { r_.runNow("Close", {}); }
 
  private:

@@ -7,7 +7,9 @@
 #include <QDBusVariant>
 #include <QMetaObject>
 
+#include "cad/bus/qvariant.h"
 #include "cad/inprocess.h"
+#include "platform/text.h"
 
 namespace veskar::cad::bus {
 
@@ -41,20 +43,25 @@ bool is(const QString& member, const char* name) {
 }
 
 [[noreturn]] void noSuchObject(const QString& path) {
-  throw CadError(errc::NotFound, QStringLiteral("There is no object at %1.").arg(path));
+  throw CadError(errc::NotFound, "There is no object at " + utf8(path) + ".");
 }
 
 [[noreturn]] void noSuchMethod(const QString& member, const char* object) {
-  throw CadError(errc::UnknownName, QStringLiteral("%1 has no method named \"%2\".")
-                                        .arg(QLatin1String(object), member));
+  throw CadError(errc::UnknownName, std::string(object) + " has no method named \"" + utf8(member) + "\".");
 }
 
 void expectArgs(const QVariantList& args, qsizetype n, const QString& member) {
   if (args.size() != n)
-    throw CadError(errc::InvalidArg, QStringLiteral("%1 takes %2 argument(s); %3 were given.")
-                                         .arg(member)
-                                         .arg(n)
-                                         .arg(args.size()));
+    throw CadError(errc::InvalidArg, utf8(member) + " takes " + std::to_string(n) + " argument(s); " +
+                                         std::to_string(args.size()) + " were given.");
+}
+
+// Argument i as an automation value.
+Variant value(const QVariantList& args, qsizetype i) { return fromQVariant(args[i]); }
+
+// Argument i as text (a property name, a path, a style name).
+QString textArg(const QVariantList& args, qsizetype i, const char* what) {
+  return qt(toText(value(args, i), what));
 }
 
 bool parseIndex(QStringView s, std::size_t& out) {
@@ -245,15 +252,14 @@ QVariant CadServer::getProperty(Target& t, const QString& name, std::unique_ptr<
       if (is(name, "Caption")) return session_.caption();
       if (is(name, "ActiveDocument")) {
         CadSession::Document* d = session_.active();
-        if (!d) throw CadError(errc::NoDocument, QStringLiteral("No drawing is open."));
+        if (!d) throw CadError(errc::NoDocument, "No drawing is open.");
         Target nt;
         nt.kind = Kind::Document;
         nt.docId = d->id;
         nt.object = d->doc;
         return produce(std::move(nt));
       }
-      throw CadError(errc::UnknownName,
-                     QStringLiteral("The application has no property named \"%1\".").arg(name));
+      throw CadError(errc::UnknownName, "The application has no property named \"" + utf8(name) + "\".");
     case Kind::Document: {
       auto doc = std::static_pointer_cast<CadDocument>(t.object);
       if (is(name, "ModelSpace") || is(name, "TextStyles")) {
@@ -268,29 +274,26 @@ QVariant CadServer::getProperty(Target& t, const QString& name, std::unique_ptr<
         }
         return produce(std::move(nt));
       }
-      return doc->Get(name);
+      return toQVariant(doc->Get(utf8(name)));
     }
     default:
-      return t.object->Get(name);
+      return toQVariant(t.object->Get(utf8(name)));
   }
 }
 
 void CadServer::setProperty(Target& t, const QString& name, const QVariant& value) {
   if (t.kind == Kind::Application) {
     if (is(name, "Visible")) {
-      session_.setVisible(toBool(value, "Visible"));
+      session_.setVisible(toBool(fromQVariant(value), "Visible"));
       return;
     }
     if (is(name, "Caption") || is(name, "ActiveDocument"))
-      throw CadError(errc::ReadOnly,
-                     QStringLiteral("The property %1 of the application cannot be changed.").arg(name));
-    throw CadError(errc::UnknownName,
-                   QStringLiteral("The application has no property named \"%1\".").arg(name));
+      throw CadError(errc::ReadOnly, "The property " + utf8(name) + " of the application cannot be changed.");
+    throw CadError(errc::UnknownName, "The application has no property named \"" + utf8(name) + "\".");
   }
   if (t.kind == Kind::Document && (is(name, "ModelSpace") || is(name, "TextStyles")))
-    throw CadError(errc::ReadOnly,
-                   QStringLiteral("The property %1 of a drawing cannot be changed.").arg(name));
-  t.object->Put(name, value);
+    throw CadError(errc::ReadOnly, "The property " + utf8(name) + " of a drawing cannot be changed.");
+  t.object->Put(utf8(name), fromQVariant(value));
 }
 
 QVariantMap CadServer::getAll(Target& t) {
@@ -334,15 +337,14 @@ QVariant CadServer::run(Target& t, const QString& member, const QVariantList& ar
                         std::unique_ptr<Target>* produced) {
   if (member == QLatin1String("Get")) {
     expectArgs(args, 1, member);
-    return getProperty(t, toText(args[0], "property name"), produced);
+    return getProperty(t, textArg(args, 0, "property name"), produced);
   }
   if (member == QLatin1String("Set")) {
     // Set name, value [, name, value ...]: one after the other, up to the first refusal.
     if (args.size() < 2 || args.size() % 2 != 0)
-      throw CadError(errc::InvalidArg,
-                     QStringLiteral("Set takes pairs of a property name and a value; %1 argument(s) were given.")
-                         .arg(args.size()));
-    for (qsizetype i = 0; i < args.size(); i += 2) setProperty(t, toText(args[i], "property name"), args[i + 1]);
+      throw CadError(errc::InvalidArg, "Set takes pairs of a property name and a value; " +
+                                           std::to_string(args.size()) + " argument(s) were given.");
+    for (qsizetype i = 0; i < args.size(); i += 2) setProperty(t, textArg(args, i, "property name"), args[i + 1]);
     return {};
   }
   auto produceObject = [&](Kind kind, std::size_t index, std::shared_ptr<CadObject> obj) -> QVariant {
@@ -376,13 +378,13 @@ QVariant CadServer::run(Target& t, const QString& member, const QVariantList& ar
     case Kind::Document:
       if (is(member, "SaveAs")) {
         expectArgs(args, 1, member);
-        session_.saveDocument(t.docId, toText(args[0], "path"));
+        session_.saveDocument(t.docId, textArg(args, 0, "path"));
         return {};
       }
       if (is(member, "Close")) {
         expectArgs(args, 0, member);
         if (CadSession::Document* d = session_.document(t.docId); d && d->closed)
-          throw CadError(errc::NoDocument, QStringLiteral("The drawing has already been closed."));
+          throw CadError(errc::NoDocument, "The drawing has already been closed.");
         session_.closeDocument(t.docId);
         return {};
       }
@@ -391,12 +393,12 @@ QVariant CadServer::run(Target& t, const QString& member, const QVariantList& ar
       if (is(member, "Add")) {
         expectArgs(args, 1, member);
         auto styles = std::static_pointer_cast<CadTextStyles>(t.object);
-        const QString name = toText(args[0], "name");
+        const std::string name = toText(value(args, 0), "name");
         auto style = styles->Add(name);
         std::size_t index = 0;
         if (data) {
           for (std::size_t i = 0; i < data->styles.size(); ++i) {
-            if (data->styles[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+            if (platform::equalIgnoringCase(data->styles[i].name, name)) {
               index = i;
               break;
             }
@@ -409,12 +411,12 @@ QVariant CadServer::run(Target& t, const QString& member, const QVariantList& ar
       auto ms = std::static_pointer_cast<CadModelSpace>(t.object);
       if (is(member, "AddText")) {
         expectArgs(args, 3, member);
-        auto e = ms->AddText(args[0], toDoubleArray(args[1], "point"), args[2]);
+        auto e = ms->AddText(value(args, 0), toDoubleArray(value(args, 1), "point"), value(args, 2));
         return produceObject(Kind::Entity, data ? data->entities.size() - 1 : 0, std::move(e));
       }
       if (is(member, "AddLightWeightPolyline")) {
         expectArgs(args, 1, member);
-        auto e = ms->AddLightWeightPolyline(toDoubleArray(args[0], "vertices"));
+        auto e = ms->AddLightWeightPolyline(toDoubleArray(value(args, 0), "vertices"));
         return produceObject(Kind::Entity, data ? data->entities.size() - 1 : 0, std::move(e));
       }
       noSuchMethod(member, "Model space");
@@ -446,11 +448,8 @@ QVariantList CadServer::runBatch(const QList<BusOp>& ops, qsizetype& failedIndex
       if (op.target.startsWith(QLatin1Char('$'))) {
         std::size_t k = 0;
         if (!parseIndex(QStringView(op.target).mid(1), k) || k >= std::size_t(i) || !produced[k])
-          throw CadError(errc::InvalidArg,
-                         QStringLiteral("Operation %1 names %2, which is not an object given by an "
-                                        "earlier operation of the batch.")
-                             .arg(i)
-                             .arg(op.target));
+          throw CadError(errc::InvalidArg, "Operation " + std::to_string(i) + " names " + utf8(op.target) +
+                                               ", which is not an object given by an earlier operation of the batch.");
         target = produced[k].get();
       } else {
         local = resolve(op.target);
@@ -475,7 +474,7 @@ bool CadServer::handleMessage(const QDBusMessage& message, const QDBusConnection
     if (message.isReplyRequired()) connection.send(r);
   };
   auto fail = [&](const CadError& e) {
-    reply(message.createErrorReply(errorName(e.number()), e.description()));
+    reply(message.createErrorReply(errorName(e.number()), qt(e.description())));
   };
   try {
     Target t = resolve(message.path());
@@ -483,11 +482,11 @@ bool CadServer::handleMessage(const QDBusMessage& message, const QDBusConnection
         (iface.isEmpty() || iface == QLatin1String(kApplicationInterface))) {
       const QList<BusOp> ops = qdbus_cast<QList<BusOp>>(message.arguments().value(0));
       qsizetype failedIndex = -1;
-      CadError failure(errc::Fail, {});
+      CadError failure(errc::Fail, "");
       const QVariantList results = runBatch(ops, failedIndex, failure);
       QDBusMessage r = message.createReply(QVariant(results));
       if (failedIndex >= 0) {
-        r << qint32(failedIndex) << errorName(failure.number()) << failure.description();
+        r << qint32(failedIndex) << errorName(failure.number()) << qt(failure.description());
       } else {
         r << qint32(-1) << QString() << QString();
       }
@@ -501,11 +500,11 @@ bool CadServer::handleMessage(const QDBusMessage& message, const QDBusConnection
     if (iface == QLatin1String(kPropertiesInterface)) {
       if (member == QLatin1String("Get")) {
         expectArgs(args, 2, member);
-        const QVariant v = getProperty(t, toText(args[1], "property name"), nullptr);
+        const QVariant v = getProperty(t, textArg(args, 1, "property name"), nullptr);
         reply(message.createReply(QVariant::fromValue(QDBusVariant(v))));
       } else if (member == QLatin1String("Set")) {
         expectArgs(args, 3, member);
-        setProperty(t, toText(args[1], "property name"), args[2]);
+        setProperty(t, textArg(args, 1, "property name"), args[2]);
         reply(message.createReply());
       } else if (member == QLatin1String("GetAll")) {
         expectArgs(args, 1, member);

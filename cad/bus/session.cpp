@@ -12,7 +12,7 @@ int CadSession::newDocument() {
   const int id = nextId_++;
   Document d;
   d.id = id;
-  d.doc = makeInProcessDocument(QStringLiteral("Drawing%1.dxf").arg(id));
+  d.doc = makeInProcessDocument("Drawing" + std::to_string(id) + ".dxf");
   setChangeObserver(*d.doc, [this, id] { noteChange(id); });
   documents_.emplace(id, std::move(d));
   active_ = id;
@@ -64,8 +64,8 @@ void CadSession::closeDocument(int id) {
 
 void CadSession::saveDocument(int id, const QString& path) {
   Document* d = document(id);
-  if (!d) throw CadError(errc::NotFound, tr("There is no such drawing."));
-  d->doc->SaveAs(path);
+  if (!d) throw CadError(errc::NotFound, "There is no such drawing.");
+  d->doc->SaveAs(path.toStdString());
   d->filePath = path;
   d->modified = false;
   emit captionChanged();  // the drawing may take the file's name
@@ -79,7 +79,7 @@ QString CadSession::caption() const {
   if (!d) return applicationName();
   QString name;
   try {
-    name = toText(d->doc->Get(QStringLiteral("Name")), "Name");
+    name = QString::fromStdString(toText(d->doc->Get("Name"), "Name"));
   } catch (const CadError&) {
     return applicationName();
   }

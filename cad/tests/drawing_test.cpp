@@ -38,7 +38,7 @@ TEST(Extents, TextBoxFollowsAlignment) {
   for (const TextRow& r : rows) {
     DrawingData d;
     TextData t;
-    t.string = QStringLiteral("abcd");
+    t.string = "abcd";
     t.height = 2;
     t.widthFactor = 0.5;
     t.insertionPoint = {10, 5, 0};
@@ -57,7 +57,7 @@ TEST(Extents, TextBoxFollowsAlignment) {
 TEST(Extents, RotatedTextTurnsAboutItsAnchor) {
   DrawingData d;
   TextData t;
-  t.string = QStringLiteral("ab");
+  t.string = "ab";
   t.height = 1;
   t.insertionPoint = {0, 0, 0};
   t.rotation = 3.14159265358979 / 2;

@@ -1,15 +1,37 @@
 #!/usr/bin/python3
-"""Reads a DXF file back with ezdxf, an independent reader, and prints what it found as JSON.
+"""Reads a DXF file back with ezdxf, an independent reader, and prints what it found.
 
 Usage: dxf_readback.py FILE [--handles-only]
 
-The output holds ezdxf's audit (errors and fixes), the header variables the drawing sets, the
-active viewport, the text styles and layers, and every model-space entity in file order with
-its properties. Handles are checked on the raw group codes: every handle, whether any repeats,
-and $HANDSEED. With --handles-only ezdxf is not run (for very large files).
+One record per line, fields separated by tabs; numbers with repr(), so nothing is lost; texts
+with backslash, tab, line feed and carriage return escaped as \\\\, \\t, \\n, \\r.
+
+  HANDLES count max unique(0/1) seed     every handle on the raw group codes, and $HANDSEED
+  AUDIT-ERROR message / AUDIT-FIX message   ezdxf's audit
+  HEADER acadver codepage encoding insunits
+  EXTMIN x y z / EXTMAX x y z
+  VPORT cx cy cz height                  the active viewport
+  STYLE name font bigfont / LAYER name
+  TEXT layer colour style height width rotation halign valign ix iy iz ax ay az text
+       (ax ay az are "-" when the text has no alignment point)
+  LWPOLYLINE layer colour closed(0/1) x0 y0 x1 y1 ...
+  ENTITY type                            any other model-space entity
+
+With --handles-only ezdxf is not run (for very large files).
 """
-import json
 import sys
+
+
+def escape(text):
+    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r")
+
+
+def record(*fields):
+    return "\t".join(str(f) for f in fields)
+
+
+def number(v):
+    return repr(float(v))
 
 
 def raw_handles(path):
@@ -26,8 +48,24 @@ def raw_handles(path):
                 seed, after_seed = int(value, 16), False
             else:
                 handles.append(int(value, 16))
-    return {"count": len(handles), "max": max(handles) if handles else 0,
-            "unique": len(set(handles)) == len(handles), "seed": seed}
+    return record("HANDLES", len(handles), max(handles) if handles else 0,
+                  int(len(set(handles)) == len(handles)), -1 if seed is None else seed)
+
+
+def entity(e):
+    kind = e.dxftype()
+    head = [e.dxf.layer, e.dxf.get("color", 256)]
+    if kind == "TEXT":
+        align = list(e.dxf.align_point) if e.dxf.hasattr("align_point") else None
+        return record("TEXT", *head, e.dxf.style, number(e.dxf.height), number(e.dxf.width),
+                      number(e.dxf.rotation), e.dxf.halign, e.dxf.valign,
+                      *[number(v) for v in e.dxf.insert],
+                      *([number(v) for v in align] if align else ["-", "-", "-"]),
+                      escape(e.dxf.text))
+    if kind == "LWPOLYLINE":
+        coords = [number(v) for p in e.get_points("xy") for v in p]
+        return record("LWPOLYLINE", *head, int(e.closed), *coords)
+    return record("ENTITY", kind)
 
 
 def readback(path):
@@ -36,50 +74,27 @@ def readback(path):
     doc = ezdxf.readfile(path)
     auditor = doc.audit()
     header = doc.header
-    out = {
-        "audit": {"errors": [e.message for e in auditor.errors], "fixes": [f.message for f in auditor.fixes]},
-        "acadver": header.get("$ACADVER"),
-        "codepage": header.get("$DWGCODEPAGE"),
-        "encoding": doc.encoding,
-        "insunits": header.get("$INSUNITS"),
-        "extmin": list(header.get("$EXTMIN", (0, 0, 0))),
-        "extmax": list(header.get("$EXTMAX", (0, 0, 0))),
-    }
+    out = [record("AUDIT-ERROR", escape(e.message)) for e in auditor.errors]
+    out += [record("AUDIT-FIX", escape(f.message)) for f in auditor.fixes]
+    out.append(record("HEADER", header.get("$ACADVER"), header.get("$DWGCODEPAGE"), doc.encoding,
+                      header.get("$INSUNITS")))
+    for name in ("EXTMIN", "EXTMAX"):
+        out.append(record(name, *[number(v) for v in header.get("$" + name, (0, 0, 0))]))
     vport = doc.viewports.get("*Active")[0]
-    out["vport"] = {"center": list(vport.dxf.center), "height": vport.dxf.height}
-    out["styles"] = [{"name": s.dxf.name, "font": s.dxf.font, "bigfont": s.dxf.get("bigfont", "")}
-                     for s in doc.styles]
-    out["layers"] = [layer.dxf.name for layer in doc.layers]
-    entities = []
-    for e in doc.modelspace():
-        kind = e.dxftype()
-        item = {"type": kind, "layer": e.dxf.layer, "color": e.dxf.get("color", 256)}
-        if kind == "TEXT":
-            item.update({
-                "text": e.dxf.text,
-                "insert": list(e.dxf.insert),
-                "align_point": list(e.dxf.align_point) if e.dxf.hasattr("align_point") else None,
-                "height": e.dxf.height,
-                "width": e.dxf.width,
-                "style": e.dxf.style,
-                "rotation": e.dxf.rotation,
-                "halign": e.dxf.halign,
-                "valign": e.dxf.valign,
-            })
-        elif kind == "LWPOLYLINE":
-            item["points"] = [[p[0], p[1]] for p in e.get_points("xy")]
-            item["closed"] = e.closed
-        entities.append(item)
-    out["entities"] = entities
+    out.append(record("VPORT", *[number(v) for v in vport.dxf.center], number(vport.dxf.height)))
+    out += [record("STYLE", escape(s.dxf.name), escape(s.dxf.font), escape(s.dxf.get("bigfont", "")))
+            for s in doc.styles]
+    out += [record("LAYER", escape(layer.dxf.name)) for layer in doc.layers]
+    out += [entity(e) for e in doc.modelspace()]
     return out
 
 
 def main():
     path = sys.argv[1]
-    result = {"handles": raw_handles(path)}
+    out = [raw_handles(path)]
     if "--handles-only" not in sys.argv[2:]:
-        result.update(readback(path))
-    json.dump(result, sys.stdout)
+        out += readback(path)
+    sys.stdout.buffer.write(("\n".join(out) + "\n").encode("utf-8"))
 
 
 if __name__ == "__main__":

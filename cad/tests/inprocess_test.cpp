@@ -16,17 +16,17 @@ constexpr double kHalfPi = 3.14159265358979 / 2;
 
 // Every field of the drawing, doubles bit-exact, so that "unchanged" means unchanged.
 std::string dump(const DrawingData& d) {
-  std::string s = "name=" + d.name.toStdString() + "\n";
+  std::string s = "name=" + d.name + "\n";
   auto num = [](double x) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%a ", x);
     return std::string(buf);
   };
   for (const TextStyleData& st : d.styles)
-    s += "style " + st.name.toStdString() + "|" + st.fontFile.toStdString() + "|" + st.bigFontFile.toStdString() + "\n";
+    s += "style " + st.name + "|" + st.fontFile + "|" + st.bigFontFile + "\n";
   for (const EntityData& e : d.entities) {
     if (const auto* t = std::get_if<TextData>(&e)) {
-      s += "text " + t->string.toStdString() + "|" + t->styleName.toStdString() + "|";
+      s += "text " + t->string + "|" + t->styleName + "|";
       for (double x : t->insertionPoint) s += num(x);
       s += num(t->height) + std::to_string(t->color) + " " + num(t->widthFactor) + num(t->rotation) +
            std::to_string(t->horizontalAlignment) + " " + std::to_string(t->verticalAlignment) + " ";
@@ -46,13 +46,17 @@ std::int32_t errorOf(F f) {
   try {
     f();
   } catch (const CadError& e) {
-    EXPECT_FALSE(e.description().isEmpty());
+    EXPECT_FALSE(e.description().empty());
     return e.number();
   }
   return 0;
 }
 
-QVariant points(QList<double> p) { return QVariant::fromValue(p); }
+Variant points(std::vector<double> p) { return p; }
+Variant i2(int v) { return static_cast<std::int16_t>(v); }
+Variant i4(int v) { return static_cast<std::int32_t>(v); }
+Variant text(const char* s) { return std::string(s); }
+std::vector<double> array(const Variant& v) { return std::get<std::vector<double>>(v); }
 
 struct Fixture : ::testing::Test {
   std::shared_ptr<CadApplication> app = makeInProcessApplication();
@@ -63,132 +67,131 @@ struct Fixture : ::testing::Test {
   void SetUp() override { setChangeObserver(*doc, [this] { ++changes; }); }
 
   // One label as the Draw command makes it.
-  std::shared_ptr<CadEntity> label(const QString& text, double x, double y, const QVariant& rotation) {
-    app->ActiveDocument()->TextStyles()->Add(QStringLiteral("ksev"));
-    auto t = app->ActiveDocument()->ModelSpace()->AddText(QVariant(text), {x, y, 0},
-                                                          QVariant::fromValue(qint16(1000)));
-    t->Put("Color", QVariant::fromValue(qint16(1)));
+  std::shared_ptr<CadEntity> label(const std::string& string, double x, double y, const Variant& rotation) {
+    app->ActiveDocument()->TextStyles()->Add("ksev");
+    auto t = app->ActiveDocument()->ModelSpace()->AddText(string, {x, y, 0}, i2(1000));
+    t->Put("Color", i2(1));
     t->Put("ScaleFactor", 0.7);
-    t->Put("StyleName", QStringLiteral("ksev"));
+    t->Put("StyleName", text("ksev"));
     t->Put("Rotation", rotation);
-    t->Put("VerticalAlignment", QVariant::fromValue(qint16(1)));
-    t->Put("HorizontalAlignment", QVariant::fromValue(qint16(0)));
+    t->Put("VerticalAlignment", i2(1));
+    t->Put("HorizontalAlignment", i2(0));
     t->Put("TextAlignmentPoint", points({x, y, 0}));
     return t;
   }
 };
 
 TEST_F(Fixture, ApplicationStartsHiddenWithOneDrawing) {
-  EXPECT_EQ(app->Get("Visible"), QVariant(false));
-  EXPECT_EQ(app->Get("Caption"), QVariant(QStringLiteral("Drawing1.dxf - Veskar CAD")));
-  EXPECT_EQ(doc->Get("Name"), QVariant(QStringLiteral("Drawing1.dxf")));
+  EXPECT_EQ(app->Get("Visible"), Variant(false));
+  EXPECT_EQ(app->Get("Caption"), text("Drawing1.dxf - Veskar CAD"));
+  EXPECT_EQ(doc->Get("Name"), text("Drawing1.dxf"));
   app->Put("Visible", true);
-  EXPECT_EQ(app->Get("visible"), QVariant(true));
-  app->Put("Visible", QVariant::fromValue(qint16(0)));
-  EXPECT_EQ(app->Get("Visible"), QVariant(false));
+  EXPECT_EQ(app->Get("visible"), Variant(true));
+  app->Put("Visible", i2(0));
+  EXPECT_EQ(app->Get("Visible"), Variant(false));
   ASSERT_EQ(data.styles.size(), 1u);
-  EXPECT_EQ(data.styles[0].name, QStringLiteral("Standard"));
+  EXPECT_EQ(data.styles[0].name, "Standard");
   EXPECT_EQ(app->ActiveDocument(), doc);
 }
 
 TEST_F(Fixture, DrawCommandSequenceMakesTheDrawing) {
-  auto style = doc->TextStyles()->Add(QStringLiteral("ksev"));
-  style->Put("fontFile", QStringLiteral("fsdb_e.shx"));
-  style->Put("BigFontFile", QStringLiteral("fsdb.shx"));
-  label(QString::fromUtf8("118°30′"), 39500000.25, 3250000.5, kHalfPi);
-  label(QString::fromUtf8("29°20′"), 39500000.25, 3250000.5, QVariant::fromValue(qint16(0)));
+  auto style = doc->TextStyles()->Add("ksev");
+  style->Put("fontFile", text("fsdb_e.shx"));
+  style->Put("BigFontFile", text("fsdb.shx"));
+  label("118°30′", 39500000.25, 3250000.5, kHalfPi);
+  label("29°20′", 39500000.25, 3250000.5, i2(0));
   auto line = app->ActiveDocument()->ModelSpace()->AddLightWeightPolyline({1, 2, 3, 4, 5, 6});
-  line->Put("Color", QVariant::fromValue(qint16(6)));
+  line->Put("Color", i2(6));
 
   ASSERT_EQ(data.styles.size(), 2u);
-  EXPECT_EQ(data.styles[1].name, QStringLiteral("ksev"));
-  EXPECT_EQ(data.styles[1].fontFile, QStringLiteral("fsdb_e.shx"));
-  EXPECT_EQ(data.styles[1].bigFontFile, QStringLiteral("fsdb.shx"));
+  EXPECT_EQ(data.styles[1].name, "ksev");
+  EXPECT_EQ(data.styles[1].fontFile, "fsdb_e.shx");
+  EXPECT_EQ(data.styles[1].bigFontFile, "fsdb.shx");
   ASSERT_EQ(data.entities.size(), 3u);
   const auto& lon = std::get<TextData>(data.entities[0]);
-  EXPECT_EQ(lon.string, QString::fromUtf8("118°30′"));
+  EXPECT_EQ(lon.string, "118°30′");
   EXPECT_EQ(lon.insertionPoint, (std::array<double, 3>{39500000.25, 3250000.5, 0}));
   EXPECT_EQ(lon.height, 1000.0);
   EXPECT_EQ(lon.color, 1);
   EXPECT_EQ(lon.widthFactor, 0.7);
-  EXPECT_EQ(lon.styleName, QStringLiteral("ksev"));
+  EXPECT_EQ(lon.styleName, "ksev");
   EXPECT_EQ(lon.rotation, kHalfPi);
   EXPECT_EQ(lon.verticalAlignment, 1);
   EXPECT_EQ(lon.horizontalAlignment, 0);
   EXPECT_EQ(lon.alignmentPoint, (std::array<double, 3>{39500000.25, 3250000.5, 0}));
   const auto& lat = std::get<TextData>(data.entities[1]);
-  EXPECT_EQ(lat.string, QString::fromUtf8("29°20′"));
+  EXPECT_EQ(lat.string, "29°20′");
   EXPECT_EQ(lat.rotation, 0.0);
   const auto& pl = std::get<PolylineData>(data.entities[2]);
   EXPECT_EQ(pl.coordinates, (std::vector<double>{1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(pl.color, 6);
 
-  EXPECT_EQ(doc->ModelSpace()->Get("Count"), QVariant(3));
+  EXPECT_EQ(doc->ModelSpace()->Get("Count"), i4(3));
   EXPECT_EQ(app->EntitiesAdded(), 3u);
   // style added, two font files, 2 x (text + 7 properties), polyline + colour
   EXPECT_EQ(changes, 1 + 2 + 16 + 2);
 }
 
 TEST_F(Fixture, EntitiesReadBackWhatWasSet) {
-  auto t = label(QStringLiteral("x"), 10.5, -20.25, kHalfPi);
-  EXPECT_EQ(t->Get("TextString"), QVariant(QStringLiteral("x")));
-  EXPECT_EQ(t->Get("InsertionPoint").value<QList<double>>(), (QList<double>{10.5, -20.25, 0}));
-  EXPECT_EQ(t->Get("Height").toDouble(), 1000.0);
-  EXPECT_EQ(t->Get("Color").toInt(), 1);
-  EXPECT_EQ(t->Get("ScaleFactor").toDouble(), 0.7);
-  EXPECT_EQ(t->Get("StyleName"), QVariant(QStringLiteral("ksev")));
-  EXPECT_EQ(t->Get("Rotation").toDouble(), kHalfPi);
-  EXPECT_EQ(t->Get("VerticalAlignment").toInt(), 1);
-  EXPECT_EQ(t->Get("HorizontalAlignment").toInt(), 0);
-  EXPECT_EQ(t->Get("textalignmentpoint").value<QList<double>>(), (QList<double>{10.5, -20.25, 0}));
+  auto t = label("x", 10.5, -20.25, kHalfPi);
+  EXPECT_EQ(t->Get("TextString"), text("x"));
+  EXPECT_EQ(array(t->Get("InsertionPoint")), (std::vector<double>{10.5, -20.25, 0}));
+  EXPECT_EQ(t->Get("Height"), Variant(1000.0));
+  EXPECT_EQ(t->Get("Color"), i4(1));
+  EXPECT_EQ(t->Get("ScaleFactor"), Variant(0.7));
+  EXPECT_EQ(t->Get("StyleName"), text("ksev"));
+  EXPECT_EQ(t->Get("Rotation"), Variant(kHalfPi));
+  EXPECT_EQ(t->Get("VerticalAlignment"), i4(1));
+  EXPECT_EQ(t->Get("HorizontalAlignment"), i4(0));
+  EXPECT_EQ(array(t->Get("textalignmentpoint")), (std::vector<double>{10.5, -20.25, 0}));
   auto l = doc->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
-  EXPECT_EQ(l->Get("Coordinates").value<QList<double>>(), (QList<double>{0, 0, 1, 1}));
-  EXPECT_EQ(l->Get("Color").toInt(), 256);
-  l->Put("Coordinates", QVariant(QVariantList{1, 2, 3, QStringLiteral("4")}));
-  EXPECT_EQ(l->Get("Coordinates").value<QList<double>>(), (QList<double>{1, 2, 3, 4}));
-  EXPECT_EQ(entityAt(*doc, 1)->Get("Color").toInt(), 256);
+  EXPECT_EQ(array(l->Get("Coordinates")), (std::vector<double>{0, 0, 1, 1}));
+  EXPECT_EQ(l->Get("Color"), i4(256));
+  l->Put("Coordinates", points({1, 2, 3, 4}));
+  EXPECT_EQ(array(l->Get("Coordinates")), (std::vector<double>{1, 2, 3, 4}));
+  EXPECT_EQ(entityAt(*doc, 1)->Get("Color"), i4(256));
   EXPECT_EQ(entityAt(*doc, 2), nullptr);
 }
 
 TEST_F(Fixture, StyleNameTakesTheStylesOwnSpelling) {
-  auto t = label(QStringLiteral("x"), 0, 0, 0.0);
-  t->Put("StyleName", QStringLiteral("standard"));
-  EXPECT_EQ(t->Get("StyleName"), QVariant(QStringLiteral("Standard")));
-  t->Put("StyleName", QStringLiteral("KSEV"));
-  EXPECT_EQ(t->Get("StyleName"), QVariant(QStringLiteral("ksev")));
+  auto t = label("x", 0, 0, 0.0);
+  t->Put("StyleName", text("standard"));
+  EXPECT_EQ(t->Get("StyleName"), text("Standard"));
+  t->Put("StyleName", text("KSEV"));
+  EXPECT_EQ(t->Get("StyleName"), text("ksev"));
 }
 
 TEST_F(Fixture, AddingAnExistingStyleReturnsIt) {
-  auto first = doc->TextStyles()->Add(QStringLiteral("ksev"));
-  first->Put("fontFile", QStringLiteral("fsdb_e.shx"));
+  auto first = doc->TextStyles()->Add("ksev");
+  first->Put("fontFile", text("fsdb_e.shx"));
   const int before = changes;
-  auto again = doc->TextStyles()->Add(QStringLiteral("ksev"));
-  auto upper = doc->TextStyles()->Add(QStringLiteral("KSEV"));
-  EXPECT_EQ(again->Get("fontFile"), QVariant(QStringLiteral("fsdb_e.shx")));
-  EXPECT_EQ(upper->Get("Name"), QVariant(QStringLiteral("ksev")));
-  EXPECT_EQ(doc->TextStyles()->Get("Count"), QVariant(2));
+  auto again = doc->TextStyles()->Add("ksev");
+  auto upper = doc->TextStyles()->Add("KSEV");
+  EXPECT_EQ(again->Get("fontFile"), text("fsdb_e.shx"));
+  EXPECT_EQ(upper->Get("Name"), text("ksev"));
+  EXPECT_EQ(doc->TextStyles()->Get("Count"), i4(2));
   EXPECT_EQ(changes, before);
-  EXPECT_EQ(styleNamed(*doc, QStringLiteral("Ksev"))->Get("fontFile"), QVariant(QStringLiteral("fsdb_e.shx")));
-  EXPECT_EQ(styleNamed(*doc, QStringLiteral("none")), nullptr);
+  EXPECT_EQ(styleNamed(*doc, "Ksev")->Get("fontFile"), text("fsdb_e.shx"));
+  EXPECT_EQ(styleNamed(*doc, "none"), nullptr);
 }
 
 struct RefusedPut {
   const char* property;
-  QVariant value;
+  Variant value;
   std::int32_t error;
 };
 
 TEST_F(Fixture, RefusedTextValuesLeaveTheDrawingUnchanged) {
-  doc->TextStyles()->Add(QStringLiteral("ksev"));
-  auto t = label(QStringLiteral("29"), 1, 2, 0.0);
+  doc->TextStyles()->Add("ksev");
+  auto t = label("29", 1, 2, 0.0);
   doc->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
   const RefusedPut rows[] = {
-      {"StyleName", QStringLiteral("nosuch"), errc::NotFound},
-      {"StyleName", QVariant(QVariantList{}), errc::TypeMismatch},
+      {"StyleName", text("nosuch"), errc::NotFound},
+      {"StyleName", Variant(std::vector<double>{}), errc::TypeMismatch},
       {"Color", 257, errc::InvalidArg},
       {"Color", -1, errc::InvalidArg},
       {"Color", 40000, errc::Overflow},
-      {"Color", QStringLiteral("red"), errc::TypeMismatch},
+      {"Color", text("red"), errc::TypeMismatch},
       {"VerticalAlignment", 4, errc::InvalidArg},
       {"VerticalAlignment", -1, errc::InvalidArg},
       {"HorizontalAlignment", 6, errc::InvalidArg},
@@ -197,24 +200,24 @@ TEST_F(Fixture, RefusedTextValuesLeaveTheDrawingUnchanged) {
       {"Height", -1000, errc::InvalidArg},
       {"Height", kNaN, errc::InvalidArg},
       {"Height", kInf, errc::InvalidArg},
-      {"Height", QStringLiteral("tall"), errc::TypeMismatch},
+      {"Height", text("tall"), errc::TypeMismatch},
       {"ScaleFactor", 0.0, errc::InvalidArg},
       {"Rotation", kInf, errc::InvalidArg},
-      {"Rotation", QVariant(), errc::TypeMismatch},
+      {"Rotation", Variant{}, errc::TypeMismatch},
       {"InsertionPoint", points({1, 2}), errc::InvalidArg},
       {"InsertionPoint", points({1, kNaN, 0}), errc::InvalidArg},
       {"InsertionPoint", 5.0, errc::TypeMismatch},
       {"TextAlignmentPoint", points({kInf, 0, 0}), errc::InvalidArg},
       {"TextAlignmentPoint", points({0, 0, 0, 0}), errc::InvalidArg},
-      {"TextString", QStringLiteral("a\nb"), errc::InvalidArg},
-      {"TextString", QVariant(), errc::TypeMismatch},
+      {"TextString", text("a\nb"), errc::InvalidArg},
+      {"TextString", Variant{}, errc::TypeMismatch},
       {"Coordinates", points({0, 0, 1, 1}), errc::UnknownName},
-      {"Layer", QStringLiteral("0"), errc::UnknownName},
+      {"Layer", text("0"), errc::UnknownName},
   };
   const std::string before = dump(data);
   const int changesBefore = changes;
   for (const RefusedPut& r : rows) {
-    EXPECT_EQ(errorOf([&] { t->Put(r.property, r.value); }), r.error) << r.property << " " << r.value.toString().toStdString();
+    EXPECT_EQ(errorOf([&] { t->Put(r.property, r.value); }), r.error) << r.property << " " << typeName(r.value);
     EXPECT_EQ(dump(data), before) << r.property;
   }
   EXPECT_EQ(changes, changesBefore);
@@ -229,7 +232,7 @@ TEST_F(Fixture, RefusedPolylineValuesLeaveTheDrawingUnchanged) {
       {"Coordinates", points({1, 2, 3, 4, 5}), errc::InvalidArg},
       {"Coordinates", points({0, 0, kNaN, 1}), errc::InvalidArg},
       {"Coordinates", points({0, 0, 1, -kInf}), errc::InvalidArg},
-      {"Coordinates", QStringLiteral("0 0 1 1"), errc::TypeMismatch},
+      {"Coordinates", text("0 0 1 1"), errc::TypeMismatch},
       {"Color", 300, errc::InvalidArg},
       {"Color", 2.5e6, errc::Overflow},
       {"Height", 1.0, errc::UnknownName},
@@ -253,14 +256,14 @@ TEST_F(Fixture, RefusedAdditionsAddNothing) {
       {"no vertex", [&] { ms->AddLightWeightPolyline({}); }, errc::InvalidArg},
       {"odd count", [&] { ms->AddLightWeightPolyline({1, 2, 3, 4, 5}); }, errc::InvalidArg},
       {"NaN vertex", [&] { ms->AddLightWeightPolyline({1, 2, kNaN, 4}); }, errc::InvalidArg},
-      {"text height 0", [&] { ms->AddText(QStringLiteral("a"), {0, 0, 0}, 0); }, errc::InvalidArg},
-      {"text height text", [&] { ms->AddText(QStringLiteral("a"), {0, 0, 0}, QStringLiteral("x")); }, errc::TypeMismatch},
-      {"text point 2", [&] { ms->AddText(QStringLiteral("a"), {0, 0}, 1); }, errc::InvalidArg},
-      {"text point NaN", [&] { ms->AddText(QStringLiteral("a"), {0, kNaN, 0}, 1); }, errc::InvalidArg},
-      {"text not text", [&] { ms->AddText(QVariant(QVariantList{}), {0, 0, 0}, 1); }, errc::TypeMismatch},
-      {"text control", [&] { ms->AddText(QStringLiteral("a\tb"), {0, 0, 0}, 1); }, errc::InvalidArg},
-      {"style empty", [&] { doc->TextStyles()->Add(QString()); }, errc::InvalidArg},
-      {"style reserved", [&] { doc->TextStyles()->Add(QStringLiteral("a*b")); }, errc::InvalidArg},
+      {"text height 0", [&] { ms->AddText(text("a"), {0, 0, 0}, 0); }, errc::InvalidArg},
+      {"text height text", [&] { ms->AddText(text("a"), {0, 0, 0}, text("x")); }, errc::TypeMismatch},
+      {"text point 2", [&] { ms->AddText(text("a"), {0, 0}, 1); }, errc::InvalidArg},
+      {"text point NaN", [&] { ms->AddText(text("a"), {0, kNaN, 0}, 1); }, errc::InvalidArg},
+      {"text not text", [&] { ms->AddText(Variant(std::vector<double>{}), {0, 0, 0}, 1); }, errc::TypeMismatch},
+      {"text control", [&] { ms->AddText(text("a\tb"), {0, 0, 0}, 1); }, errc::InvalidArg},
+      {"style empty", [&] { doc->TextStyles()->Add(""); }, errc::InvalidArg},
+      {"style reserved", [&] { doc->TextStyles()->Add("a*b"); }, errc::InvalidArg},
   };
   const std::string before = dump(data);
   for (const Row& r : rows) {
@@ -272,43 +275,43 @@ TEST_F(Fixture, RefusedAdditionsAddNothing) {
 }
 
 TEST_F(Fixture, ReadOnlyAndUnknownProperties) {
-  EXPECT_EQ(errorOf([&] { app->Put("Caption", QStringLiteral("x")); }), errc::ReadOnly);
+  EXPECT_EQ(errorOf([&] { app->Put("Caption", text("x")); }), errc::ReadOnly);
   EXPECT_EQ(errorOf([&] { app->Get("Nonesuch"); }), errc::UnknownName);
-  EXPECT_EQ(errorOf([&] { app->Put("Visible", QStringLiteral("maybe")); }), errc::TypeMismatch);
-  EXPECT_EQ(app->Get("Visible"), QVariant(false));
-  EXPECT_EQ(errorOf([&] { doc->Put("Name", QStringLiteral("x")); }), errc::ReadOnly);
+  EXPECT_EQ(errorOf([&] { app->Put("Visible", text("maybe")); }), errc::TypeMismatch);
+  EXPECT_EQ(app->Get("Visible"), Variant(false));
+  EXPECT_EQ(errorOf([&] { doc->Put("Name", text("x")); }), errc::ReadOnly);
   EXPECT_EQ(errorOf([&] { doc->ModelSpace()->Put("Count", 3); }), errc::ReadOnly);
-  auto style = doc->TextStyles()->Add(QStringLiteral("ksev"));
-  EXPECT_EQ(errorOf([&] { style->Put("Name", QStringLiteral("other")); }), errc::ReadOnly);
+  auto style = doc->TextStyles()->Add("ksev");
+  EXPECT_EQ(errorOf([&] { style->Put("Name", text("other")); }), errc::ReadOnly);
   EXPECT_EQ(errorOf([&] { style->Put("Height", 2.0); }), errc::UnknownName);
-  EXPECT_EQ(errorOf([&] { style->Put("fontFile", QVariant()); }), errc::TypeMismatch);
-  EXPECT_EQ(style->Get("Name"), QVariant(QStringLiteral("ksev")));
+  EXPECT_EQ(errorOf([&] { style->Put("fontFile", Variant{}); }), errc::TypeMismatch);
+  EXPECT_EQ(style->Get("Name"), text("ksev"));
 }
 
 TEST_F(Fixture, ClosedDrawingRefusesEverything) {
-  auto t = label(QStringLiteral("x"), 0, 0, 0.0);
+  auto t = label("x", 0, 0, 0.0);
   auto ms = doc->ModelSpace();
   doc->Close();
   EXPECT_TRUE(isClosed(*doc));
-  EXPECT_EQ(app->Get("Caption"), QVariant(QStringLiteral("Veskar CAD")));
+  EXPECT_EQ(app->Get("Caption"), text("Veskar CAD"));
   EXPECT_EQ(errorOf([&] { app->ActiveDocument(); }), errc::NoDocument);
   EXPECT_EQ(errorOf([&] { doc->Get("Name"); }), errc::NoDocument);
   EXPECT_EQ(errorOf([&] { doc->ModelSpace(); }), errc::NoDocument);
   EXPECT_EQ(errorOf([&] { ms->AddLightWeightPolyline({0, 0, 1, 1}); }), errc::NoDocument);
   EXPECT_EQ(errorOf([&] { t->Put("Color", 3); }), errc::NoDocument);
-  EXPECT_EQ(errorOf([&] { doc->SaveAs(QStringLiteral("/tmp/never.dxf")); }), errc::NoDocument);
+  EXPECT_EQ(errorOf([&] { doc->SaveAs("/tmp/never.dxf"); }), errc::NoDocument);
   EXPECT_EQ(errorOf([&] { doc->Close(); }), errc::NoDocument);
   EXPECT_EQ(data.entities.size(), 1u);  // still readable through drawingOf
   EXPECT_EQ(app->EntitiesAdded(), 1u);
 }
 
 TEST(InProcess, DocumentsStandAlone) {
-  auto a = makeInProcessDocument(QStringLiteral("A.dxf"));
-  auto b = makeInProcessDocument(QStringLiteral("B.dxf"));
+  auto a = makeInProcessDocument("A.dxf");
+  auto b = makeInProcessDocument("B.dxf");
   a->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
   EXPECT_EQ(drawingOf(*a)->entities.size(), 1u);
   EXPECT_EQ(drawingOf(*b)->entities.size(), 0u);
-  EXPECT_EQ(b->Get("Name"), QVariant(QStringLiteral("B.dxf")));
+  EXPECT_EQ(b->Get("Name"), text("B.dxf"));
   EXPECT_FALSE(isClosed(*b));
 }
 

@@ -9,6 +9,8 @@
 #include <QPolygonF>
 #include <array>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 #include <numbers>
 #include <type_traits>
 
@@ -31,19 +33,22 @@ struct TextMetrics {
   QFontMetricsF metrics;
   double capHeight;  // asked once: each question to the font looks its engine up
   double descent;
-  QHash<QString, double> advances;  // labels repeat: shape each text once per paint
+  struct Shaped {
+    QString text;
+    double advance;
+  };
+  std::unordered_map<std::string, Shaped> shaped;  // labels repeat: shape each text once per paint
   explicit TextMetrics(const QFont& f)
       : font(f),
         metrics(f),
         capHeight(metrics.capHeight() > 0 ? metrics.capHeight() : metrics.ascent()),
         descent(metrics.descent()) {}
 
-  double advance(const QString& s) {
-    auto it = advances.constFind(s);
-    if (it != advances.constEnd()) return *it;
-    const double a = metrics.horizontalAdvance(s);
-    advances.insert(s, a);
-    return a;
+  const Shaped& shape(const std::string& s) {
+    auto it = shaped.find(s);
+    if (it != shaped.end()) return it->second;
+    const QString text = QString::fromStdString(s);
+    return shaped.emplace(s, Shaped{text, metrics.horizontalAdvance(text)}).first->second;
   }
 };
 
@@ -62,14 +67,15 @@ QPointF anchorOf(const TextData& t) {
 using Strokes = QHash<int, QList<QLineF>>;
 
 void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, TextMetrics& tm, Strokes& strokes) {
-  if (t.string.isEmpty() || !(t.height > 0)) return;
+  if (t.string.empty() || !(t.height > 0)) return;
   const double s = uniformScale(w2d);
   const double heightPx = t.height * s;
   const QPointF anchor = w2d.map(anchorOf(t));
   const double capHeight = tm.capHeight;
   const double k = heightPx / capHeight;                 // reference pixels -> device pixels
   const double wf = t.widthFactor > 0 ? t.widthFactor : 1.0;
-  const double advance = tm.advance(t.string);
+  const TextMetrics::Shaped& shaped = tm.shape(t.string);
+  const double advance = shaped.advance;
 
   double dx = 0;
   double dy = 0;  // baseline offset in reference pixels, y down
@@ -101,7 +107,7 @@ void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, Text
   painter.scale(k * wf, k);
   painter.setPen(QPen(aciColor(t.color), 0));
   painter.setFont(tm.font);
-  painter.drawText(QPointF(dx, dy), t.string);
+  painter.drawText(QPointF(dx, dy), shaped.text);
   painter.restore();
 }
 

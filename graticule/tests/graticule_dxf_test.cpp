@@ -2,40 +2,26 @@
 // independent reader (ezdxf): every coordinate within 1e-6 m of X and Y, every label right.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QStringList>
-#include <QTemporaryDir>
-
 #include "cad/inprocess.h"
+#include "cad/tests/readback.h"
 #include "geodesy/geodesy.h"
 #include "graticule/draw_command.h"
+#include "platform/testing/testing.h"
 
 namespace {
 
 using veskar::graticule::DrawOutcome;
-
-struct ReadBack {
-  QStringList lines;
-  QString error;
-};
-
-ReadBack readBack(const QString& path) {
-  QProcess p;
-  p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VESKAR_DXF_ENTITIES), path});
-  if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-    return {{}, QString::fromUtf8(p.readAllStandardError())};
-  }
-  return {QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts), {}};
-}
+using veskar::testing::DxfEntity;
+using veskar::testing::DxfReadback;
 
 // Draws the fields into a fresh in-process drawing and saves it as `path`.
-DrawOutcome drawToFile(const std::array<QString, 7>& texts, int check, const QString& path) {
+DrawOutcome drawToFile(const std::array<std::string, 7>& texts, int check, const std::string& path) {
   veskar::graticule::DrawInputs in;
   in.texts = texts;
   in.check = check;
   std::shared_ptr<veskar::cad::CadDocument> doc;
   const DrawOutcome out = veskar::graticule::RunDrawCommand(
-      in, {}, [&](veskar::graticule::CadLink& link, QString&) {
+      in, {}, [&](veskar::graticule::CadLink& link, std::string&) {
         link.CadApp = veskar::cad::makeInProcessApplication();
         link.CadDoc = doc = link.CadApp->ActiveDocument();
         return true;
@@ -46,65 +32,65 @@ DrawOutcome drawToFile(const std::array<QString, 7>& texts, int check, const QSt
 
 TEST(WorkedExampleDxf, ReadBackByEzdxf) {
   for (int check : {1, 0}) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("worked.dxf"));
+    veskar::testing::TempDir dir;
+    const std::string path = dir.file("worked.dxf");
     const DrawOutcome out =
         drawToFile({"114", "5", "29.2", "10", "0.15", "0.1", "115.15"}, check, path);
-    ASSERT_EQ(out.status, DrawOutcome::Status::Drawn) << out.message.toStdString();
+    ASSERT_EQ(out.status, DrawOutcome::Status::Drawn) << out.message;
 
-    const ReadBack r = readBack(path);
-    ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
-    ASSERT_EQ(r.lines.size(), 1 + 100 + 15);
-    EXPECT_EQ(r.lines[0], QStringLiteral("AUDIT 0"));
+    const DxfReadback r = veskar::testing::readDxf(path);
+    ASSERT_EQ(r.error, "");
+    ASSERT_EQ(r.entities.size(), 100u + 15u);
+    EXPECT_TRUE(r.auditErrors.empty());
 
     // The intersections in packed DMS, as the labels name them.
     const auto p = veskar::geodesy::LoadProjectionParameters(check == 1);
     const double lon[] = {114.0, 114.15, 114.30, 114.45, 115.0};
     const double lat[] = {29.2, 29.3, 29.4, 29.5, 30.0, 30.1, 30.2, 30.3, 30.4, 30.5};
-    const QStringList lonText = {"114°00′", "114°15′", "114°30′", "114°45′", "115°00′"};
-    const QStringList latText = {"29°20′", "29°30′", "29°40′", "29°50′", "30°00′",
-                                 "30°10′", "30°20′", "30°30′", "30°40′", "30°50′"};
+    const char* lonText[] = {"114°00′", "114°15′", "114°30′", "114°45′", "115°00′"};
+    const char* latText[] = {"29°20′", "29°30′", "29°40′", "29°50′", "30°00′",
+                             "30°10′", "30°20′", "30°30′", "30°40′", "30°50′"};
     const auto east = [&](int i, int j) { return veskar::geodesy::Y(lat[j], lon[i], 115.15, p); };
     const auto north = [&](int i, int j) { return veskar::geodesy::X(lat[j], lon[i], 115.15, p); };
 
-    qsizetype line = 1;
+    std::size_t k = 0;
     for (int j = 0; j < 10; ++j) {
       for (int i = 0; i < 5; ++i) {
         for (int which = 0; which < 2; ++which) {
-          const QStringList f = r.lines[line++].split(u' ');
-          ASSERT_EQ(f.size(), 13) << r.lines[line - 1].toStdString();
-          EXPECT_EQ(f[0], QStringLiteral("TEXT"));
-          EXPECT_EQ(f[1], QStringLiteral("1"));
-          EXPECT_EQ(f[2], QStringLiteral("ksev"));
-          EXPECT_EQ(f[3].toDouble(), 1000.0);
-          EXPECT_EQ(f[4].toDouble(), 0.7);
-          EXPECT_NEAR(f[5].toDouble(), which == 0 ? 90.0 : 0.0, 1e-9);
-          EXPECT_EQ(f[6], QStringLiteral("0"));  // left
-          EXPECT_EQ(f[7], QStringLiteral("1"));  // bottom
-          for (int k : {8, 10}) {
-            EXPECT_NEAR(f[k].toDouble(), east(i, j), 1e-6) << i << "," << j;
-            EXPECT_NEAR(f[k + 1].toDouble(), north(i, j), 1e-6) << i << "," << j;
+          const DxfEntity& e = r.entities[k++];
+          ASSERT_EQ(e.type, "TEXT");
+          EXPECT_EQ(e.color, 1);
+          EXPECT_EQ(e.style, "ksev");
+          EXPECT_EQ(e.height, 1000.0);
+          EXPECT_EQ(e.width, 0.7);
+          EXPECT_NEAR(e.rotation, which == 0 ? 90.0 : 0.0, 1e-9);
+          EXPECT_EQ(e.halign, 0);  // left
+          EXPECT_EQ(e.valign, 1);  // bottom
+          ASSERT_TRUE(e.alignPoint);
+          for (const auto& pt : {e.insert, *e.alignPoint}) {
+            EXPECT_NEAR(pt[0], east(i, j), 1e-6) << i << "," << j;
+            EXPECT_NEAR(pt[1], north(i, j), 1e-6) << i << "," << j;
           }
-          EXPECT_EQ(f[12], which == 0 ? lonText[i] : latText[j]);
+          EXPECT_EQ(e.text, which == 0 ? lonText[i] : latText[j]);
         }
       }
-      const QStringList f = r.lines[line++].split(u' ');
-      ASSERT_EQ(f.size(), 2 + 10) << "parallel " << j;
-      EXPECT_EQ(f[0], QStringLiteral("LWPOLYLINE"));
-      EXPECT_EQ(f[1], QStringLiteral("6"));
+      const DxfEntity& e = r.entities[k++];
+      ASSERT_EQ(e.type, "LWPOLYLINE") << "parallel " << j;
+      EXPECT_EQ(e.color, 6);
+      ASSERT_EQ(e.points.size(), 5u);
       for (int i = 0; i < 5; ++i) {
-        EXPECT_NEAR(f[2 + 2 * i].toDouble(), east(i, j), 1e-6);
-        EXPECT_NEAR(f[3 + 2 * i].toDouble(), north(i, j), 1e-6);
+        EXPECT_NEAR(e.points[static_cast<std::size_t>(i)][0], east(i, j), 1e-6);
+        EXPECT_NEAR(e.points[static_cast<std::size_t>(i)][1], north(i, j), 1e-6);
       }
     }
     for (int i = 0; i < 5; ++i) {
-      const QStringList f = r.lines[line++].split(u' ');
-      ASSERT_EQ(f.size(), 2 + 20) << "meridian " << i;
-      EXPECT_EQ(f[0], QStringLiteral("LWPOLYLINE"));
-      EXPECT_EQ(f[1], QStringLiteral("1"));
+      const DxfEntity& e = r.entities[k++];
+      ASSERT_EQ(e.type, "LWPOLYLINE") << "meridian " << i;
+      EXPECT_EQ(e.color, 1);
+      ASSERT_EQ(e.points.size(), 10u);
       for (int j = 0; j < 10; ++j) {
-        EXPECT_NEAR(f[2 + 2 * j].toDouble(), east(i, j), 1e-6);
-        EXPECT_NEAR(f[3 + 2 * j].toDouble(), north(i, j), 1e-6);
+        EXPECT_NEAR(e.points[static_cast<std::size_t>(j)][0], east(i, j), 1e-6);
+        EXPECT_NEAR(e.points[static_cast<std::size_t>(j)][1], north(i, j), 1e-6);
       }
     }
   }
@@ -113,15 +99,16 @@ TEST(WorkedExampleDxf, ReadBackByEzdxf) {
 // A single meridian: its labels are in the file, and no polyline at all (the parallels would
 // have one vertex; the meridian is there, with three).
 TEST(SmallCountsDxf, OneMeridianGivesLabelsAndOneLine) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("one.dxf"));
+  veskar::testing::TempDir dir;
+  const std::string path = dir.file("one.dxf");
   const DrawOutcome out = drawToFile({"114", "1", "29.2", "3", "0.15", "0.1", "115.15"}, 1, path);
   ASSERT_EQ(out.status, DrawOutcome::Status::Drawn);
-  const ReadBack r = readBack(path);
-  ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
-  QStringList kinds;
-  for (const QString& l : r.lines.mid(1)) kinds << l.section(u' ', 0, 0) + (l.startsWith(u'L') ? QString::number(l.count(u' ') / 2) : QString());
-  EXPECT_EQ(kinds, (QStringList{"TEXT", "TEXT", "TEXT", "TEXT", "TEXT", "TEXT", "LWPOLYLINE3"}));
+  const DxfReadback r = veskar::testing::readDxf(path);
+  ASSERT_EQ(r.error, "");
+  std::vector<std::string> kinds;
+  for (const DxfEntity& e : r.entities)
+    kinds.push_back(e.type + (e.type == "LWPOLYLINE" ? std::to_string(e.points.size()) : ""));
+  EXPECT_EQ(kinds, (std::vector<std::string>{"TEXT", "TEXT", "TEXT", "TEXT", "TEXT", "TEXT", "LWPOLYLINE3"}));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ using veskar::graticule::lineCount;
 using veskar::graticule::meridianLongitudes;
 using veskar::graticule::parallelLatitudes;
 using veskar::testing::Op;
+using veskar::cad::Variant;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -65,26 +66,26 @@ TEST(Positions, ByMultiplicationFromTheStart) {
 // The whole operation sequence of one press, built from the rules of the emission.
 struct Expected {
   std::vector<Op> ops;
-  void add(const char* object, const char* member, QVariantList args = {}) {
-    ops.push_back({QString::fromLatin1(object), QString::fromLatin1(member), std::move(args)});
+  void add(const char* object, const char* member, std::vector<Variant> args = {}) {
+    ops.push_back({object, member, std::move(args)});
   }
-  void label(const QString& text, const QList<double>& point, const QVariant& rotation) {
+  void label(const std::string& text, const std::vector<double>& point, const Variant& rotation) {
     add("Application", "ActiveDocument");
     add("Document", "ModelSpace");
-    add("ModelSpace", "AddText", {text, QVariant::fromValue(point), QVariant::fromValue(qint16(1000))});
-    add("Text", "Put", {QStringLiteral("Color"), QVariant::fromValue(qint16(1))});
-    add("Text", "Put", {QStringLiteral("ScaleFactor"), 0.7});
-    add("Text", "Put", {QStringLiteral("StyleName"), QStringLiteral("ksev")});
-    add("Text", "Put", {QStringLiteral("Rotation"), rotation});
-    add("Text", "Put", {QStringLiteral("VerticalAlignment"), QVariant::fromValue(qint16(1))});
-    add("Text", "Put", {QStringLiteral("HorizontalAlignment"), QVariant::fromValue(qint16(0))});
-    add("Text", "Put", {QStringLiteral("TextAlignmentPoint"), QVariant::fromValue(point)});
+    add("ModelSpace", "AddText", {text, point, std::int16_t{1000}});
+    add("Text", "Put", {std::string("Color"), std::int16_t{1}});
+    add("Text", "Put", {std::string("ScaleFactor"), 0.7});
+    add("Text", "Put", {std::string("StyleName"), std::string("ksev")});
+    add("Text", "Put", {std::string("Rotation"), rotation});
+    add("Text", "Put", {std::string("VerticalAlignment"), std::int16_t{1}});
+    add("Text", "Put", {std::string("HorizontalAlignment"), std::int16_t{0}});
+    add("Text", "Put", {std::string("TextAlignmentPoint"), point});
   }
-  void polyline(const QList<double>& vertices, qint16 colour) {
+  void polyline(const std::vector<double>& vertices, std::int16_t colour) {
     add("Application", "ActiveDocument");
     add("Document", "ModelSpace");
-    add("ModelSpace", "AddLightWeightPolyline", {QVariant::fromValue(vertices)});
-    add("Polyline", "Put", {QStringLiteral("Color"), QVariant::fromValue(colour)});
+    add("ModelSpace", "AddLightWeightPolyline", {vertices});
+    add("Polyline", "Put", {std::string("Color"), colour});
   }
 };
 
@@ -97,37 +98,40 @@ void expectSameOps(const std::vector<Op>& expected, const std::vector<Op>& actua
 
 // The worked example: "114", "5", "29.2", "10", "0.15", "0.1", "115.15", box ticked.
 TEST(WorkedExample, ExactSequenceOfCadOperations) {
-  const QStringList lonText = {"114°00′", "114°15′", "114°30′", "114°45′", "115°00′"};
-  const QStringList latText = {"29°20′", "29°30′", "29°40′", "29°50′", "30°00′",
-                               "30°10′", "30°20′", "30°30′", "30°40′", "30°50′"};
+  const std::vector<std::string> lonText = {"114°00′", "114°15′", "114°30′", "114°45′", "115°00′"};
+  const std::vector<std::string> latText = {"29°20′", "29°30′", "29°40′", "29°50′", "30°00′",
+                                            "30°10′", "30°20′", "30°30′", "30°40′", "30°50′"};
   const auto p = LoadProjectionParameters(true);
   // Positions in decimal degrees: start + (k - 1) * spacing, spacings 15′ and 10′.
   const auto lon = [](int i) { return 114.0 + i * 0.25; };
   const auto lat = [](int j) { return DmsDeg(29.2) + j * DmsDeg(0.1); };
   const auto vertex = [&](int i, int j) {
     const double B = Degdms(lat(j)), L = Degdms(lon(i));
-    return QList<double>{veskar::geodesy::Y(B, L, 115.15, p), veskar::geodesy::X(B, L, 115.15, p)};
+    return std::vector<double>{veskar::geodesy::Y(B, L, 115.15, p), veskar::geodesy::X(B, L, 115.15, p)};
   };
 
   Expected e;
   e.add("Application", "Activate");
   e.add("Document", "TextStyles");
-  e.add("TextStyles", "Add", {QStringLiteral("ksev")});
-  e.add("Style", "Put", {QStringLiteral("fontFile"), QStringLiteral("fsdb_e.shx")});
-  e.add("Style", "Put", {QStringLiteral("BigFontFile"), QStringLiteral("fsdb.shx")});
-  for (int j = 0; j < 10; ++j) {
-    QList<double> line;
-    for (int i = 0; i < 5; ++i) {
-      const QList<double> v = vertex(i, j);
-      line << v;
-      e.label(lonText[i], v + QList<double>{0.0}, kPi / 2);
-      e.label(latText[j], v + QList<double>{0.0}, QVariant::fromValue(qint16(0)));
+  e.add("TextStyles", "Add", {std::string("ksev")});
+  e.add("Style", "Put", {std::string("fontFile"), std::string("fsdb_e.shx")});
+  e.add("Style", "Put", {std::string("BigFontFile"), std::string("fsdb.shx")});
+  for (std::size_t j = 0; j < 10; ++j) {
+    std::vector<double> line;
+    for (std::size_t i = 0; i < 5; ++i) {
+      const std::vector<double> v = vertex(static_cast<int>(i), static_cast<int>(j));
+      line.insert(line.end(), v.begin(), v.end());
+      e.label(lonText[i], {v[0], v[1], 0.0}, kPi / 2);
+      e.label(latText[j], {v[0], v[1], 0.0}, std::int16_t{0});
     }
     e.polyline(line, 6);
   }
   for (int i = 0; i < 5; ++i) {
-    QList<double> line;
-    for (int j = 0; j < 10; ++j) line << vertex(i, j);
+    std::vector<double> line;
+    for (int j = 0; j < 10; ++j) {
+      const std::vector<double> v = vertex(i, j);
+      line.insert(line.end(), v.begin(), v.end());
+    }
     e.polyline(line, 1);
   }
   e.add("Application", "Flush");
@@ -138,19 +142,19 @@ TEST(WorkedExample, ExactSequenceOfCadOperations) {
   in.texts = {"114", "5", "29.2", "10", "0.15", "0.1", "115.15"};
   in.check = 1;
   const auto outcome = veskar::graticule::RunDrawCommand(
-      in, {}, [&](veskar::graticule::CadLink& link, QString&) {
+      in, {}, [&](veskar::graticule::CadLink& link, std::string&) {
         link.CadApp = app;
         link.CadDoc = std::make_shared<veskar::testing::RecordingDocument>(recorder);
         return true;
       });
-  ASSERT_EQ(outcome.status, veskar::graticule::DrawOutcome::Status::Drawn) << outcome.message.toStdString();
+  ASSERT_EQ(outcome.status, veskar::graticule::DrawOutcome::Status::Drawn) << outcome.message;
   expectSameOps(e.ops, recorder->ops);
   EXPECT_EQ(outcome.entitiesAdded, 115u);  // 100 texts, 10 parallels, 5 meridians
   EXPECT_EQ(outcome.labels, 100u);
   EXPECT_EQ(outcome.polylines, 15u);
   EXPECT_EQ(outcome.meridians, 5u);
   EXPECT_EQ(outcome.parallels, 10u);
-  EXPECT_TRUE(outcome.skipped.isEmpty());
+  EXPECT_TRUE(outcome.skipped.empty());
 
   // Every vertex lies within 1e-6 m of the projection of the packed-DMS intersection itself
   // (29°20′ .. 30°50′, 114°00′ .. 115°00′): Degdms of the decimal positions may fall a hair
@@ -159,7 +163,7 @@ TEST(WorkedExample, ExactSequenceOfCadOperations) {
   const double packedLat[] = {29.2, 29.3, 29.4, 29.5, 30.0, 30.1, 30.2, 30.3, 30.4, 30.5};
   for (int j = 0; j < 10; ++j) {
     for (int i = 0; i < 5; ++i) {
-      const QList<double> v = vertex(i, j);
+      const std::vector<double> v = vertex(i, j);
       EXPECT_NEAR(v[0], veskar::geodesy::Y(packedLat[j], packedLon[i], 115.15, p), 1e-6);
       EXPECT_NEAR(v[1], veskar::geodesy::X(packedLat[j], packedLon[i], 115.15, p), 1e-6);
     }

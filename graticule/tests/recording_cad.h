@@ -2,55 +2,47 @@
 // variant types, and can be told to fail at a given operation.
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QVariant>
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "cad/automation.h"
 
 namespace veskar::testing {
 
+using cad::Variant;
+
 struct Op {
-  QString object;  // "Application", "Document", "TextStyles", "Style", "ModelSpace", "Text", "Polyline"
-  QString member;  // "Activate", "TextStyles", "Add", "AddText", "Put", ...
-  QVariantList args;
+  std::string object;  // "Application", "Document", "TextStyles", "Style", "ModelSpace", "Text", "Polyline"
+  std::string member;  // "Activate", "TextStyles", "Add", "AddText", "Put", ...
+  std::vector<Variant> args;
+
+  bool operator==(const Op&) const = default;  // types and values alike
 };
 
-inline bool sameVariant(const QVariant& a, const QVariant& b) {
-  if (a.metaType() != b.metaType()) return false;
-  if (a.metaType() == QMetaType::fromType<QList<double>>()) {
-    return a.value<QList<double>>() == b.value<QList<double>>();
-  }
-  return a == b;
-}
-
-inline bool operator==(const Op& a, const Op& b) {
-  if (a.object != b.object || a.member != b.member || a.args.size() != b.args.size()) return false;
-  for (qsizetype k = 0; k < a.args.size(); ++k) {
-    if (!sameVariant(a.args[k], b.args[k])) return false;
-  }
-  return true;
-}
-
 inline std::ostream& operator<<(std::ostream& os, const Op& op) {
-  os << op.object.toStdString() << '.' << op.member.toStdString() << '(';
-  for (qsizetype k = 0; k < op.args.size(); ++k) {
-    const QVariant& v = op.args[k];
+  os << op.object << '.' << op.member << '(';
+  const auto number = [](double d) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g", d);
+    return std::string(buf);
+  };
+  for (std::size_t k = 0; k < op.args.size(); ++k) {
+    const Variant& v = op.args[k];
     if (k) os << ", ";
-    if (v.metaType() == QMetaType::fromType<QList<double>>()) {
+    os << cad::typeName(v) << ' ';
+    if (const auto* a = std::get_if<std::vector<double>>(&v)) {
       os << '[';
-      const auto list = v.value<QList<double>>();
-      for (qsizetype n = 0; n < list.size(); ++n) os << (n ? " " : "") << QString::number(list[n], 'g', 17).toStdString();
+      for (std::size_t n = 0; n < a->size(); ++n) os << (n ? " " : "") << number((*a)[n]);
       os << ']';
-    } else {
-      os << v.metaType().name() << ' ' << (v.metaType() == QMetaType::fromType<double>()
-                                                ? QString::number(v.toDouble(), 'g', 17)
-                                                : v.toString()).toStdString();
+    } else if (const auto* d = std::get_if<double>(&v)) {
+      os << number(*d);
+    } else if (v.index() != 0) {
+      os << cad::toText(v, nullptr);
     }
   }
   return os << ')';
@@ -61,9 +53,9 @@ struct Recorder {
   std::optional<std::size_t> failAt;  // the operation with this index throws instead
   std::size_t entities = 0;
 
-  void record(const QString& object, const QString& member, QVariantList args = {}) {
+  void record(const std::string& object, const std::string& member, std::vector<Variant> args = {}) {
     if (failAt && ops.size() == *failAt) {
-      throw cad::CadError(cad::errc::Disconnected, QStringLiteral("The drawing application went away."));
+      throw cad::CadError(cad::errc::Disconnected, "The drawing application went away.");
     }
     ops.push_back({object, member, std::move(args)});
   }
@@ -71,90 +63,88 @@ struct Recorder {
 
 class RecordingObject {
  protected:
-  RecordingObject(std::shared_ptr<Recorder> r, QString name) : r_(std::move(r)), name_(std::move(name)) {}
-  QVariant get(const QString& property) {
-    r_->record(name_, QStringLiteral("Get"), {property});
+  RecordingObject(std::shared_ptr<Recorder> r, std::string name) : r_(std::move(r)), name_(std::move(name)) {}
+  Variant get(const std::string& property) {
+    r_->record(name_, "Get", {property});
     return {};
   }
-  void put(const QString& property, const QVariant& value) {
-    r_->record(name_, QStringLiteral("Put"), {property, value});
-  }
+  void put(const std::string& property, const Variant& value) { r_->record(name_, "Put", {property, value}); }
   std::shared_ptr<Recorder> r_;
-  QString name_;
+  std::string name_;
 };
+
+#define VESKAR_RECORDING_PROPERTIES                                          \
+  Variant Get(const std::string& p) override { return get(p); }            \
+  void Put(const std::string& p, const Variant& v) override { put(p, v); }
 
 class RecordingEntity : public cad::CadEntity, RecordingObject {
  public:
-  RecordingEntity(std::shared_ptr<Recorder> r, QString name) : RecordingObject(std::move(r), std::move(name)) {}
-  QVariant Get(const QString& p) override { return get(p); }
-  void Put(const QString& p, const QVariant& v) override { put(p, v); }
+  RecordingEntity(std::shared_ptr<Recorder> r, std::string name) : RecordingObject(std::move(r), std::move(name)) {}
+  VESKAR_RECORDING_PROPERTIES
 };
 
 class RecordingStyle : public cad::CadTextStyle, RecordingObject {
  public:
-  explicit RecordingStyle(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), QStringLiteral("Style")) {}
-  QVariant Get(const QString& p) override { return get(p); }
-  void Put(const QString& p, const QVariant& v) override { put(p, v); }
+  explicit RecordingStyle(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), "Style") {}
+  VESKAR_RECORDING_PROPERTIES
 };
 
 class RecordingStyles : public cad::CadTextStyles, RecordingObject {
  public:
-  explicit RecordingStyles(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), QStringLiteral("TextStyles")) {}
-  QVariant Get(const QString& p) override { return get(p); }
-  void Put(const QString& p, const QVariant& v) override { put(p, v); }
-  std::shared_ptr<cad::CadTextStyle> Add(const QString& name) override {
-    r_->record(name_, QStringLiteral("Add"), {name});
+  explicit RecordingStyles(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), "TextStyles") {}
+  VESKAR_RECORDING_PROPERTIES
+  std::shared_ptr<cad::CadTextStyle> Add(const std::string& name) override {
+    r_->record(name_, "Add", {name});
     return std::make_shared<RecordingStyle>(r_);
   }
 };
 
 class RecordingModelSpace : public cad::CadModelSpace, RecordingObject {
  public:
-  explicit RecordingModelSpace(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), QStringLiteral("ModelSpace")) {}
-  QVariant Get(const QString& p) override { return get(p); }
-  void Put(const QString& p, const QVariant& v) override { put(p, v); }
-  std::shared_ptr<cad::CadEntity> AddText(const QVariant& text, const QList<double>& point,
-                                          const QVariant& height) override {
-    r_->record(name_, QStringLiteral("AddText"), {text, QVariant::fromValue(point), height});
+  explicit RecordingModelSpace(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), "ModelSpace") {}
+  VESKAR_RECORDING_PROPERTIES
+  std::shared_ptr<cad::CadEntity> AddText(const Variant& text, const std::vector<double>& point,
+                                          const Variant& height) override {
+    r_->record(name_, "AddText", {text, point, height});
     ++r_->entities;
-    return std::make_shared<RecordingEntity>(r_, QStringLiteral("Text"));
+    return std::make_shared<RecordingEntity>(r_, "Text");
   }
-  std::shared_ptr<cad::CadEntity> AddLightWeightPolyline(const QList<double>& vertices) override {
-    r_->record(name_, QStringLiteral("AddLightWeightPolyline"), {QVariant::fromValue(vertices)});
+  std::shared_ptr<cad::CadEntity> AddLightWeightPolyline(const std::vector<double>& vertices) override {
+    r_->record(name_, "AddLightWeightPolyline", {vertices});
     ++r_->entities;
-    return std::make_shared<RecordingEntity>(r_, QStringLiteral("Polyline"));
+    return std::make_shared<RecordingEntity>(r_, "Polyline");
   }
 };
 
 class RecordingDocument : public cad::CadDocument, RecordingObject {
  public:
-  explicit RecordingDocument(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), QStringLiteral("Document")) {}
-  QVariant Get(const QString& p) override { return get(p); }
-  void Put(const QString& p, const QVariant& v) override { put(p, v); }
+  explicit RecordingDocument(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), "Document") {}
+  VESKAR_RECORDING_PROPERTIES
   std::shared_ptr<cad::CadTextStyles> TextStyles() override {
-    r_->record(name_, QStringLiteral("TextStyles"));
+    r_->record(name_, "TextStyles");
     return std::make_shared<RecordingStyles>(r_);
   }
   std::shared_ptr<cad::CadModelSpace> ModelSpace() override {
-    r_->record(name_, QStringLiteral("ModelSpace"));
+    r_->record(name_, "ModelSpace");
     return std::make_shared<RecordingModelSpace>(r_);
   }
-  void SaveAs(const QString& path) override { r_->record(name_, QStringLiteral("SaveAs"), {path}); }
-  void Close() override { r_->record(name_, QStringLiteral("Close")); }
+  void SaveAs(const std::string& path) override { r_->record(name_, "SaveAs", {path}); }
+  void Close() override { r_->record(name_, "Close"); }
 };
 
 class RecordingApplication : public cad::CadApplication, RecordingObject {
  public:
-  explicit RecordingApplication(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), QStringLiteral("Application")) {}
-  QVariant Get(const QString& p) override { return get(p); }
-  void Put(const QString& p, const QVariant& v) override { put(p, v); }
+  explicit RecordingApplication(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), "Application") {}
+  VESKAR_RECORDING_PROPERTIES
   std::shared_ptr<cad::CadDocument> ActiveDocument() override {
-    r_->record(name_, QStringLiteral("ActiveDocument"));
+    r_->record(name_, "ActiveDocument");
     return std::make_shared<RecordingDocument>(r_);
   }
-  void Activate() override { r_->record(name_, QStringLiteral("Activate")); }
-  void Flush() override { r_->record(name_, QStringLiteral("Flush")); }
+  void Activate() override { r_->record(name_, "Activate"); }
+  void Flush() override { r_->record(name_, "Flush"); }
   std::size_t EntitiesAdded() const override { return r_->entities; }
 };
+
+#undef VESKAR_RECORDING_PROPERTIES
 
 }  // namespace veskar::testing

@@ -1,9 +1,6 @@
 // LoadSettings on arbitrary file contents. It must never crash or hang, must give either the
 // whole record from the file or the read-failure defaults, never a box state outside 0 to 2,
 // and whatever it read whole must come back unchanged through SaveSettings and LoadSettings.
-#include <QByteArray>
-#include <QFile>
-#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +12,7 @@
 
 namespace {
 
-QString dir;
+std::string dir;
 
 [[noreturn]] void fail(const char* what) {
   std::fprintf(stderr, "LoadSettings: %s\n", what);
@@ -35,17 +32,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   pattern += "/veskar-fuzz-settings-XXXXXX";
   const char* made = mkdtemp(pattern.data());
   if (!made) fail("no scratch directory");
-  dir = QString::fromLocal8Bit(made);
+  dir = made;
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace veskar::settings;
-  const QString path = AppFilePath(dir, QStringLiteral("vesk.ini"));
+  const std::string path = AppFilePath(dir, "vesk.ini");
   {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail("cannot write the input");
-    f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) fail("cannot write the input");
+    if (size > 0 && std::fwrite(data, 1, size, f) != size) fail("cannot write the input");
+    std::fclose(f);
   }
   const SettingsRecord r = LoadSettings(dir);
   if (!r.boxState) {

@@ -122,7 +122,7 @@ bool CadWindow::saveTo(const QString& path) {
     session_.saveDocument(d->id, path);
     return true;
   } catch (const cad::CadError& e) {
-    showError(tr("Save"), e.description());
+    showError(tr("Save"), QString::fromStdString(e.description()));
     return false;
   }
 }
@@ -137,7 +137,7 @@ bool CadWindow::save() {
 bool CadWindow::saveAs() {
   const cad::DrawingData* data = session_.activeDrawing();
   if (!data) return false;
-  const QString path = chooser_ ? chooser_(data->name) : QString();
+  const QString path = chooser_ ? chooser_(QString::fromStdString(data->name)) : QString();
   if (path.isEmpty()) return false;
   return saveTo(path);
 }
@@ -147,7 +147,7 @@ bool CadWindow::maybeSave() {
   if (!d || !d->modified) return true;
   if (!isVisible()) show();  // never ask from a hidden window
   const cad::DrawingData* data = session_.activeDrawing();
-  switch (asker_(data ? data->name : QString())) {
+  switch (asker_(data ? QString::fromStdString(data->name) : QString())) {
     case Answer::Save: return save();
     case Answer::Discard: return true;
     case Answer::Cancel: return false;

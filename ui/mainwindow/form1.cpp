@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QUrl>
 
+#include "graticule/draw_messages.h"
 #include "settings/settings.h"
 #include "ui/mainwindow/about_config.h"
 #include "ui/mainwindow/aboutfrm.h"
@@ -124,7 +125,8 @@ Form1::Form1(Form1Options options, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       options_(std::move(options)),
-      appDir_(options_.appDir.isEmpty() ? settings::applicationDirectory() : options_.appDir),
+      appDir_(options_.appDir.isEmpty() ? QString::fromStdString(settings::applicationDirectory())
+                                        : options_.appDir),
       shell_(options_.shell ? options_.shell : &desktopShell()),
       messages_(options_.messages ? options_.messages : &standardMessages()) {
   loadResources();
@@ -201,14 +203,14 @@ void Form1::buildControls() {
 
 void Form1::loadSequence() {
   // 1. The help file, for the Help button and F1.
-  helpFile_ = settings::AppFilePath(appDir_, QStringLiteral("vesk.chm"));
+  helpFile_ = QString::fromStdString(settings::AppFilePath(appDir_.toStdString(), "vesk.chm"));
   // 2. Placement; without a screen the rest is skipped and the fields get the read-failure
   // defaults.
   const bool placed = !helpFile_.isEmpty() && CenterOnScreen(*this);
   // 3. The settings file.
   const settings::SettingsRecord record =
-      placed ? settings::LoadSettings(appDir_) : settings::readFailureDefaults();
-  for (std::size_t i = 0; i < text_.size(); ++i) text_[i]->setText(record.texts[i]);
+      placed ? settings::LoadSettings(appDir_.toStdString()) : settings::readFailureDefaults();
+  for (std::size_t i = 0; i < text_.size(); ++i) text_[i]->setText(QString::fromStdString(record.texts[i]));
   if (record.boxState) {
     switch (*record.boxState) {
       case 0: check1_->setCheckState(Qt::Unchecked); break;
@@ -245,7 +247,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-bool Form1::connectOverBus(graticule::CadLink& link, QString& error) {
+bool Form1::connectOverBus(graticule::CadLink& link, std::string& error) {
 #ifdef VESKAR_HAVE_BUS
   if (!bus_) bus_ = std::make_unique<Bus>(options_.cadProgramDir);
   const bool ok = bus_->cadbas.ConnectCad(error);
@@ -254,23 +256,23 @@ bool Form1::connectOverBus(graticule::CadLink& link, QString& error) {
   return ok;
 #else
   (void)link;
-  error = QStringLiteral("本程序构建时未包含与绘图程序 veskar-cad 的连接。");
+  error = "本程序构建时未包含与绘图程序 veskar-cad 的连接。";
   return false;
 #endif
 }
 
 void Form1::draw() {
   graticule::DrawInputs in;
-  for (std::size_t i = 0; i < text_.size(); ++i) in.texts[i] = text_[i]->text();
+  for (std::size_t i = 0; i < text_.size(); ++i) in.texts[i] = text_[i]->text().toStdString();
   in.check = checkValue();
-  const QString dir = appDir_;
+  const std::string dir = appDir_.toStdString();
   const graticule::SaveSettingsFn save = [dir](const settings::SettingsRecord& record) {
     return settings::SaveSettings(dir, record);
   };
   const graticule::ConnectCadFn connect =
       options_.connectCad ? options_.connectCad
                           : graticule::ConnectCadFn([this](graticule::CadLink& link,
-                                                           QString& error) {
+                                                           std::string& error) {
                               return connectOverBus(link, error);
                             });
 
@@ -289,29 +291,8 @@ void Form1::draw() {
 }
 
 void Form1::showOutcome(const graticule::DrawOutcome& outcome) {
-  using Status = graticule::DrawOutcome::Status;
-  if (!outcome.settingsSave.ok)
-    messages_->show(this, QStringLiteral("设置文件 vesk.ini 未能保存：%1\n本次输入仍用于绘图。")
-                              .arg(outcome.settingsSave.error));
-  switch (outcome.status) {
-    case Status::Drawn:
-      // Lines that could not be drawn (a count below 1, a single line of one direction) are
-      // told; a whole graticule shows nothing.
-      if (!outcome.skipped.isEmpty()) messages_->show(this, outcome.skipped);
-      break;
-    case Status::Refused:
-      messages_->show(this, outcome.message);
-      break;
-    case Status::ConnectFailed:
-      // The platform's description, as it comes.
-      messages_->show(this, outcome.message);
-      break;
-    case Status::FailedAfterAttach:
-      messages_->show(this, QStringLiteral("绘图中断。\n失败的操作：%1\n原因：%2\n已绘制图元：%3 个")
-                                .arg(outcome.failedStep, outcome.message)
-                                .arg(outcome.entitiesAdded));
-      break;
-  }
+  for (const std::string& text : graticule::drawMessages(outcome))
+    messages_->show(this, QString::fromStdString(text));
 }
 
 void Form1::moreSoftware() {
@@ -321,7 +302,7 @@ void Form1::moreSoftware() {
 }
 
 void Form1::help() {
-  shell_->showHelp(settings::AppFilePath(appDir_, QStringLiteral("vesk.chm")));
+  shell_->showHelp(QString::fromStdString(settings::AppFilePath(appDir_.toStdString(), "vesk.chm")));
 }
 
 void Form1::exitProgram() {

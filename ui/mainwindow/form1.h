@@ -58,7 +58,7 @@ class Form1 : public QWidget {
   void buildControls();
   void loadSequence();
   void showOutcome(const graticule::DrawOutcome& outcome);
-  bool connectOverBus(graticule::CadLink& link, QString& error);
+  bool connectOverBus(graticule::CadLink& link, std::string& error);
 
   Form1Options options_;
   QString appDir_;

@@ -4,71 +4,80 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include "cad/bus/cadbas.h"
+#include "cad/tests/readback.h"
+#include "platform/testing/testing.h"
 
 namespace {
 
+using Args = std::vector<std::string>;
+
 struct CliRun {
   int status;
-  QString out;
-  QString err;
+  std::string out;
+  std::string err;
 };
 
-CliRun cli(const QStringList& args) {
-  QProcess p;
-  p.start(VESKAR_CLI, QStringList{"draw"} + args);
-  EXPECT_TRUE(p.waitForFinished(60000));
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-          QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+CliRun cli(const Args& args) {
+  Args all{"draw"};
+  all.insert(all.end(), args.begin(), args.end());
+  const auto r = veskar::testing::run(VESKAR_CLI, all);
+  return {r.status, r.out, r.err};
 }
 
-QStringList entityLines(const QString& path) {
-  QProcess p;
-  p.start("/usr/bin/python3", {VESKAR_DXF_ENTITIES, path});
-  EXPECT_TRUE(p.waitForFinished(60000));
-  return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+Args operator+(Args a, const Args& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+std::vector<std::string> entityLines(const std::string& path) {
+  const veskar::testing::DxfReadback r = veskar::testing::readDxf(path);
+  veskar::testing::expectCleanAudit(r);
+  return veskar::testing::entityLines(r);
+}
+
+int count(veskar::cad::CadApplication& app) {
+  return veskar::cad::toInt16(app.ActiveDocument()->ModelSpace()->Get("Count"), "Count");
 }
 
 // Two runs draw two graticules into the same drawing of the one application the first run
 // started; the drawing, saved by the application, holds the same entities as -o writes.
 TEST(CliDrawCad, DrawsIntoTheRunningApplication) {
-  const QStringList worked = {"--start-longitude", "114", "--meridians", "5", "--start-latitude", "29.2",
-                              "--parallels", "10", "--latitude-spacing", "0.1"};
-  CliRun r = cli(worked + QStringList{"--cad"});
-  ASSERT_EQ(r.status, 0) << r.err.toStdString();
-  EXPECT_TRUE(r.out.startsWith("drew 10 parallels, 5 meridians and 100 labels (Beijing 1954) into the drawing application"))
-      << r.out.toStdString();
+  const Args worked = {"--start-longitude", "114", "--meridians", "5", "--start-latitude", "29.2",
+                       "--parallels", "10", "--latitude-spacing", "0.1"};
+  CliRun r = cli(worked + Args{"--cad"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out.starts_with("drew 10 parallels, 5 meridians and 100 labels (Beijing 1954) into the drawing application"))
+      << r.out;
 
-  QTemporaryDir dir;
-  const QString direct = dir.filePath("direct.dxf");
-  ASSERT_EQ(cli(worked + QStringList{"-o", direct}).status, 0);
+  veskar::testing::TempDir dir;
+  const std::string direct = dir.file("direct.dxf");
+  ASSERT_EQ(cli(worked + Args{"-o", direct}).status, 0);
 
   veskar::cad::Cadbas cadbas(QFileInfo(VESKAR_CLI).absolutePath());
-  QString error;
-  ASSERT_TRUE(cadbas.ConnectCad(error)) << error.toStdString();
+  std::string error;
+  ASSERT_TRUE(cadbas.ConnectCad(error)) << error;
   auto doc = cadbas.CadApp->ActiveDocument();
-  EXPECT_EQ(doc->ModelSpace()->Get("Count").toInt(), 115);
-  const QString viaApp = dir.filePath("via-app.dxf");
+  EXPECT_EQ(count(*cadbas.CadApp), 115);
+  const std::string viaApp = dir.file("via-app.dxf");
   doc->SaveAs(viaApp);
   EXPECT_EQ(entityLines(viaApp), entityLines(direct));
 
-  r = cli(worked + QStringList{"--cad"});
-  ASSERT_EQ(r.status, 0) << r.err.toStdString();
-  EXPECT_EQ(cadbas.CadApp->ActiveDocument()->ModelSpace()->Get("Count").toInt(), 230);
+  r = cli(worked + Args{"--cad"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(count(*cadbas.CadApp), 230);
 }
 
 TEST(CliDrawCad, RefusedInputSendsNothing) {
   veskar::cad::Cadbas cadbas(QFileInfo(VESKAR_CLI).absolutePath());
-  QString error;
-  ASSERT_TRUE(cadbas.ConnectCad(error)) << error.toStdString();
-  const int before = cadbas.CadApp->ActiveDocument()->ModelSpace()->Get("Count").toInt();
+  std::string error;
+  ASSERT_TRUE(cadbas.ConnectCad(error)) << error;
+  const int before = count(*cadbas.CadApp);
   const CliRun r = cli({"--meridians", "1e999", "--cad"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(r.err.contains("(--meridians)")) << r.err.toStdString();
-  EXPECT_EQ(cadbas.CadApp->ActiveDocument()->ModelSpace()->Get("Count").toInt(), before);
+  EXPECT_NE(r.err.find("(--meridians)"), std::string::npos) << r.err;
+  EXPECT_EQ(count(*cadbas.CadApp), before);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ bool isMagenta(QRgb c) { return qRed(c) > 200 && qGreen(c) < 200 && qBlue(c) > 2
 bool isReddish(QRgb c) { return qRed(c) > 150 && qGreen(c) < 150 && qBlue(c) < 150; }
 bool isNotWhite(QRgb c) { return qRed(c) < 250 || qGreen(c) < 250 || qBlue(c) < 250; }
 
-TextData label(const QString& s, double x, double y, double rotation) {
+TextData label(const std::string& s, double x, double y, double rotation) {
   TextData t;
   t.string = s;
   t.insertionPoint = {x, y, 0};
@@ -139,7 +139,7 @@ TEST(RenderToImage, TextsSitOnTheirAlignmentPointAndTurnWithRotation) {
     frame.coordinates = {0, 0, 200, 0, 200, 200, 0, 200, 0, 0};
     frame.color = 5;
     d.entities.push_back(frame);
-    d.entities.push_back(label(QStringLiteral("114°15′"), 100, 100, upright ? pi / 2 : 0));
+    d.entities.push_back(label("114°15′", 100, 100, upright ? pi / 2 : 0));
     const QImage image = renderToImage(d, QSize(424, 424));  // 3 % margins: scale 2
     const Ink red = inkOf(image, isReddish);
     ASSERT_GT(red.count, 50) << "upright " << upright;
@@ -166,7 +166,7 @@ TEST(RenderToImage, WidthFactorNarrowsTheText) {
     frame.coordinates = {0, 0, 200, 0};
     frame.color = 5;
     d.entities.push_back(frame);
-    TextData t = label(QStringLiteral("29°20′"), 50, 0, 0);
+    TextData t = label("29°20′", 50, 0, 0);
     t.widthFactor = i == 0 ? 1.0 : 0.5;
     d.entities.push_back(t);
     widths[i] = inkOf(renderToImage(d, QSize(424, 424)), isReddish).box.width();
@@ -180,11 +180,10 @@ TEST(RenderToImage, WidthFactorNarrowsTheText) {
 TEST(RenderToImage, WorkedExampleShowsParallelsMeridiansAndLabels) {
   auto app = makeInProcessApplication();
   graticule::DrawInputs in;
-  in.texts = {QStringLiteral("114"), QStringLiteral("5"),    QStringLiteral("29.2"), QStringLiteral("10"),
-              QStringLiteral("0.15"), QStringLiteral("0.1"), QStringLiteral("115.15")};
+  in.texts = {"114", "5", "29.2", "10", "0.15", "0.1", "115.15"};
   const auto out = graticule::RunDrawCommand(
       in, [](const settings::SettingsRecord&) { return settings::SaveResult{}; },
-      [&](graticule::CadLink& link, QString&) {
+      [&](graticule::CadLink& link, std::string&) {
         link.CadApp = app;
         link.CadDoc = app->ActiveDocument();
         return true;

@@ -33,13 +33,12 @@ int main(int argc, char** argv) {
 
   // The Draw command's worked example, through the session's own drawing.
   veskar::graticule::DrawInputs in;
-  in.texts = {QStringLiteral("114"), QStringLiteral("5"),    QStringLiteral("29.2"), QStringLiteral("10"),
-              QStringLiteral("0.15"), QStringLiteral("0.1"), QStringLiteral("115.15")};
+  in.texts = {"114", "5", "29.2", "10", "0.15", "0.1", "115.15"};
   auto doc = session.active()->doc;
   struct Front : veskar::cad::CadApplication {
     std::shared_ptr<veskar::cad::CadDocument> d;
-    QVariant Get(const QString&) override { return {}; }
-    void Put(const QString&, const QVariant&) override {}
+    veskar::cad::Variant Get(const std::string&) override { return {}; }
+    void Put(const std::string&, const veskar::cad::Variant&) override {}
     std::shared_ptr<veskar::cad::CadDocument> ActiveDocument() override { return d; }
     void Activate() override {}
     void Flush() override {}
@@ -49,7 +48,7 @@ int main(int argc, char** argv) {
   front->d = doc;
   const auto out = veskar::graticule::RunDrawCommand(
       in, [](const veskar::settings::SettingsRecord&) { return veskar::settings::SaveResult{}; },
-      [&](veskar::graticule::CadLink& link, QString&) {
+      [&](veskar::graticule::CadLink& link, std::string&) {
         link.CadApp = front;
         link.CadDoc = doc;
         return true;

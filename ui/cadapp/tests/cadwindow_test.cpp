@@ -5,9 +5,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -20,8 +17,9 @@ namespace {
 
 using Answer = CadWindow::Answer;
 
-using veskar::cad::testing::expectCleanAudit;
-using veskar::cad::testing::readBack;
+using veskar::testing::expectCleanAudit;
+
+veskar::testing::DxfReadback readBack(const QString& path) { return veskar::testing::readDxf(path.toStdString()); }
 
 void addLine(cad::bus::CadSession& s) {
   s.active()->doc->ModelSpace()->AddLightWeightPolyline({500000, 3000000, 501000, 3002000});
@@ -97,9 +95,9 @@ TEST(CadWindow, ClosingAsksFirstWhenThereAreUnsavedEntities) {
     EXPECT_EQ(f.asked, c.expectAsked ? QStringList{QStringLiteral("Drawing1.dxf")} : QStringList{});
     EXPECT_EQ(QFileInfo::exists(path), c.expectFile);
     if (c.expectFile) {
-      const QJsonObject r = readBack(path);
+      const veskar::testing::DxfReadback r = readBack(path);
       expectCleanAudit(r);
-      EXPECT_EQ(r[QStringLiteral("entities")].toArray().size(), 1);
+      EXPECT_EQ(r.entities.size(), 1u);
     }
     EXPECT_EQ(f.errors.size(), c.expectErrors);
   }
@@ -114,7 +112,7 @@ TEST(CadWindow, NewAsksAboutTheOpenDrawingAndThenReplacesIt) {
   EXPECT_EQ(f.session.activeDrawing()->entities.size(), 1u);
   f.answer = Answer::Discard;
   EXPECT_TRUE(f.window.newDrawing());
-  EXPECT_EQ(f.session.activeDrawing()->name, QStringLiteral("Drawing2.dxf"));
+  EXPECT_EQ(f.session.activeDrawing()->name, "Drawing2.dxf");
   EXPECT_TRUE(f.session.activeDrawing()->entities.empty());
   EXPECT_EQ(f.asked.size(), 2);
   EXPECT_EQ(f.window.windowTitle(), QStringLiteral("Drawing2.dxf - Veskar CAD"));
@@ -133,9 +131,9 @@ TEST(CadWindow, SavedDrawingClosesWithoutAskingUntilChangedAgain) {
   const QString first = f.chosen;
   f.chosen.clear();               // Save now writes to a.dxf without the dialog
   ASSERT_TRUE(f.window.save());
-  const QJsonObject r = readBack(first);
+  const veskar::testing::DxfReadback r = readBack(first);
   expectCleanAudit(r);
-  EXPECT_EQ(r[QStringLiteral("entities")].toArray().size(), 2);
+  EXPECT_EQ(r.entities.size(), 2u);
   EXPECT_TRUE(f.window.closeDrawing());
   EXPECT_EQ(f.asked.size(), 1);
 }

@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "cad/bus/cadbas.h"
+#include "cad/tests/readback.h"
 #include "cad/bus/protocol.h"
 #include "cad/inprocess.h"
 #include "ui/mainwindow/form1.h"
@@ -54,18 +55,13 @@ QByteArray readFile(const QString& path) {
 }
 
 // ezdxf, an independent reader: "<errors> <TEXT count> <LWPOLYLINE count>" after its audit.
+// The reader's audit errors, and how many texts and polylines it found.
 QString auditWithEzdxf(const QString& path) {
-  QProcess p;
-  p.start(QStringLiteral("/usr/bin/python3"),
-          {QStringLiteral("-c"),
-           QStringLiteral("import sys, ezdxf\n"
-                          "doc = ezdxf.readfile(sys.argv[1])\n"
-                          "a = doc.audit()\n"
-                          "msp = doc.modelspace()\n"
-                          "print(len(a.errors), len(msp.query('TEXT')), len(msp.query('LWPOLYLINE')))\n"),
-           path});
-  if (!p.waitForFinished(60000) || p.exitCode() != 0) return QString::fromLocal8Bit(p.readAllStandardError());
-  return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+  const veskar::testing::DxfReadback r = veskar::testing::readDxf(path.toStdString());
+  if (!r.error.empty()) return QString::fromStdString(r.error);
+  std::size_t texts = 0, polylines = 0;
+  for (const auto& e : r.entities) (e.type == "TEXT" ? texts : polylines) += 1;
+  return QStringLiteral("%1 %2 %3").arg(r.auditErrors.size()).arg(texts).arg(polylines);
 }
 
 }  // namespace
@@ -106,8 +102,9 @@ class Form1BusTest : public QObject {
     press(form, kWorkedExample);
     // What the platform says when the program cannot be started, and nothing else.
     cad::Cadbas direct(empty.path());
-    QString description;
-    QVERIFY(!direct.ConnectCad(description));
+    std::string why;
+    QVERIFY(!direct.ConnectCad(why));
+    const QString description = QString::fromStdString(why);
     qputenv("PATH", oldPath);
     QCOMPARE(messages_.shown, QStringList{description});
     QVERIFY2(description.contains(QStringLiteral("No such file or directory")),
@@ -130,7 +127,7 @@ class Form1BusTest : public QObject {
     // What the same press draws into a drawing of this process.
     std::shared_ptr<cad::CadApplication> local = cad::makeInProcessApplication();
     ui::Form1Options lo = o;
-    lo.connectCad = [&](graticule::CadLink& link, QString&) {
+    lo.connectCad = [&](graticule::CadLink& link, std::string&) {
       link.CadApp = local;
       link.CadDoc = local->ActiveDocument();
       return true;
@@ -142,12 +139,12 @@ class Form1BusTest : public QObject {
     // Attach to the drawing application the window started, and compare the drawings as
     // saved, byte for byte.
     cad::Cadbas viewer;
-    QString error;
-    QVERIFY2(viewer.ConnectCad(error), qPrintable(error));
-    QCOMPARE(viewer.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 115);
+    std::string error;
+    QVERIFY2(viewer.ConnectCad(error), error.c_str());
+    QCOMPARE(cad::toInt16(viewer.CadDoc->ModelSpace()->Get("Count"), "Count"), 115);
     QVERIFY(QDir(dir_.path()).mkpath("bus") && QDir(dir_.path()).mkpath("local"));
-    viewer.CadDoc->SaveAs(dir_.filePath("bus/Drawing1.dxf"));
-    local->ActiveDocument()->SaveAs(dir_.filePath("local/Drawing1.dxf"));
+    viewer.CadDoc->SaveAs(dir_.filePath("bus/Drawing1.dxf").toStdString());
+    local->ActiveDocument()->SaveAs(dir_.filePath("local/Drawing1.dxf").toStdString());
     const QByteArray expected = readFile(dir_.filePath("local/Drawing1.dxf"));
     QVERIFY(expected.size() > 0);
     QVERIFY(readFile(dir_.filePath("bus/Drawing1.dxf")) == expected);
@@ -156,13 +153,13 @@ class Form1BusTest : public QObject {
     // A second press attaches to the same application and adds a second graticule.
     press(form, kWorkedExample);
     QVERIFY(messages_.shown.isEmpty());
-    QCOMPARE(viewer.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 230);
+    QCOMPARE(cad::toInt16(viewer.CadDoc->ModelSpace()->Get("Count"), "Count"), 230);
 
     // Exit ends the window; the drawing application stays, with its drawing.
     form.findChild<QPushButton*>(QStringLiteral("xpcmdbutton5"))->click();
     QVERIFY(!form.isVisible());
     QVERIFY(cadOnBus());
-    QCOMPARE(viewer.CadDoc->ModelSpace()->Get(QStringLiteral("Count")).toInt(), 230);
+    QCOMPARE(cad::toInt16(viewer.CadDoc->ModelSpace()->Get("Count"), "Count"), 230);
   }
 
   void cleanupTestCase() {

@@ -500,7 +500,7 @@ class Form1Test : public QObject {
   void drawWorkedExampleShowsNoMessageAndWaitCursor() {
     std::shared_ptr<cad::CadApplication> app = cad::makeInProcessApplication();
     std::optional<Qt::CursorShape> cursorDuringConnect;
-    Form1 form(options([&](graticule::CadLink& link, QString&) {
+    Form1 form(options([&](graticule::CadLink& link, std::string&) {
       const QCursor* c = QApplication::overrideCursor();
       cursorDuringConnect = c ? c->shape() : Qt::ArrowCursor;
       link.CadApp = app;
@@ -535,9 +535,9 @@ class Form1Test : public QObject {
   void drawConnectionFailureShowsOnlyThePlatformsDescription() {
     const QString description = QStringLiteral("无法启动绘图程序 veskar-cad：找不到文件。");
     int connects = 0;
-    Form1 form(options([&](graticule::CadLink&, QString& error) {
+    Form1 form(options([&](graticule::CadLink&, std::string& error) {
       ++connects;
-      error = description;
+      error = description.toStdString();
       return false;
     }));
     form.findChild<QPushButton*>("Command1")->click();
@@ -553,7 +553,7 @@ class Form1Test : public QObject {
     std::shared_ptr<cad::CadApplication> app = cad::makeInProcessApplication();
     std::shared_ptr<cad::CadDocument> doc = app->ActiveDocument();
     doc->Close();  // no open drawing: the text style cannot be made
-    Form1 form(options([&](graticule::CadLink& link, QString&) {
+    Form1 form(options([&](graticule::CadLink& link, std::string&) {
       link.CadApp = app;
       link.CadDoc = doc;
       return true;
@@ -567,7 +567,7 @@ class Form1Test : public QObject {
 
   void drawWithoutMeridiansNamesTheField() {
     std::shared_ptr<cad::CadApplication> app = cad::makeInProcessApplication();
-    Form1 form(options([&](graticule::CadLink& link, QString&) {
+    Form1 form(options([&](graticule::CadLink& link, std::string&) {
       link.CadApp = app;
       link.CadDoc = app->ActiveDocument();
       return true;
@@ -582,7 +582,7 @@ class Form1Test : public QObject {
 
   void drawSettingsSaveFailureIsShownAndDrawingGoesOn() {
     std::shared_ptr<cad::CadApplication> app = cad::makeInProcessApplication();
-    ui::Form1Options o = options([&](graticule::CadLink& link, QString&) {
+    ui::Form1Options o = options([&](graticule::CadLink& link, std::string&) {
       link.CadApp = app;
       link.CadDoc = app->ActiveDocument();
       return true;

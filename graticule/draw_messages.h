@@ -1,0 +1,18 @@
+// What the window tells the user after a press of Draw: the texts of its message boxes, in
+// the order they are shown. Both windows (Linux and Windows) show exactly these.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "graticule/draw_command.h"
+
+namespace veskar::graticule {
+
+// A whole graticule drawn with nothing to report gives no message. Otherwise: the settings
+// file that could not be saved (the drawing went on), then the outcome: lines that could not
+// be drawn, the refusal naming the field, the platform's description of a failed connection
+// as it comes, or the interrupted drawing with its step, reason and count of entities drawn.
+std::vector<std::string> drawMessages(const DrawOutcome& outcome);
+
+}  // namespace veskar::graticule
