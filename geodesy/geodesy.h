@@ -1,5 +1,6 @@
 // Veskar geodesy: packed DMS angles, the Beijing 1954, IAG 1975 and CGCS2000 parameter sets,
-// the Gauss-Krüger projection in both directions and the degree-minute label text.
+// the Gauss-Krüger projection in both directions and the degree-minute label text. Map sheet
+// numbers are in sheets.h.
 //
 // Method. The forward projection is the classical Gauss-Krüger power series in the longitude
 // difference l (radians) about the zone's central meridian, with terms up to m^6 in the
@@ -30,9 +31,9 @@
 // below, rounded to double before the next (the project builds with -ffp-contract=off and no
 // fast-math), with the π literal 3.14159265358979 wherever a parameter set's `pi` is used.
 //
-// Failures. Nothing is validated, but no fault passes silently: a degree value that overflows
-// the 16-bit degree field of D_R, a non-finite argument or result, and a footpoint iteration
-// that does not settle throw GeodesyError.
+// Failures. Nothing here is validated (the map-sheet operations of sheets.h are), but no fault
+// passes silently: a degree value that overflows the 16-bit degree field of D_R, a non-finite
+// argument or result, and a footpoint iteration that does not settle throw GeodesyError.
 #pragma once
 
 #include <stdexcept>
@@ -45,7 +46,8 @@ inline constexpr double kPi = 3.14159265358979;
 
 class GeodesyError : public std::runtime_error {
  public:
-  enum class Kind { Overflow, NonFinite, NoConvergence };
+  // InvalidInput: the map-sheet operations of sheets.h, which do validate their input.
+  enum class Kind { Overflow, NonFinite, NoConvergence, InvalidInput };
   GeodesyError(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
   Kind kind() const { return kind_; }
 
@@ -116,8 +118,8 @@ struct MeridianArcSeries {
 // arcSin6 = -A6/6. The m10 term is needed: without it Krassovsky's sin 2B coefficient is
 // -16036.48022, which rounds to -16036.4802, not the published -16036.4803; with it both
 // published sets come out to their four decimals, and further terms change nothing there
-// (m12 moves the sin 2B coefficient by 3e-7 m). The terms in sin 8B and beyond (3e-5 m) are left out, as in
-// the projection.
+// (m12 moves the sin 2B coefficient by 3e-7 m). The terms in sin 8B and beyond (3e-5 m) are left
+// out, as in the projection.
 //
 // Full precision, not rounded to four decimals like the published sets: CGCS2000's A0 per
 // degree is 111132.952547, nearly half a unit from 111132.9525, and rounding it would put
