@@ -12,43 +12,6 @@ namespace {
 
 double signOf(double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); }
 
-constexpr double kTwo52 = 4503599627370496.0;  // from here on every double is whole
-
-// floor and round-half-even without a library call (the baseline x86-64 has no rounding
-// instruction). Both are exact, so the results equal std::floor and std::nearbyint.
-inline double floorFast(double v) {
-  if (!(std::fabs(v) < kTwo52)) return std::floor(v);
-  const double t = static_cast<double>(static_cast<long long>(v));
-  return t > v ? t - 1.0 : t;
-}
-inline double roundHalfEven(double v) {
-  if (!(std::fabs(v) < kTwo52)) return v;
-  const double r = v >= 0 ? (v + kTwo52) - kTwo52 : (v - kTwo52) + kTwo52;
-  return r == 0 ? std::copysign(0.0, v) : r;
-}
-
-// `t` rounded to three decimal places, halves to even. Values beyond 2^52 are whole already.
-double roundTo3(double t) {
-  if (std::fabs(t) >= kTwo52) return t;
-  return roundHalfEven(t * 1000.0) / 1000.0;
-}
-
-struct Split {
-  double d, m, s;
-};
-
-// Degrees, minutes and seconds of a packed value a >= 0.
-Split splitPacked(double a) {
-  Split r;
-  r.d = floorFast(a);
-  // The 0.001 absorbs representation error: (1.15 - 1) * 100 is 14.999999999999991.
-  r.m = floorFast((a - r.d) * 100.0 + 0.001);
-  // Rounding before the floor makes 114.99999999999999 (1.15 * 100) count 115 whole minutes.
-  const double w = floorFast(roundTo3(a * 100.0));
-  r.s = (a * 100.0 - w) * 100.0;
-  return r;
-}
-
 }  // namespace
 
 void throwNonFinite(const char* what) {
@@ -59,7 +22,7 @@ void throwNonFinite(const char* what) {
 double DmsDeg(double packed) {
   requireFinite(packed, "DmsDeg");
   const double sign = signOf(packed);
-  const Split p = splitPacked(std::fabs(packed));
+  const PackedSplit p = splitPacked(std::fabs(packed));
   const double r = sign * ((p.d + p.m / 60.0) + p.s / 3600.0);
   requireFinite(r, "DmsDeg");
   return r;
@@ -80,7 +43,7 @@ double Degdms(double degrees) {
 double D_R(double packed, double pi) {
   requireFinite(packed, "D_R");
   const double sign = signOf(packed);
-  const Split p = splitPacked(std::fabs(packed));
+  const PackedSplit p = splitPacked(std::fabs(packed));
   // Degrees and minutes are held in 16-bit integers.
   if (p.d > 32767.0 || p.m > 32767.0) {
     char buf[96];

@@ -1,15 +1,22 @@
-// Veskar geodesy: packed DMS angles, the Beijing 1954 and IAG 1975 parameter sets, the
-// Gauss-Krüger projection in both directions and the degree-minute label text.
+// Veskar geodesy: packed DMS angles, the Beijing 1954, IAG 1975 and CGCS2000 parameter sets,
+// the Gauss-Krüger projection in both directions and the degree-minute label text. Map sheet
+// numbers are in sheets.h.
 //
 // Method. The forward projection is the classical Gauss-Krüger power series in the longitude
 // difference l (radians) about the zone's central meridian, with terms up to m^6 in the
-// northing and m^5 in the easting (m = l cos B), on top of a meridian-arc series whose four
-// coefficients are stored per ellipsoid, not derived from a and 1/f. The inverse iterates the
-// footpoint latitude on the same arc series and applies the matching inverse series.
+// northing and m^5 in the easting (m = l cos B), on top of a meridian-arc series with four
+// coefficients: for Beijing 1954 and IAG 1975 the published values to four decimals, stored
+// as such; for CGCS2000 computed from a and 1/f and kept unrounded (ComputeMeridianArcSeries).
+// The inverse iterates the footpoint latitude on the same arc series and applies the matching
+// inverse series.
 //
-// Accuracy, against exact transverse Mercator on the same ellipsoid (PROJ's tmerc, k = 1):
-//   within 3° of the central meridian  about 1.3 mm, almost all of it from the rounded arc
-//                                      coefficient per degree (0.1 mm on 111 km);
+// Accuracy, against exact transverse Mercator on the same ellipsoid (PROJ's tmerc, k = 1),
+// over 0°-60° latitude:
+//   within 3° of the central meridian  Beijing 1954 0.9 mm, IAG 1975 1.2 mm: almost all of it
+//                                      the published arc coefficient per degree, rounded to
+//                                      0.1 mm (1.6e-5 and 2.0e-5 m per degree off, growing
+//                                      with the latitude); CGCS2000 0.11 mm, the series' own
+//                                      truncation;
 //   at 6°                              about 12 mm;
 //   at 10°                             decimetres (about 0.4 m).
 // Forward then inverse closes within 1e-9 packed units up to 1.5° from the central meridian
@@ -24,9 +31,9 @@
 // below, rounded to double before the next (the project builds with -ffp-contract=off and no
 // fast-math), with the π literal 3.14159265358979 wherever a parameter set's `pi` is used.
 //
-// Failures. Nothing is validated, but no fault passes silently: a degree value that overflows
-// the 16-bit degree field of D_R, a non-finite argument or result, and a footpoint iteration
-// that does not settle throw GeodesyError.
+// Failures. Nothing here is validated (the map-sheet operations of sheets.h are), but no fault
+// passes silently: a degree value that overflows the 16-bit degree field of D_R, a non-finite
+// argument or result, and a footpoint iteration that does not settle throw GeodesyError.
 #pragma once
 
 #include <stdexcept>
@@ -39,7 +46,8 @@ inline constexpr double kPi = 3.14159265358979;
 
 class GeodesyError : public std::runtime_error {
  public:
-  enum class Kind { Overflow, NonFinite, NoConvergence };
+  // InvalidInput: the map-sheet operations of sheets.h, which do validate their input.
+  enum class Kind { Overflow, NonFinite, NoConvergence, InvalidInput };
   GeodesyError(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
   Kind kind() const { return kind_; }
 
@@ -72,12 +80,57 @@ struct ProjectionParameters {
   double arcSin2;              // coefficient of sin 2B, metres (a2)
   double arcSin4;              // coefficient of sin 4B (a4)
   double arcSin6;              // coefficient of sin 6B (a6)
-  double pi;                   // 3.14159265358979 in both sets
+  double pi;                   // 3.14159265358979 in every set
   double falseEasting;         // 500000 m, added to every easting
 };
 
-// Beijing 1954 (Krassovsky 1940) when useBeijing54, else IAG 1975 (the Xi'an 1980 ellipsoid).
+enum class CoordinateSystem {
+  Beijing54,  // Krassovsky 1940: a = 6378245 m, 1/f = 298.3
+  IAG75,      // IAG 1975, the Xi'an 1980 ellipsoid: a = 6378140 m, 1/f = 298.257
+  CGCS2000,   // a = 6378137 m, 1/f = 298.257222101
+};
+
+// "Beijing 1954", "IAG 1975", "CGCS2000".
+const char* CoordinateSystemName(CoordinateSystem system);
+
+// Every set takes e² from 1/f as q = (rf - 1) / rf, e² = 1 - q q. Beijing 1954 and IAG 1975
+// carry their published arc series literally (four decimals: 111134.8611, -16036.4803,
+// 16.8281, -0.0220 and 111133.0047, -16038.5282, 16.8326, -0.0220); CGCS2000 carries the
+// series ComputeMeridianArcSeries gives, unrounded (see there).
+ProjectionParameters LoadProjectionParameters(CoordinateSystem system);
+// Beijing 1954 when useBeijing54, else IAG 1975.
 ProjectionParameters LoadProjectionParameters(bool useBeijing54);
+
+struct MeridianArcSeries {
+  double arcPerDegree, arcSin2, arcSin4, arcSin6;  // as in ProjectionParameters
+};
+
+// The meridian-arc series of an ellipsoid, the classical expansion in e² of the Gauss-Krüger
+// tables. With e² from 1/f as above:
+//   m0 = a (1 - e²),  m2 = 3/2 e² m0,  m4 = 5/4 e² m2,  m6 = 7/6 e² m4,  m8 = 9/8 e² m6,
+//   m10 = 11/10 e² m8
+//   A0 = m0 + m2/2 + 3/8 m4 + 5/16 m6 + 35/128 m8 + 63/256 m10
+//   A2 = m2/2 + m4/2 + 15/32 m6 + 7/16 m8 + 105/256 m10
+//   A4 = m4/8 + 3/16 m6 + 7/32 m8 + 15/64 m10
+//   A6 = m6/32 + m8/16 + 45/512 m10
+//   arc = A0 B - A2/2 sin 2B + A4/4 sin 4B - A6/6 sin 6B   (B in radians)
+// so arcPerDegree = A0 π / 180 (the program's π), arcSin2 = -A2/2, arcSin4 = A4/4,
+// arcSin6 = -A6/6. The m10 term is needed: without it Krassovsky's sin 2B coefficient is
+// -16036.48022, which rounds to -16036.4802, not the published -16036.4803; with it both
+// published sets come out to their four decimals, and further terms change nothing there
+// (m12 moves the sin 2B coefficient by 3e-7 m). The terms in sin 8B and beyond (3e-5 m) are left
+// out, as in the projection.
+//
+// Full precision, not rounded to four decimals like the published sets: CGCS2000's A0 per
+// degree is 111132.952547, nearly half a unit from 111132.9525, and rounding it would put
+// 2.8 mm of error into the northing at 60° latitude (the published sets lose 1.0 and 1.2 mm
+// that way). Nothing older depends on CGCS2000 values, so they stay as computed: additions,
+// multiplications and divisions only, in a fixed order, hence the same bits on every IEEE
+// double platform.
+MeridianArcSeries ComputeMeridianArcSeries(double semiMajorAxis, double inverseFlattening);
+// A whole parameter set for an ellipsoid: e² by the rule above, the computed series, the
+// program's π and the 500000 m false easting.
+ProjectionParameters ComputeProjectionParameters(double semiMajorAxis, double inverseFlattening);
 
 // --- Projection -----------------------------------------------------------------------------
 // B latitude, L longitude, L0 central meridian: packed DMS. Results in metres.

@@ -1,36 +1,100 @@
 #include <cmath>
+#include <stdexcept>
 
 #include "geodesy.h"
 #include "internal.h"
 
 namespace veskar::geodesy {
 
-ProjectionParameters LoadProjectionParameters(bool useBeijing54) {
-  ProjectionParameters p{};
-  if (useBeijing54) {
-    p.semiMajorAxis = 6378245.0;
-    p.inverseFlattening = 298.3;
-  } else {
-    p.semiMajorAxis = 6378140.0;
-    p.inverseFlattening = 298.257;
-  }
-  const double rf = p.inverseFlattening;
+namespace {
+
+// The two older sets' series as the Gauss-Krüger tables publish them, to 0.1 mm. Drawings made
+// with them depend on these exact values, so they are stored, not recomputed.
+struct StoredSet {
+  double a, rf, a0, a2, a4, a6;
+};
+constexpr StoredSet kBeijing54{6378245.0, 298.3, 111134.8611, -16036.4803, 16.8281, -0.022};
+constexpr StoredSet kIag75{6378140.0, 298.257, 111133.0047, -16038.5282, 16.8326, -0.022};
+
+constexpr double kCgcs2000A = 6378137.0;
+constexpr double kCgcs2000Rf = 298.257222101;
+
+double eccentricitySquared(double rf) {
   const double q = (rf - 1.0) / rf;
-  p.eccentricitySquared = 1.0 - q * q;
-  if (useBeijing54) {
-    p.arcPerDegree = 111134.8611;
-    p.arcSin2 = -16036.4803;
-    p.arcSin4 = 16.8281;
-    p.arcSin6 = -0.022;
-  } else {
-    p.arcPerDegree = 111133.0047;
-    p.arcSin2 = -16038.5282;
-    p.arcSin4 = 16.8326;
-    p.arcSin6 = -0.022;
-  }
+  return 1.0 - q * q;
+}
+
+ProjectionParameters fromParts(double a, double rf, const MeridianArcSeries& arc) {
+  ProjectionParameters p{};
+  p.semiMajorAxis = a;
+  p.inverseFlattening = rf;
+  p.eccentricitySquared = eccentricitySquared(rf);
+  p.arcPerDegree = arc.arcPerDegree;
+  p.arcSin2 = arc.arcSin2;
+  p.arcSin4 = arc.arcSin4;
+  p.arcSin6 = arc.arcSin6;
   p.pi = kPi;
   p.falseEasting = 500000.0;
   return p;
+}
+
+ProjectionParameters fromStored(const StoredSet& s) {
+  return fromParts(s.a, s.rf, MeridianArcSeries{s.a0, s.a2, s.a4, s.a6});
+}
+
+}  // namespace
+
+MeridianArcSeries ComputeMeridianArcSeries(double semiMajorAxis, double inverseFlattening) {
+  const double e2 = eccentricitySquared(inverseFlattening);
+  // The arc's integrand a(1 - e²)(1 - e² sin²B)^(-3/2) as a power series in sin²B ...
+  const double m0 = semiMajorAxis * (1.0 - e2);
+  const double m2 = (3.0 * e2 * m0) / 2.0;
+  const double m4 = (5.0 * e2 * m2) / 4.0;
+  const double m6 = (7.0 * e2 * m4) / 6.0;
+  const double m8 = (9.0 * e2 * m6) / 8.0;
+  const double m10 = (11.0 * e2 * m8) / 10.0;
+  // ... rewritten in cos 2kB and integrated: X = A0 B - A2/2 sin 2B + A4/4 sin 4B - A6/6 sin 6B.
+  const double A0 = m0 + m2 / 2.0 + (3.0 * m4) / 8.0 + (5.0 * m6) / 16.0 + (35.0 * m8) / 128.0 +
+                    (63.0 * m10) / 256.0;
+  const double A2 =
+      m2 / 2.0 + m4 / 2.0 + (15.0 * m6) / 32.0 + (7.0 * m8) / 16.0 + (105.0 * m10) / 256.0;
+  const double A4 = m4 / 8.0 + (3.0 * m6) / 16.0 + (7.0 * m8) / 32.0 + (15.0 * m10) / 64.0;
+  const double A6 = m6 / 32.0 + m8 / 16.0 + (45.0 * m10) / 512.0;
+  return MeridianArcSeries{(A0 * kPi) / 180.0, -A2 / 2.0, A4 / 4.0, -A6 / 6.0};
+}
+
+ProjectionParameters ComputeProjectionParameters(double semiMajorAxis, double inverseFlattening) {
+  return fromParts(semiMajorAxis, inverseFlattening,
+                   ComputeMeridianArcSeries(semiMajorAxis, inverseFlattening));
+}
+
+ProjectionParameters LoadProjectionParameters(CoordinateSystem system) {
+  switch (system) {
+    case CoordinateSystem::Beijing54:
+      return fromStored(kBeijing54);
+    case CoordinateSystem::IAG75:
+      return fromStored(kIag75);
+    case CoordinateSystem::CGCS2000:
+      return ComputeProjectionParameters(kCgcs2000A, kCgcs2000Rf);
+  }
+  throw std::invalid_argument("LoadProjectionParameters: unknown coordinate system");
+}
+
+ProjectionParameters LoadProjectionParameters(bool useBeijing54) {
+  return LoadProjectionParameters(useBeijing54 ? CoordinateSystem::Beijing54
+                                               : CoordinateSystem::IAG75);
+}
+
+const char* CoordinateSystemName(CoordinateSystem system) {
+  switch (system) {
+    case CoordinateSystem::Beijing54:
+      return "Beijing 1954";
+    case CoordinateSystem::IAG75:
+      return "IAG 1975";
+    case CoordinateSystem::CGCS2000:
+      return "CGCS2000";
+  }
+  throw std::invalid_argument("CoordinateSystemName: unknown coordinate system");
 }
 
 namespace {

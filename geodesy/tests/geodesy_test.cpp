@@ -132,6 +132,51 @@ TEST(Parameters, BothSets) {
   EXPECT_EQ(i.pi, 3.14159265358979);
 }
 
+TEST(Parameters, SystemsByNameAndByCheckBox) {
+  const auto same = [](const ProjectionParameters& a, const ProjectionParameters& b) {
+    return a.semiMajorAxis == b.semiMajorAxis && a.inverseFlattening == b.inverseFlattening &&
+           a.eccentricitySquared == b.eccentricitySquared && a.arcPerDegree == b.arcPerDegree &&
+           a.arcSin2 == b.arcSin2 && a.arcSin4 == b.arcSin4 && a.arcSin6 == b.arcSin6 &&
+           a.pi == b.pi && a.falseEasting == b.falseEasting;
+  };
+  EXPECT_TRUE(same(LoadProjectionParameters(CoordinateSystem::Beijing54),
+                   LoadProjectionParameters(true)));
+  EXPECT_TRUE(same(LoadProjectionParameters(CoordinateSystem::IAG75),
+                   LoadProjectionParameters(false)));
+  EXPECT_STREQ(CoordinateSystemName(CoordinateSystem::Beijing54), "Beijing 1954");
+  EXPECT_STREQ(CoordinateSystemName(CoordinateSystem::IAG75), "IAG 1975");
+  EXPECT_STREQ(CoordinateSystemName(CoordinateSystem::CGCS2000), "CGCS2000");
+}
+
+TEST(Parameters, ComputedSeriesRoundToThePublishedOnes) {
+  const auto round4 = [](double v) { return std::round(v * 1e4) / 1e4; };
+  for (bool b54 : {true, false}) {
+    const auto stored = LoadProjectionParameters(b54);
+    const auto arc = ComputeMeridianArcSeries(stored.semiMajorAxis, stored.inverseFlattening);
+    EXPECT_EQ(round4(arc.arcPerDegree), stored.arcPerDegree) << b54;
+    EXPECT_EQ(round4(arc.arcSin2), stored.arcSin2) << b54;
+    EXPECT_EQ(round4(arc.arcSin4), stored.arcSin4) << b54;
+    EXPECT_EQ(round4(arc.arcSin6), stored.arcSin6) << b54;
+  }
+}
+
+TEST(Parameters, Cgcs2000) {
+  const auto c = LoadProjectionParameters(CoordinateSystem::CGCS2000);
+  EXPECT_EQ(c.semiMajorAxis, 6378137.0);
+  EXPECT_EQ(c.inverseFlattening, 298.257222101);
+  const double q = (298.257222101 - 1) / 298.257222101;
+  EXPECT_EQ(c.eccentricitySquared, 1.0 - q * q);
+  // Unrounded, to the last bit (the computation is fixed in order and uses no library call).
+  // Geodesy textbooks give the CGCS2000 series as 111132.95254700, -16038.508741268,
+  // 16.832613326622, -0.021984374201268: these agree to every digit given.
+  EXPECT_EQ(c.arcPerDegree, 111132.95254699842);
+  EXPECT_EQ(c.arcSin2, -16038.508741268042);
+  EXPECT_EQ(c.arcSin4, 16.832613326622262);
+  EXPECT_EQ(c.arcSin6, -0.02198437420126791);
+  EXPECT_EQ(c.pi, 3.14159265358979);
+  EXPECT_EQ(c.falseEasting, 500000.0);
+}
+
 TEST(Projection, ForwardTable) {
   struct F {
     bool beijing54;
@@ -202,13 +247,15 @@ TEST(Projection, ForwardThenInverseCloses) {
   };
   const P cases[] = {{29.2, 115.15, 114}, {40, 117.3, 117}, {29.2, 113, 114},
                      {35.3045, 111.0, 114}, {1.0, 116.5959, 114}};
-  for (bool b54 : {true, false}) {
-    const auto p = LoadProjectionParameters(b54);
+  for (auto system : {CoordinateSystem::Beijing54, CoordinateSystem::IAG75,
+                      CoordinateSystem::CGCS2000}) {
+    const auto p = LoadProjectionParameters(system);
+    const char* name = CoordinateSystemName(system);
     for (const auto& c : cases) {
       const double x = X(c.B, c.L, c.L0, p);
       const double y = Y(c.B, c.L, c.L0, p);
-      EXPECT_NEAR(B(x, y, c.L0, p), c.B, 1e-9) << c.B << " " << c.L << " " << b54;
-      EXPECT_NEAR(L(x, y, c.L0, p), c.L, 1e-9) << c.B << " " << c.L << " " << b54;
+      EXPECT_NEAR(B(x, y, c.L0, p), c.B, 1e-9) << c.B << " " << c.L << " " << name;
+      EXPECT_NEAR(L(x, y, c.L0, p), c.L, 1e-9) << c.B << " " << c.L << " " << name;
     }
   }
 }

@@ -31,21 +31,26 @@ class Tmerc {
 };
 
 struct System {
-  bool beijing54;
+  CoordinateSystem system;
   const char* ellps;
+  const char* property;
 };
 
 }  // namespace
 
 TEST(OutsideCheck, SeriesAgreesWithProjWithin2mmInA3DegreeZone) {
-  const System systems[] = {{true, "+ellps=krass"}, {false, "+a=6378140 +rf=298.257"}};
+  const System systems[] = {
+      {CoordinateSystem::Beijing54, "+ellps=krass", "worst_mm_beijing54"},
+      {CoordinateSystem::IAG75, "+a=6378140 +rf=298.257", "worst_mm_iag75"},
+      {CoordinateSystem::CGCS2000, "+a=6378137 +rf=298.257222101", "worst_mm_cgcs2000"},
+  };
   const double L0deg = 117.0;
   for (const auto& s : systems) {
     const std::string def = std::string("+proj=tmerc +lat_0=0 +lon_0=117 +k=1 +x_0=500000 +y_0=0 ") +
                             s.ellps;
     Tmerc proj(def.c_str());
     ASSERT_TRUE(proj.ok()) << def;
-    const auto p = LoadProjectionParameters(s.beijing54);
+    const auto p = LoadProjectionParameters(s.system);
     double worst = 0;
     for (int lat = 0; lat <= 60; lat += 2) {
       for (int dl = -180; dl <= 180; dl += 15) {  // minutes of longitude from the meridian
@@ -67,7 +72,6 @@ TEST(OutsideCheck, SeriesAgreesWithProjWithin2mmInA3DegreeZone) {
         EXPECT_NEAR(veskar::geodesy::L(x, y, 117, p), L, tol) << latDeg << " " << lonDeg;
       }
     }
-    RecordProperty(s.beijing54 ? "worst_mm_beijing54" : "worst_mm_iag75",
-                   std::to_string(worst * 1000));
+    RecordProperty(s.property, std::to_string(worst * 1000));
   }
 }

@@ -1,0 +1,105 @@
+// National topographic map sheets (GB/T 13989-2012): sheet numbers, their corners and the
+// projection zone of a sheet, for the scales 1:1,000,000 to 1:5,000 in the northern and
+// eastern hemispheres.
+//
+// The sheets. A 1:1,000,000 sheet spans 6° of longitude and 4° of latitude. Its row letter runs
+// from A (0°-4° N) to V (84°-88° N), its column from 01 (180°-174° W) to 60 (174°-180° E), so
+// that in the eastern hemisphere the column is the number of the 6° zone plus 30. It is
+// numbered by letter and column alone: J50 is 114°-120° E, 36°-40° N. Each larger scale cuts
+// the 1:1,000,000 sheet into a grid of equal sheets:
+//   1:500,000  B  3° x 2°            2 x 2      1:50,000  E  15′ x 10′           24 x 24
+//   1:250,000  C  1°30′ x 1°         4 x 4      1:25,000  F  7′30″ x 5′          48 x 48
+//   1:100,000  D  30′ x 20′         12 x 12     1:10,000  G  3′45″ x 2′30″       96 x 96
+//                                               1:5,000   H  1′52.5″ x 1′15″   192 x 192
+// (longitude x latitude, columns x rows). Their numbers have 10 characters: the 1:1,000,000
+// sheet, the scale letter, the row counted from the north and the column counted from the
+// west inside the 1:1,000,000 sheet, three digits each: J50E001010 is 116°15′-116°30′ E,
+// 39°50′-40°00′ N. The merged sheets that the international 1:1,000,000 map uses north of 60°
+// are not modelled; every row is cut into 6° columns.
+//
+// Exactness. Angles are whole numbers of 1/10000″ (ArcUnits), so every sheet edge is a whole
+// number and every sheet is found by integer division, never by flooring floating-point
+// degrees. A sheet holds its southern and western edges and leaves the northern and eastern
+// edges to its neighbours: 114°33′45″ E, 39°22′30″ N is the south-west corner of J50G015010.
+//
+// Failures. PackedToArcUnits and the sheet operations validate their input and throw
+// GeodesyError(InvalidInput) with a message that names the faulty part: the length, a letter,
+// a row or column out of range for the scale, the southern or western hemisphere, an unknown
+// scale, a point outside the sheets, a minutes or seconds field of 60 or more.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "geodesy.h"
+
+namespace veskar::geodesy {
+
+// --- Exact angles ----------------------------------------------------------------------------
+// An angle in whole units of 1/10000 of an arc-second (about 3 mm on the ground).
+using ArcUnits = std::int64_t;
+inline constexpr ArcUnits kArcUnitsPerSecond = 10000;
+inline constexpr ArcUnits kArcUnitsPerMinute = 60 * kArcUnitsPerSecond;
+inline constexpr ArcUnits kArcUnitsPerDegree = 3600 * kArcUnitsPerSecond;
+
+// Packed DMS as the user types it (116.2825 is 116°28′25″) to exact units. The value is split
+// as D_R and DmsDeg split it (so 116.28 and its neighbour 116.27999999999999 both read 28
+// whole minutes), degrees and minutes come from the whole-minute count, and the seconds are
+// rounded to the nearest 1/10000″: everything an eight-decimal packed value says is kept, and
+// the representation error of a double (below 1e-9″) or of a value carried through a few
+// calculations is dropped. 116.279999999 is 116°28′00″ exactly; 116.2825 is 116°28′25″;
+// 116.034496 is 116°03′44.96″, west of the 1:10,000 edge at 116°03′45″, and stays there
+// (rounding to 1/8″ instead would move it onto that edge, 1.2 m away).
+// Unlike DmsDeg, the fields are checked: minutes must be below 60, seconds (after rounding)
+// at least 0 and below 60. Negative values convert as the negated magnitude; magnitudes
+// beyond 360° are refused. Throws GeodesyError (InvalidInput, or NonFinite for NaN and
+// infinities).
+ArcUnits PackedToArcUnits(double packed);
+// Decimal degrees, the double nearest to the exact value.
+double ArcUnitsToDegrees(ArcUnits angle);
+// Packed DMS, the double nearest to the exact decimal (116°01′52.5″ gives 116.01525).
+double ArcUnitsToPacked(ArcUnits angle);
+// "116°03′45″", "39°22′30″", "116°01′52.5″": degrees, two-digit minutes, two-digit seconds
+// with as many decimals as the angle needs (none to four), UTF-8 (° U+00B0, ′ U+2032,
+// ″ U+2033); "-" before a negative angle.
+std::string FormatDms(ArcUnits angle);
+
+// --- Sheets ----------------------------------------------------------------------------------
+struct MapSheet {
+  int scaleDenominator;  // 1000000, 500000, 250000, 100000, 50000, 25000, 10000 or 5000
+  char millionRow;       // the 1:1,000,000 sheet's row letter, 'A' (0°-4° N) to 'V'
+  int millionColumn;     // its column, 31 (0°-6° E) to 60 (174°-180° E)
+  int row;               // inside the 1:1,000,000 sheet from the north, 1 to 4° / height
+  int column;            // from the west, 1 to 6° / width; both 1 at 1:1,000,000
+  bool operator==(const MapSheet&) const = default;
+};
+
+// "J50" or "J50E001010": capitals and digits only, nothing around them.
+MapSheet ParseSheetNumber(std::string_view number);
+std::string FormatSheetNumber(const MapSheet& sheet);
+
+// The sheet of the given scale that holds the point (latitude 0° to below 88° N, longitude
+// 0° to below 180° E).
+MapSheet SheetAt(ArcUnits latitude, ArcUnits longitude, int scaleDenominator);
+// The same for packed DMS (PackedToArcUnits).
+MapSheet SheetAtPacked(double latitude, double longitude, int scaleDenominator);
+
+struct SheetBounds {
+  ArcUnits west, south, east, north;  // the sheet holds its west and south edges
+};
+SheetBounds BoundsOf(const MapSheet& sheet);
+
+// The Gauss-Krüger zone a sheet is drawn in: 3° zones at 1:10,000 and 1:5,000, 6° zones at
+// the smaller scales, chosen by the sheet's centre (no sheet straddles its zone's edge).
+// 6° zone n has the central meridian 6n - 3 (n = the 1:1,000,000 column - 30); 3° zone n has
+// 3n, and the 3° zone about the prime meridian is number 120 (central meridian 360°, given
+// as 0).
+struct ProjectionZone {
+  int width;            // 3 or 6 degrees
+  int number;           // 1-30 (6°) or 1-120 (3°)
+  int centralMeridian;  // degrees east, whole
+};
+ProjectionZone ZoneOf(const MapSheet& sheet);
+
+}  // namespace veskar::geodesy

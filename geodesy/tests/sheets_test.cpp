@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "geodesy/sheets.h"
+
+using namespace veskar::geodesy;
+
+namespace {
+
+ArcUnits dms(int d, int m, double s = 0) {
+  return d * kArcUnitsPerDegree + m * kArcUnitsPerMinute + std::llround(s * kArcUnitsPerSecond);
+}
+
+const int kScales[] = {1000000, 500000, 250000, 100000, 50000, 25000, 10000, 5000};
+
+// The message of the InvalidInput error f throws, or a note that it threw none.
+template <class F>
+std::string invalidInputMessage(F f) {
+  try {
+    f();
+  } catch (const GeodesyError& e) {
+    if (e.kind() == GeodesyError::Kind::InvalidInput) return e.what();
+    return std::string("other kind: ") + e.what();
+  }
+  return "(no error)";
+}
+
+}  // namespace
+
+TEST(SheetAngles, PackedToUnits) {
+  struct C {
+    double packed;
+    ArcUnits units;
+  };
+  const C cases[] = {
+      {116.28, dms(116, 28)},
+      {116.279999999, dms(116, 28)},  // representation noise of 116.28
+      {116.27999999999999, dms(116, 28)},
+      {116.99999999999, dms(117, 0)},  // noise below a whole degree
+      {116.2825, dms(116, 28, 25)},
+      {39.543, dms(39, 54, 30)},
+      {116.01525, dms(116, 1, 52.5)},
+      {116.034496, dms(116, 3, 44.96)},  // just west of a 1:10,000 edge, and kept there
+      {140.022866, dms(140, 2, 28.66)},
+      {116.28251234, dms(116, 28, 25.1234)},
+      {116.5959999, dms(116, 59, 59.999)},
+      {0, 0},
+      {-29.3, -dms(29, 30)},
+  };
+  for (const C& c : cases) EXPECT_EQ(PackedToArcUnits(c.packed), c.units) << c.packed;
+}
+
+TEST(SheetAngles, PackedFieldsOutOfRange) {
+  struct C {
+    double packed;
+    const char* message;
+  };
+  const C cases[] = {
+      {116.75, "packed DMS 116.75: the minutes must be below 60"},
+      {116.286, "packed DMS 116.286: the seconds must be below 60"},
+      {116.27999999, "packed DMS 116.27999999: the seconds must be below 60"},  // 99.9999″
+      {400, "packed DMS 400 is beyond 360°"},
+  };
+  for (const C& c : cases)
+    EXPECT_EQ(invalidInputMessage([&] { PackedToArcUnits(c.packed); }), c.message);
+  EXPECT_THROW(PackedToArcUnits(std::nan("")), GeodesyError);
+}
+
+TEST(SheetAngles, Formats) {
+  struct C {
+    ArcUnits a;
+    const char* text;
+    double packed;
+  };
+  const C cases[] = {
+      {dms(116, 3, 45), "116°03′45″", 116.0345},
+      {dms(39, 22, 30), "39°22′30″", 39.223},
+      {dms(116, 1, 52.5), "116°01′52.5″", 116.01525},
+      {dms(140, 2, 28.66), "140°02′28.66″", 140.022866},
+      {dms(5, 0, 0.0001), "5°00′00.0001″", 5.00000001},
+      {dms(119, 58, 7.5), "119°58′07.5″", 119.58075},
+      {0, "0°00′00″", 0},
+      {-dms(29, 30), "-29°30′00″", -29.3},
+  };
+  for (const C& c : cases) {
+    EXPECT_EQ(FormatDms(c.a), c.text);
+    EXPECT_EQ(ArcUnitsToPacked(c.a), c.packed) << c.text;
+  }
+  EXPECT_EQ(ArcUnitsToDegrees(dms(116, 15)), 116.25);
+  EXPECT_EQ(ArcUnitsToDegrees(dms(39, 45)), 39.75);
+  EXPECT_EQ(ArcUnitsToDegrees(dms(116, 1, 52.5)), 116.03125);
+}
+
+TEST(SheetAngles, EveryFiveThousandEdgeSurvivesPackedDms) {
+  // All 193 x 193 corners of the 1:5,000 sheets of J50, through packed DMS and back.
+  for (int i = 0; i <= 192; ++i) {
+    const ArcUnits lat = dms(36, 0) + i * dms(0, 1, 15);
+    const ArcUnits lon = dms(114, 0) + i * dms(0, 1, 52.5);
+    ASSERT_EQ(PackedToArcUnits(ArcUnitsToPacked(lat)), lat) << i;
+    ASSERT_EQ(PackedToArcUnits(ArcUnitsToPacked(lon)), lon) << i;
+  }
+}
+
+TEST(Sheets, Bounds) {
+  struct C {
+    const char* number;
+    int scale;
+    ArcUnits west, south, east, north;
+  };
+  const C cases[] = {
+      {"J50E001010", 50000, dms(116, 15), dms(39, 50), dms(116, 30), dms(40, 0)},
+      {"J49B001002", 500000, dms(111, 0), dms(38, 0), dms(114, 0), dms(40, 0)},
+      {"J50D003004", 100000, dms(115, 30), dms(39, 0), dms(116, 0), dms(39, 20)},
+      {"J50G015010", 10000, dms(114, 33, 45), dms(39, 22, 30), dms(114, 37, 30), dms(39, 25)},
+      {"J50H192192", 5000, dms(119, 58, 7.5), dms(36, 0), dms(120, 0), dms(36, 1, 15)},
+      {"J50C004001", 250000, dms(114, 0), dms(36, 0), dms(115, 30), dms(37, 0)},
+      {"J50F048001", 25000, dms(114, 0), dms(36, 0), dms(114, 7, 30), dms(36, 5)},
+      {"J50", 1000000, dms(114, 0), dms(36, 0), dms(120, 0), dms(40, 0)},
+      {"A31H001001", 5000, 0, dms(3, 58, 45), dms(0, 1, 52.5), dms(4, 0)},
+      {"V60", 1000000, dms(174, 0), dms(84, 0), dms(180, 0), dms(88, 0)},
+  };
+  for (const C& c : cases) {
+    const MapSheet s = ParseSheetNumber(c.number);
+    EXPECT_EQ(s.scaleDenominator, c.scale) << c.number;
+    const SheetBounds b = BoundsOf(s);
+    EXPECT_EQ(b.west, c.west) << c.number;
+    EXPECT_EQ(b.south, c.south) << c.number;
+    EXPECT_EQ(b.east, c.east) << c.number;
+    EXPECT_EQ(b.north, c.north) << c.number;
+    EXPECT_EQ(FormatSheetNumber(s), c.number);
+  }
+}
+
+TEST(Sheets, OnePointAtEveryScale) {
+  // 116°28′25″ E, 39°54′30″ N.
+  const char* want[] = {"J50",        "J50B001001", "J50C001002", "J50D001005",
+                        "J50E001010", "J50F002020", "J50G003040", "J50H005080"};
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(FormatSheetNumber(SheetAtPacked(39.543, 116.2825, kScales[i])), want[i]);
+    EXPECT_EQ(FormatSheetNumber(SheetAt(dms(39, 54, 30), dms(116, 28, 25), kScales[i])), want[i]);
+  }
+}
+
+TEST(Sheets, PointsOnEdgesAndCorners) {
+  struct C {
+    ArcUnits lat, lon;
+    int scale;
+    const char* number;
+  };
+  const C cases[] = {
+      {dms(39, 22, 30), dms(114, 33, 45), 10000, "J50G015010"},  // its south-west corner
+      {dms(39, 25), dms(114, 37, 30), 10000, "J50G014011"},      // its north-east corner
+      {dms(39, 22, 30), dms(114, 33, 44.9999), 10000, "J50G015009"},
+      {dms(39, 22, 29.9999), dms(114, 33, 45), 10000, "J50G016010"},
+      {dms(40, 0), dms(116, 15), 50000, "K50E024010"},  // north edge of J50E001010
+      {dms(40, 0), dms(120, 0), 1000000, "K51"},
+      {dms(36, 0), dms(114, 0), 100000, "J50D012001"},
+      {0, 0, 5000, "A31H192001"},
+      {dms(87, 59, 59.9999), dms(179, 59, 59.9999), 5000, "V60H001192"},
+  };
+  for (const C& c : cases)
+    EXPECT_EQ(FormatSheetNumber(SheetAt(c.lat, c.lon, c.scale)), c.number) << c.number;
+  // 116°03′44.96″ lies 0.04″ west of the edge at 116°03′45″.
+  EXPECT_EQ(FormatSheetNumber(SheetAtPacked(39.2, 116.034496, 10000)), "J50G016033");
+  EXPECT_EQ(FormatSheetNumber(SheetAtPacked(39.2, 116.0345, 10000)), "J50G016034");
+}
+
+TEST(Sheets, NumberCornerNumberRoundTrips) {
+  for (int scale : kScales) {
+    const SheetBounds first = BoundsOf(SheetAt(0, 0, scale));
+    const int n = static_cast<int>(dms(4, 0) / (first.north - first.south));
+    for (char band : {'A', 'J', 'V'})
+      for (int zone : {31, 50, 60})
+        for (int row : {1, (n + 1) / 2, n})
+          for (int col : {1, (n + 1) / 2, n}) {
+            const MapSheet s{scale, band, zone, row, col};
+            const std::string number = FormatSheetNumber(s);
+            ASSERT_EQ(ParseSheetNumber(number), s) << number;
+            const SheetBounds b = BoundsOf(s);
+            ASSERT_EQ(SheetAt(b.south, b.west, scale), s) << number;
+            ASSERT_EQ(SheetAt(b.north - 1, b.east - 1, scale), s) << number;
+            // The north and east edges belong to the neighbours.
+            if (b.north < dms(88, 0)) {
+              ASSERT_EQ(BoundsOf(SheetAt(b.north, b.west, scale)).south, b.north) << number;
+            }
+            if (b.east < dms(180, 0)) {
+              ASSERT_EQ(BoundsOf(SheetAt(b.south, b.east, scale)).west, b.east) << number;
+            }
+          }
+  }
+}
+
+TEST(Sheets, Zones) {
+  struct C {
+    const char* number;
+    int width, zone, centralMeridian;
+  };
+  const C cases[] = {
+      {"J50", 6, 20, 117},        {"J50E001010", 6, 20, 117}, {"J50F048048", 6, 20, 117},
+      {"J50G003040", 3, 39, 117}, {"J50G001024", 3, 38, 114}, {"J50G001025", 3, 39, 117},
+      {"J50H001048", 3, 38, 114}, {"J50H001049", 3, 39, 117}, {"A31G001001", 3, 120, 0},
+      {"A31H001049", 3, 1, 3},    {"V60H001192", 3, 60, 180}, {"V60B001002", 6, 30, 177},
+  };
+  for (const C& c : cases) {
+    const ProjectionZone z = ZoneOf(ParseSheetNumber(c.number));
+    EXPECT_EQ(z.width, c.width) << c.number;
+    EXPECT_EQ(z.number, c.zone) << c.number;
+    EXPECT_EQ(z.centralMeridian, c.centralMeridian) << c.number;
+  }
+}
+
+TEST(Sheets, ParseErrors) {
+  struct C {
+    const char* text;
+    const char* message;
+  };
+  const C cases[] = {
+      {"", "0 characters; a sheet number has 3 characters (J50, 1:1,000,000) or 10 (J50E001010)"},
+      {"J50E00101", "9 characters; a sheet number has 3"},
+      {" J50", "4 characters"},
+      {"j50", "letters must be capitals"},
+      {"J50e001010", "letters must be capitals"},
+      {"W50", "row letter W is north of 88°, beyond V"},
+      {"150", "the first character must be the row letter A to V"},
+      {"J5X", "the column must be two digits, 01 to 60"},
+      {"J61", "column 61 is outside 01-60"},
+      {"J00", "column 00 is outside 01-60"},
+      {"J29", "column 29 is west of 0° (01-30): the western hemisphere is not supported"},
+      {"SJ50", "the southern hemisphere is not supported"},
+      {"SJ50E001010", "the southern hemisphere is not supported"},
+      {"NJ50", "write the northern sheet without N, as J50"},
+      {"J50A001001", "scale letter A: a 1:1,000,000 sheet is numbered J50 alone"},
+      {"J50I001001", "scale letter I: scales larger than 1:5,000 are not supported"},
+      {"J50X001001", "the fourth character must be the scale letter B to H"},
+      {"J50E0A1010", "the row must be three digits"},
+      {"J50E001O10", "the column must be three digits"},
+      {"J50E025001", "row 025 is outside 001-024 at 1:50,000"},
+      {"J50E000010", "row 000 is outside 001-024 at 1:50,000"},
+      {"J50B001003", "column 003 is outside 001-002 at 1:500,000"},
+      {"J50H193001", "row 193 is outside 001-192 at 1:5,000"},
+  };
+  for (const C& c : cases) {
+    const std::string got = invalidInputMessage([&] { ParseSheetNumber(c.text); });
+    const std::string prefix = std::string("sheet number \"") + c.text + "\": ";
+    EXPECT_EQ(got.rfind(prefix + c.message, 0), 0u) << c.text << " -> " << got;
+  }
+}
+
+TEST(Sheets, PointAndSheetErrors) {
+  struct C {
+    ArcUnits lat, lon;
+    int scale;
+    const char* message;
+  };
+  const C cases[] = {
+      {-1, dms(116, 0), 50000, "point -0°00′00.0001″ N, 116°00′00″ E: the southern hemisphere"},
+      {dms(39, 0), -1, 50000, "point 39°00′00″ N, -0°00′00.0001″ E: the western hemisphere"},
+      {dms(88, 0), dms(116, 0), 50000, "point 88°00′00″ N, 116°00′00″ E: no sheets from 88° N on"},
+      {dms(39, 0), dms(180, 0), 50000, "point 39°00′00″ N, 180°00′00″ E: no sheets from 180° E on"},
+      {dms(39, 0), dms(116, 0), 20000,
+       "no map sheets at 1:20000; the scales are 1:1,000,000, "
+       "1:500,000, 1:250,000, 1:100,000, 1:50,000, 1:25,000, "
+       "1:10,000, 1:5,000"},
+  };
+  for (const C& c : cases) {
+    const std::string got = invalidInputMessage([&] { SheetAt(c.lat, c.lon, c.scale); });
+    EXPECT_EQ(got.rfind(c.message, 0), 0u) << got;
+  }
+  const MapSheet bad{50000, 'J', 50, 25, 1};
+  EXPECT_EQ(invalidInputMessage([&] { FormatSheetNumber(bad); }),
+            "map sheet: row 025 is outside 001-024 at 1:50,000");
+  EXPECT_EQ(invalidInputMessage([&] {
+              BoundsOf(MapSheet{50000, 'j', 50, 1, 1});
+            }),
+            "map sheet: row letter must be A to V (0° to 88° N)");
+}
