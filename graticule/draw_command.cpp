@@ -206,7 +206,10 @@ DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
     stepName = "激活绘图程序窗口";
     app.Activate();
     stepName = "创建文字样式 ksev";
-    if (!link.CadDoc) throw cad::CadError(cad::errc::NoDocument, "绘图程序没有打开的图形。");
+    if (!link.CadDoc) {
+      if (link.documentError) throw *link.documentError;
+      throw cad::CadError(cad::errc::NoDocument, "绘图程序没有打开的图形。");
+    }
     std::shared_ptr<cad::CadTextStyle> style = link.CadDoc->TextStyles()->Add("ksev");
     style->Put("fontFile", std::string("fsdb_e.shx"));
     style->Put("BigFontFile", std::string("fsdb.shx"));

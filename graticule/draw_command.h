@@ -41,6 +41,8 @@ extern const std::array<FieldName, 7> kFields;
 struct CadLink {
   std::shared_ptr<cad::CadApplication> CadApp;
   std::shared_ptr<cad::CadDocument> CadDoc;  // the active drawing at attach time (may be null)
+  // Why the application gave no active drawing at attach time, in its own words.
+  std::optional<cad::CadError> documentError;
 };
 
 // Attaches to or starts the CAD application, fills `link`. On failure returns false and puts

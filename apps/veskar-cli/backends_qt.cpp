@@ -34,6 +34,7 @@ Backends backends() {
     const bool ok = cadbas->ConnectCad(error);
     link.CadApp = cadbas->CadApp;
     link.CadDoc = cadbas->CadDoc;
+    link.documentError = cadbas->documentError;
     return ok;
   };
 #endif

@@ -136,7 +136,9 @@ bool Cadbas::ConnectCad(std::string& error) {
     std::shared_ptr<CadDocument> doc = app->ActiveDocument();
     app->Flush();  // learns whether there is an open drawing
     CadDoc = std::move(doc);
-  } catch (const CadError&) {
+    documentError.reset();
+  } catch (const CadError& e) {
+    documentError = e;
   }
   try {
     (void)app->Get("Caption");  // the window of that title is ours to raise

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cad/automation.h"
@@ -26,6 +27,8 @@ class Cadbas {
 
   std::shared_ptr<CadApplication> CadApp;
   std::shared_ptr<CadDocument> CadDoc;
+  // Why the application gave no active drawing at the last ConnectCad, in its own words.
+  std::optional<CadError> documentError;
 
  private:
   QString programDirectory_;

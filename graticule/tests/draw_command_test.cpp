@@ -42,6 +42,7 @@ struct Press {
   int connects = 0;
   bool connectFails = false;
   bool noDocument = false;
+  std::optional<veskar::cad::CadError> documentError;  // what ConnectCad learnt then
   SaveResult saveResult;
 
   DrawOutcome run(std::array<std::string, 7> texts, int check = 1) {
@@ -62,6 +63,7 @@ struct Press {
           }
           link.CadApp = std::make_shared<veskar::testing::RecordingApplication>(recorder);
           if (!noDocument) link.CadDoc = std::make_shared<veskar::testing::RecordingDocument>(recorder);
+          link.documentError = documentError;
           return true;
         });
   }
@@ -222,6 +224,13 @@ TEST(DrawCommand, NoOpenDrawingEndsThePressBeforeTheStyle) {
   EXPECT_EQ(out.entitiesAdded, 0u);
   ASSERT_EQ(press.recorder->ops.size(), 1u);
   EXPECT_EQ(press.recorder->ops[0].member, "Activate");
+  // In the CAD program's words, when it gave them.
+  Press told;
+  told.noDocument = true;
+  told.documentError = veskar::cad::CadError(static_cast<std::int32_t>(0x8021003C), "Cannot get Document object.");
+  const DrawOutcome second = told.run(fields("114", "5", "29.2", "10", "0.15", "0.1", "115.15"));
+  EXPECT_EQ(second.failedStep, "创建文字样式 ksev");
+  EXPECT_EQ(second.message, "Cannot get Document object.");
 }
 
 // A CAD operation that fails half way ends the press there: what was drawn stays, and the

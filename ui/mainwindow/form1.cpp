@@ -253,6 +253,7 @@ bool Form1::connectOverBus(graticule::CadLink& link, std::string& error) {
   const bool ok = bus_->cadbas.ConnectCad(error);
   link.CadApp = bus_->cadbas.CadApp;
   link.CadDoc = bus_->cadbas.CadDoc;
+  link.documentError = bus_->cadbas.documentError;
   return ok;
 #else
   (void)link;
