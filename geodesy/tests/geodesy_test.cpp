@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 
 #include "geodesy/geodesy.h"
@@ -62,7 +63,7 @@ TEST(Angles, DRAndRD) {
   EXPECT_NEAR(R_D(D_R(140.022866)), 140.022866, 1e-12);
   // The π literal, not the library's.
   EXPECT_EQ(D_R(180), (180.0 * 3.14159265358979) / 180.0);
-  EXPECT_NE(D_R(180), M_PI);
+  EXPECT_NE(D_R(180), std::numbers::pi);
 }
 
 TEST(Angles, RDCarry) {
