@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "harness.h"
 #include "latebound.h"
 #include "recording.h"
 
@@ -48,37 +49,13 @@ class ClientFilter : public IMessageFilter {
   }
 };
 
-std::wstring Folder() {
-  wchar_t path[MAX_PATH];
-  DWORD size = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring text(path, size);
-  return text.substr(0, text.find_last_of(L"\\/") + 1);
-}
-
-int RunProgram(const std::wstring& commandLine) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring command = commandLine;
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return -1;
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(code);
-}
-
 void Probe(const char* mode, const std::wstring& work) {
   std::wstring config = work + L"probe.cfg", record = work + L"probe-record.txt";
   DeleteFileW(record.c_str());
-  std::ofstream(config.c_str()) << "record=" << std::string(record.begin(), record.end())
+  std::ofstream(config.c_str()) << "record=" << harness::Narrow(record)
                                 << "\nreject_first=2\nreject_mode=" << mode
                                 << "\nidle_seconds=10\n";
-  std::wstring server = L"\"" + Folder() + L"veskar_testcad.exe\"";
-  RunProgram(server + L" /register " + kProgId + L" /config \"" + config + L"\"");
+  harness::Register(kProgId, config);
   std::printf("reject_mode=%s\n", mode);
   ClientFilter filter;
   CoRegisterMessageFilter(&filter, nullptr);
@@ -98,12 +75,12 @@ void Probe(const char* mode, const std::wstring& work) {
   std::printf("  client filter: %d RetryRejectedCall, %d MessagePending\n", filter.retries,
               filter.pending);
   Sleep(500);
-  for (const auto& line : recording::ReadFile(std::string(record.begin(), record.end()))) {
+  for (const auto& line : recording::ReadFile(harness::Narrow(record))) {
     std::string text = "  server " + line.kind + " " + std::to_string(line.number);
     for (const auto& field : line.fields) text += " " + field;
     std::printf("%s\n", text.c_str());
   }
-  RunProgram(server + L" /unregister " + kProgId);
+  harness::Unregister(kProgId);
 }
 
 }  // namespace

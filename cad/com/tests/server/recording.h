@@ -16,7 +16,9 @@
 //   filter PID N IID METHOD OUTCOME            the message filter turned an incoming IDispatch
 //                                              call away; METHOD: its vtable index (5
 //                                              GetIDsOfNames, 6 Invoke)
-//   end    PID N REASON                        a normal end: last-client, idle or closed
+//   end    PID N REASON                        the server ends: last-client, idle, closed
+//                                              (WM_CLOSE), failed (registering its objects
+//                                              failed) or no-window (none could be created)
 //
 // OBJECT is the kind and the instance number, counted per kind from 1: Application#1,
 // Document#1, TextStyles#1, TextStyle#2, ModelSpace#1, Text#17, LightWeightPolyline#3.

@@ -253,7 +253,11 @@ int RunServer(Server& server) {
   if (!server.config.noDocument) title += std::wstring(L" - [") + kDrawingName + L"]";
   server.window = CreateMainWindow(title);
   if (!server.window) {
+    // Under Wine: no X display, and the prefix does not name the null graphics driver.
     std::fwprintf(stderr, L"veskar_testcad: no window (error %lu)\n", GetLastError());
+    std::vector<std::string> end = server.Line("end", 0);
+    end.push_back("no-window");
+    server.Record(end);
     return 1;
   }
   if (!server.byCom) ShowWindow(server.window, SW_SHOW);

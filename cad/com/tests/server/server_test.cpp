@@ -3,10 +3,12 @@
 // and a Wine prefix (or Windows) where windows can be created.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "harness.h"
 #include "latebound.h"
 #include "recording.h"
 
@@ -14,46 +16,11 @@ namespace {
 
 using namespace veskar::testcad;
 using client::Outcome;
+using harness::Ended;
+using harness::Narrow;
+using harness::StartServer;
 
 constexpr wchar_t kProgId[] = L"Veskar.TestCad.Application";
-
-std::wstring Folder() {
-  wchar_t path[MAX_PATH];
-  DWORD size = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring text(path, size);
-  return text.substr(0, text.find_last_of(L"\\/") + 1);
-}
-
-std::string Narrow(const std::wstring& text, UINT codePage = CP_ACP) {
-  int size = WideCharToMultiByte(codePage, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-  out.resize(out.size() - 1);
-  return out;
-}
-
-// Starts `arguments` of the server; the process handle, or nullptr.
-HANDLE StartServer(const std::wstring& arguments) {
-  std::wstring command = L"\"" + Folder() + L"veskar_testcad.exe\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return nullptr;
-  }
-  CloseHandle(process.hThread);
-  return process.hProcess;
-}
-
-// The exit code of a process that ends within `ms`, or -1.
-long Ended(HANDLE process, DWORD ms) {
-  DWORD code = 0;
-  bool ended = process && WaitForSingleObject(process, ms) == WAIT_OBJECT_0 &&
-               GetExitCodeProcess(process, &code);
-  if (process) CloseHandle(process);
-  return ended ? static_cast<long>(code) : -1;
-}
 
 class ServerTest : public ::testing::Test {
  protected:
@@ -68,7 +35,7 @@ class ServerTest : public ::testing::Test {
     DeleteFileW(record_.c_str());
   }
   void TearDown() override {
-    Ended(StartServer(std::wstring(L"/unregister ") + kProgId), 10000);
+    harness::Unregister(kProgId);
     CoUninitialize();
     DeleteFileW(record_.c_str());
     DeleteFileW(config_.c_str());
@@ -77,10 +44,7 @@ class ServerTest : public ::testing::Test {
   // Writes the config (the recording file and `keys`) and registers the ProgID with it.
   void Configure(const std::string& keys = {}) {
     std::ofstream(config_.c_str()) << "record=" << Narrow(record_, CP_UTF8) << "\n" << keys;
-    ASSERT_EQ(Ended(StartServer(std::wstring(L"/register ") + kProgId + L" /config \"" + config_ +
-                                L"\""),
-                    10000),
-              0);
+    ASSERT_TRUE(harness::Register(kProgId, config_));
   }
   IDispatch* Create() {
     CLSID clsid{};
@@ -219,6 +183,176 @@ TEST_F(ServerTest, DrawsATextAndAPolylineWithTheProgramsTypes) {
   }
   EXPECT_EQ(lines.back().kind, "end");
   EXPECT_EQ(lines.back().fields, std::vector<std::string>{"last-client"});
+}
+
+TEST_F(ServerTest, RefusesArgumentsAsAutoCadDoes) {
+  Configure();
+  IDispatch* app = Create();
+  ASSERT_NE(app, nullptr);
+  Outcome doc, space, text, flatPoint, wrongType, color;
+  client::Get(app, L"ActiveDocument", doc);
+  client::Get(doc.Object(), L"ModelSpace", space);
+  ASSERT_NE(space.Object(), nullptr);
+  BSTR label = SysAllocString(L"29°20′");
+  client::Doubles point({1, 2, 0}), flat({1, 2});
+  client::Call(space.Object(), L"AddText", DISPATCH_METHOD,
+               {client::Ref(VT_BSTR, &label), client::Ref(VT_ARRAY | VT_R8, &flat.array),
+                client::Short(1000)},
+               flatPoint);
+  client::Call(space.Object(), L"AddText", DISPATCH_METHOD,
+               {client::Ref(VT_BSTR, &label), client::Text(label), client::Short(1000)}, wrongType);
+  client::Call(space.Object(), L"AddText", DISPATCH_METHOD,
+               {client::Ref(VT_BSTR, &label), client::Ref(VT_ARRAY | VT_R8, &point.array),
+                client::Short(1000)},
+               text);
+  ASSERT_NE(text.Object(), nullptr);
+  client::Put(text.Object(), L"Color", client::Short(300), color);
+  SysFreeString(label);
+  const struct {
+    Outcome& outcome;
+    HRESULT scode;
+    const wchar_t* description;
+    const char* recorded;
+  } refusals[] = {
+      {flatPoint, static_cast<HRESULT>(0x80210010), L"Invalid number of elements in SafeArray",
+       "0x80020009 0x80210010 \"Invalid number of elements in SafeArray\""},
+      {color, static_cast<HRESULT>(0x80210020), L"Invalid input: Color must be 0 to 256",
+       "0x80020009 0x80210020 \"Invalid input: Color must be 0 to 256\""},
+  };
+  std::vector<recording::Line> lines = Record();
+  for (const auto& refusal : refusals) {
+    SCOPED_TRACE(refusal.recorded);
+    EXPECT_EQ(refusal.outcome.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(refusal.outcome.scode, refusal.scode);
+    EXPECT_EQ(refusal.outcome.description, refusal.description);
+    EXPECT_EQ(refusal.outcome.source, kProgId);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [&](const recording::Line& line) {
+                              return line.kind == "invoke" && line.outcome() == refusal.recorded;
+                            }),
+              1);
+  }
+  // A point that is not an array of doubles is a type mismatch of that argument (rgvarg 1).
+  EXPECT_EQ(wrongType.hr, DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(wrongType.argErr, 1u);
+  app->Release();
+}
+
+// What the config file makes of the calls: busy rejections, a forced failure, no drawing.
+struct ControlCase {
+  const char* name;
+  const char* keys;
+  const wchar_t* member;  // read once per expected result
+  std::vector<HRESULT> results;
+  HRESULT scode = S_OK;
+  const wchar_t* description = L"";
+};
+
+void PrintTo(const ControlCase& c, std::ostream* out) { *out << c.name; }
+
+class ControlTest : public ServerTest, public ::testing::WithParamInterface<ControlCase> {};
+
+TEST_P(ControlTest, ShapesTheCalls) {
+  const ControlCase& c = GetParam();
+  Configure(c.keys);
+  IDispatch* app = Create();
+  ASSERT_NE(app, nullptr);
+  for (HRESULT expected : c.results) {
+    Outcome read;
+    EXPECT_EQ(client::Get(app, c.member, read), expected);
+    if (expected == DISP_E_EXCEPTION) {
+      EXPECT_EQ(read.scode, c.scode);
+      EXPECT_EQ(read.description, c.description);
+    }
+  }
+  app->Release();
+  EXPECT_EQ(ServerEnds(10000), 0);
+}
+
+const ControlCase kControlCases[] = {
+    {"RejectFirst", "reject_first=2\n", L"Caption",
+     {RPC_E_SERVERCALL_RETRYLATER, RPC_E_SERVERCALL_RETRYLATER, S_OK}},
+    {"RejectCode", "reject_first=1\nreject_code=0x80010001\n", L"Caption",
+     {RPC_E_CALL_REJECTED, S_OK}},
+    {"FailAt", "fail_at=2\n", L"Caption", {DISP_E_EXCEPTION, S_OK}, E_FAIL,
+     L"Test server: call failed as configured: call 2 (fail_at)"},
+    {"NoDocument", "no_document=1\n", L"ActiveDocument", {DISP_E_EXCEPTION},
+     static_cast<HRESULT>(0x8021003C), L"Cannot get Document object: no drawing is open"},
+};
+INSTANTIATE_TEST_SUITE_P(Keys, ControlTest, ::testing::ValuesIn(kControlCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ServerTest, ExitAtEndsTheProcessDuringTheCall) {
+  Configure("exit_at=2\n");
+  IDispatch* app = Create();
+  ASSERT_NE(app, nullptr);
+  Outcome caption;
+  HRESULT hr = client::Get(app, L"Caption", caption);
+  EXPECT_TRUE(FAILED(hr) && hr != DISP_E_EXCEPTION) << std::hex << hr;
+  EXPECT_EQ(ServerEnds(10000), 3);
+  app->Release();
+  std::vector<recording::Line> lines = Record();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines.back().kind, "invoke");
+  EXPECT_EQ(lines.back().number, 2u);
+  EXPECT_EQ(lines.back().outcome(), "exit");
+}
+
+// REGCLS_SINGLEUSE: a second CoCreateInstance starts a second server, as CreateObject does
+// with AutoCAD, and GetActiveObject attaches to a running one.
+TEST_F(ServerTest, EveryCoCreateInstanceStartsItsOwnServer) {
+  Configure();
+  IDispatch* first = Create();
+  IDispatch* second = Create();
+  ASSERT_TRUE(first && second);
+  first->Release();
+  second->Release();
+  std::vector<recording::Line> lines = Record();
+  std::vector<unsigned long> started;
+  for (const recording::Line& line : lines) {
+    if (line.kind == "start") started.push_back(line.pid);
+  }
+  ASSERT_EQ(started.size(), 2u);
+  EXPECT_NE(started[0], started[1]);
+}
+
+TEST_F(ServerTest, GetActiveObjectAttachesToADirectlyStartedServer) {
+  Configure();
+  HANDLE process = StartServer(std::wstring(L"/progid ") + kProgId + L" /config \"" + config_ + L"\"");
+  ASSERT_NE(process, nullptr);
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);
+  IUnknown* running = nullptr;
+  HRESULT hr = MK_E_UNAVAILABLE;
+  for (int i = 0; i < 200 && hr == MK_E_UNAVAILABLE; ++i) {
+    hr = GetActiveObject(clsid, nullptr, &running);
+    if (hr == MK_E_UNAVAILABLE) Sleep(50);
+  }
+  ASSERT_EQ(hr, S_OK);
+  IDispatch* app = nullptr;
+  ASSERT_EQ(running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&app)), S_OK);
+  running->Release();
+  Outcome caption, visible;
+  client::Get(app, L"Caption", caption);
+  client::Get(app, L"Visible", visible);
+  app->Release();
+  ASSERT_EQ(caption.result.v.vt, VT_BSTR);
+  EXPECT_EQ(std::wstring(caption.result.v.bstrVal),
+            L"Veskar TestCad " + std::to_wstring(GetProcessId(process)) + L" - [Drawing1.dwg]");
+  EXPECT_EQ(visible.result.v.boolVal, VARIANT_TRUE);
+  // The client has let go; the server stays until it is told to end.
+  HWND window = FindWindowW(nullptr, caption.result.v.bstrVal);
+  ASSERT_NE(window, nullptr);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  EXPECT_EQ(owner, GetProcessId(process));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Ended(process, 10000), 0);
+  std::vector<recording::Line> lines = Record();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines.front().fields.at(1), "direct");
+  EXPECT_EQ(lines.back().kind, "end");
+  EXPECT_EQ(lines.back().fields, std::vector<std::string>{"closed"});
 }
 
 }  // namespace
