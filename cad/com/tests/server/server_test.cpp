@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -68,94 +70,100 @@ class ServerTest : public ::testing::Test {
   std::wstring work_, record_, config_;
 };
 
+// Calls made and kept until the end of a test, every one expected to succeed.
+class Calls {
+ public:
+  IDispatch* operator()(IDispatch* object, const wchar_t* name, WORD flags,
+                        std::vector<VARIANT> args = {}) {
+    Outcome& out = outcomes_.emplace_back();
+    if (object) client::Call(object, name, flags, std::move(args), out);
+    EXPECT_EQ(out.hr, S_OK) << harness::Narrow(name);
+    return out.Object();
+  }
+
+ private:
+  std::list<Outcome> outcomes_;
+};
+
+// What Veskar does for one label and one line, with the variant types it uses.
+void DrawLikeTheProgram(IDispatch* app) {
+  constexpr WORD get = DISPATCH_PROPERTYGET, put = DISPATCH_PROPERTYPUT, call = DISPATCH_METHOD;
+  Calls calls;
+  BSTR ksev = SysAllocString(L"ksev"), fsdbE = SysAllocString(L"fsdb_e.shx");
+  BSTR fsdb = SysAllocString(L"fsdb.shx"), label = SysAllocString(L"114°00′");
+  client::Doubles point({500000.25, 3250000.125, 0}), vertices({1.5, 2.5, -3.25, 4e6});
+  calls(app, L"Visible", put, {client::Bool(true)});
+  IDispatch* doc = calls(app, L"ActiveDocument", get);
+  IDispatch* style = calls(calls(doc, L"TextStyles", get), L"Add", call, {client::Text(ksev)});
+  calls(style, L"fontFile", put, {client::Text(fsdbE)});
+  calls(style, L"BigFontFile", put, {client::Text(fsdb)});
+  IDispatch* space = calls(calls(app, L"ActiveDocument", get), L"ModelSpace", get);
+  IDispatch* text = calls(space, L"AddText", call,
+                          {client::Ref(VT_BSTR, &label), client::Ref(VT_ARRAY | VT_R8, &point.array),
+                           client::Short(1000)});
+  calls(text, L"Color", put, {client::Short(1)});
+  calls(text, L"ScaleFactor", put, {client::Double(0.7)});
+  calls(text, L"StyleName", put, {client::Text(ksev)});
+  calls(text, L"Rotation", put, {client::Double(3.14159265358979 / 2)});
+  calls(text, L"VerticalAlignment", put, {client::Short(1)});
+  calls(text, L"HorizontalAlignment", put, {client::Short(0)});
+  calls(text, L"TextAlignmentPoint", put, {client::Array(point.array)});
+  space = calls(calls(app, L"ActiveDocument", get), L"ModelSpace", get);
+  IDispatch* line = calls(space, L"AddLightWeightPolyline", call,
+                          {client::Ref(VT_ARRAY | VT_R8, &vertices.array)});
+  calls(line, L"Color", put, {client::Short(6)});
+  calls(text, L"InsertionPoint", get);
+  for (BSTR s : {ksev, fsdbE, fsdb, label}) SysFreeString(s);
+}
+
 // One expected Invoke: it follows a GetIDsOfNames on the same object asking `asked`.
 struct Expected {
   std::string object, asked, member, flags, outcome;
   std::vector<std::string> args;
 };
 
-TEST_F(ServerTest, DrawsATextAndAPolylineWithTheProgramsTypes) {
-  Configure();
-  IDispatch* app = Create();
-  ASSERT_NE(app, nullptr);
-  Outcome visible, doc, styles, style, font, bigFont, doc2, space, text;
-  client::Put(app, L"Visible", client::Bool(true), visible);
-  client::Get(app, L"ActiveDocument", doc);
-  ASSERT_NE(doc.Object(), nullptr);
-  client::Get(doc.Object(), L"TextStyles", styles);
-  BSTR ksev = SysAllocString(L"ksev"), fsdbE = SysAllocString(L"fsdb_e.shx");
-  BSTR fsdb = SysAllocString(L"fsdb.shx"), label = SysAllocString(L"114°00′");
-  client::Call(styles.Object(), L"Add", DISPATCH_METHOD, {client::Text(ksev)}, style);
-  ASSERT_NE(style.Object(), nullptr);
-  client::Put(style.Object(), L"fontFile", client::Text(fsdbE), font);
-  client::Put(style.Object(), L"BigFontFile", client::Text(fsdb), bigFont);
-  client::Get(app, L"ActiveDocument", doc2);
-  client::Get(doc2.Object(), L"ModelSpace", space);
-  ASSERT_NE(space.Object(), nullptr);
-  client::Doubles point({500000.25, 3250000.125, 0});
-  client::Call(space.Object(), L"AddText", DISPATCH_METHOD,
-               {client::Ref(VT_BSTR, &label), client::Ref(VT_ARRAY | VT_R8, &point.array),
-                client::Short(1000)},
-               text);
-  ASSERT_NE(text.Object(), nullptr);
-  std::vector<std::pair<const wchar_t*, VARIANT>> settings = {
-      {L"Color", client::Short(1)},
-      {L"ScaleFactor", client::Double(0.7)},
-      {L"StyleName", client::Text(ksev)},
-      {L"Rotation", client::Double(3.14159265358979 / 2)},
-      {L"VerticalAlignment", client::Short(1)},
-      {L"HorizontalAlignment", client::Short(0)},
-      {L"TextAlignmentPoint", client::Array(point.array)},
-  };
-  for (auto& [name, value] : settings) {
-    Outcome put;
-    EXPECT_EQ(client::Put(text.Object(), name, value, put), S_OK) << name;
-  }
-  Outcome doc3, space2, line, color, insertion;
-  client::Get(app, L"ActiveDocument", doc3);
-  client::Get(doc3.Object(), L"ModelSpace", space2);
-  client::Doubles vertices({1.5, 2.5, -3.25, 4e6});
-  client::Call(space2.Object(), L"AddLightWeightPolyline", DISPATCH_METHOD,
-               {client::Ref(VT_ARRAY | VT_R8, &vertices.array)}, line);
-  ASSERT_NE(line.Object(), nullptr);
-  client::Put(line.Object(), L"Color", client::Short(6), color);
-  client::Get(text.Object(), L"InsertionPoint", insertion);
-  for (BSTR s : {ksev, fsdbE, fsdb, label}) SysFreeString(s);
-  app->Release();
-  for (Outcome* o : {&visible, &doc, &styles, &style, &font, &bigFont, &doc2, &space, &text,
-                     &doc3, &space2, &line, &color, &insertion}) {
-    EXPECT_EQ(o->hr, S_OK);
-    VariantClear(&o->result.v);
-  }
-  ASSERT_EQ(ServerEnds(10000), 0);
-
-  const std::string point3 = "[0..2] {500000.25,3250000.125,0}";
-  const std::vector<Expected> expected = {
-      {"Application#1", "Visible", "Visible", "put", "S_OK", {"VT_BOOL -1"}},
-      {"Application#1", "ActiveDocument", "ActiveDocument", "get", "S_OK VT_DISPATCH Document#1", {}},
-      {"Document#1", "TextStyles", "TextStyles", "get", "S_OK VT_DISPATCH TextStyles#1", {}},
+std::vector<Expected> DrawnByTheProgram() {
+  const std::string app = "Application#1", doc = "Document#1", space = "ModelSpace#1";
+  const std::string point = "[0..2] {500000.25,3250000.125,0}";
+  const std::string gotDoc = "S_OK VT_DISPATCH Document#1";
+  const std::string gotSpace = "S_OK VT_DISPATCH ModelSpace#1";
+  return {
+      {app, "Visible", "Visible", "put", "S_OK", {"VT_BOOL -1"}},
+      {app, "ActiveDocument", "ActiveDocument", "get", gotDoc, {}},
+      {doc, "TextStyles", "TextStyles", "get", "S_OK VT_DISPATCH TextStyles#1", {}},
       {"TextStyles#1", "Add", "Add", "method", "S_OK VT_DISPATCH TextStyle#2", {"VT_BSTR \"ksev\""}},
       {"TextStyle#2", "fontFile", "FontFile", "put", "S_OK", {"VT_BSTR \"fsdb_e.shx\""}},
       {"TextStyle#2", "BigFontFile", "BigFontFile", "put", "S_OK", {"VT_BSTR \"fsdb.shx\""}},
-      {"Application#1", "ActiveDocument", "ActiveDocument", "get", "S_OK VT_DISPATCH Document#1", {}},
-      {"Document#1", "ModelSpace", "ModelSpace", "get", "S_OK VT_DISPATCH ModelSpace#1", {}},
-      {"ModelSpace#1", "AddText", "AddText", "method", "S_OK VT_DISPATCH Text#1",
-       {"VT_BYREF|VT_BSTR \"114°00′\"", "VT_BYREF|VT_ARRAY|VT_R8 " + point3, "VT_I2 1000"}},
+      {app, "ActiveDocument", "ActiveDocument", "get", gotDoc, {}},
+      {doc, "ModelSpace", "ModelSpace", "get", gotSpace, {}},
+      {space, "AddText", "AddText", "method", "S_OK VT_DISPATCH Text#1",
+       {"VT_BYREF|VT_BSTR \"114°00′\"", "VT_BYREF|VT_ARRAY|VT_R8 " + point, "VT_I2 1000"}},
       {"Text#1", "Color", "Color", "put", "S_OK", {"VT_I2 1"}},
       {"Text#1", "ScaleFactor", "ScaleFactor", "put", "S_OK", {"VT_R8 0.69999999999999996"}},
       {"Text#1", "StyleName", "StyleName", "put", "S_OK", {"VT_BSTR \"ksev\""}},
       {"Text#1", "Rotation", "Rotation", "put", "S_OK", {"VT_R8 1.570796326794895"}},
       {"Text#1", "VerticalAlignment", "VerticalAlignment", "put", "S_OK", {"VT_I2 1"}},
       {"Text#1", "HorizontalAlignment", "HorizontalAlignment", "put", "S_OK", {"VT_I2 0"}},
-      {"Text#1", "TextAlignmentPoint", "TextAlignmentPoint", "put", "S_OK", {"VT_ARRAY|VT_R8 " + point3}},
-      {"Application#1", "ActiveDocument", "ActiveDocument", "get", "S_OK VT_DISPATCH Document#1", {}},
-      {"Document#1", "ModelSpace", "ModelSpace", "get", "S_OK VT_DISPATCH ModelSpace#1", {}},
-      {"ModelSpace#1", "AddLightWeightPolyline", "AddLightWeightPolyline", "method",
+      {"Text#1", "TextAlignmentPoint", "TextAlignmentPoint", "put", "S_OK", {"VT_ARRAY|VT_R8 " + point}},
+      {app, "ActiveDocument", "ActiveDocument", "get", gotDoc, {}},
+      {doc, "ModelSpace", "ModelSpace", "get", gotSpace, {}},
+      {space, "AddLightWeightPolyline", "AddLightWeightPolyline", "method",
        "S_OK VT_DISPATCH LightWeightPolyline#1",
        {"VT_BYREF|VT_ARRAY|VT_R8 [0..3] {1.5,2.5,-3.25,4000000}"}},
       {"LightWeightPolyline#1", "Color", "Color", "put", "S_OK", {"VT_I2 6"}},
-      {"Text#1", "InsertionPoint", "InsertionPoint", "get", "S_OK VT_ARRAY|VT_R8 " + point3, {}},
+      {"Text#1", "InsertionPoint", "InsertionPoint", "get", "S_OK VT_ARRAY|VT_R8 " + point, {}},
   };
+}
+
+TEST_F(ServerTest, DrawsATextAndAPolylineWithTheProgramsTypes) {
+  Configure();
+  IDispatch* app = Create();
+  ASSERT_NE(app, nullptr);
+  DrawLikeTheProgram(app);
+  app->Release();
+  ASSERT_EQ(ServerEnds(10000), 0);
+
+  const std::vector<Expected> expected = DrawnByTheProgram();
   std::vector<recording::Line> lines = Record();
   ASSERT_EQ(lines.size(), 2 * expected.size() + 2);
   const recording::Line& start = lines.front();
@@ -185,7 +193,18 @@ TEST_F(ServerTest, DrawsATextAndAPolylineWithTheProgramsTypes) {
   EXPECT_EQ(lines.back().fields, std::vector<std::string>{"last-client"});
 }
 
-TEST_F(ServerTest, RefusesArgumentsAsAutoCadDoes) {
+// The recorded Invoke lines with this outcome.
+std::vector<recording::Line> WithOutcome(const std::vector<recording::Line>& lines,
+                                         const std::string& outcome) {
+  std::vector<recording::Line> found;
+  std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
+               [&](const recording::Line& line) {
+                 return line.kind == "invoke" && line.outcome() == outcome;
+               });
+  return found;
+}
+
+TEST_F(ServerTest, ChecksArgumentsAsAutoCadDoes) {
   Configure();
   IDispatch* app = Create();
   ASSERT_NE(app, nullptr);
@@ -201,9 +220,13 @@ TEST_F(ServerTest, RefusesArgumentsAsAutoCadDoes) {
                flatPoint);
   client::Call(space.Object(), L"AddText", DISPATCH_METHOD,
                {client::Ref(VT_BSTR, &label), client::Text(label), client::Short(1000)}, wrongType);
+  // Accepted: each argument inside a referenced variant (as VB passes Variant variables), or a
+  // number by reference.
+  VARIANT labelVariant = client::Text(label), pointVariant = client::Array(point.array);
+  double height = 1000;
   client::Call(space.Object(), L"AddText", DISPATCH_METHOD,
-               {client::Ref(VT_BSTR, &label), client::Ref(VT_ARRAY | VT_R8, &point.array),
-                client::Short(1000)},
+               {client::Ref(VT_VARIANT, &labelVariant), client::Ref(VT_VARIANT, &pointVariant),
+                client::Ref(VT_R8, &height)},
                text);
   ASSERT_NE(text.Object(), nullptr);
   client::Put(text.Object(), L"Color", client::Short(300), color);
@@ -220,17 +243,19 @@ TEST_F(ServerTest, RefusesArgumentsAsAutoCadDoes) {
        "0x80020009 0x80210020 \"Invalid input: Color must be 0 to 256\""},
   };
   std::vector<recording::Line> lines = Record();
+  std::vector<recording::Line> added = WithOutcome(lines, "S_OK VT_DISPATCH Text#1");
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0].args(), (std::vector<std::string>{
+                               "VT_BYREF|VT_VARIANT VT_BSTR \"29°20′\"",
+                               "VT_BYREF|VT_VARIANT VT_ARRAY|VT_R8 [0..2] {1,2,0}",
+                               "VT_BYREF|VT_R8 1000"}));
   for (const auto& refusal : refusals) {
     SCOPED_TRACE(refusal.recorded);
     EXPECT_EQ(refusal.outcome.hr, DISP_E_EXCEPTION);
     EXPECT_EQ(refusal.outcome.scode, refusal.scode);
     EXPECT_EQ(refusal.outcome.description, refusal.description);
     EXPECT_EQ(refusal.outcome.source, kProgId);
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [&](const recording::Line& line) {
-                              return line.kind == "invoke" && line.outcome() == refusal.recorded;
-                            }),
-              1);
+    EXPECT_EQ(WithOutcome(lines, refusal.recorded).size(), 1u);
   }
   // A point that is not an array of doubles is a type mismatch of that argument (rgvarg 1).
   EXPECT_EQ(wrongType.hr, DISP_E_TYPEMISMATCH);
