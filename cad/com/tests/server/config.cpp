@@ -21,7 +21,8 @@ namespace veskar::testcad {
 namespace {
 
 std::wstring Wide(const std::string& utf8) {
-  int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  int size =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring text(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
   return text;
@@ -46,20 +47,31 @@ bool Apply(const std::string& key, const std::string& value, Config& config) {
     return !value.empty();
   }
   if (key == "reject_mode") {
-    if (value == "invoke") config.rejectMode = RejectMode::Invoke;
-    else if (value == "filter") config.rejectMode = RejectMode::Filter;
-    else if (value == "filter_rejected") config.rejectMode = RejectMode::FilterRejected;
-    else return false;
+    if (value == "invoke")
+      config.rejectMode = RejectMode::Invoke;
+    else if (value == "filter")
+      config.rejectMode = RejectMode::Filter;
+    else if (value == "filter_rejected")
+      config.rejectMode = RejectMode::FilterRejected;
+    else
+      return false;
     return true;
   }
   if (!Unsigned(value, number)) return false;
-  if (key == "reject_first") config.rejectFirst = number;
-  else if (key == "reject_code") config.rejectCode = static_cast<HRESULT>(number);
-  else if (key == "no_document") config.noDocument = number != 0;
-  else if (key == "fail_at") config.failAt = number;
-  else if (key == "exit_at") config.exitAt = number;
-  else if (key == "idle_seconds") config.idleSeconds = number;
-  else return false;
+  if (key == "reject_first")
+    config.rejectFirst = number;
+  else if (key == "reject_code")
+    config.rejectCode = static_cast<HRESULT>(number);
+  else if (key == "no_document")
+    config.noDocument = number != 0;
+  else if (key == "fail_at")
+    config.failAt = number;
+  else if (key == "exit_at")
+    config.exitAt = number;
+  else if (key == "idle_seconds")
+    config.idleSeconds = number;
+  else
+    return false;
   return key != "reject_code" || config.rejectCode == RPC_E_SERVERCALL_RETRYLATER ||
          config.rejectCode == RPC_E_CALL_REJECTED;
 }

@@ -127,9 +127,14 @@ HRESULT DispObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DIS
   for (UINT i = 0; i < count; ++i) line.push_back(Utf8(names[i]));
   HRESULT hr = S_OK;
   switch (Control(number)) {
-    case Verdict::Reject: hr = server.config.rejectCode; break;
-    case Verdict::Exit: ExitDuringCall(line, outcome);
-    case Verdict::Fail: hr = E_FAIL; break;  // GetIDsOfNames has no way to carry a text
+    case Verdict::Reject:
+      hr = server.config.rejectCode;
+      break;
+    case Verdict::Exit:
+      ExitDuringCall(line, outcome);
+    case Verdict::Fail:
+      hr = E_FAIL;
+      break;  // GetIDsOfNames has no way to carry a text
     case Verdict::Go:
       for (UINT i = 0; i < count; ++i) {
         const Member* found = nullptr;
@@ -153,8 +158,8 @@ const Member* DispObject::Find(DISPID id) const {
   return nullptr;
 }
 
-HRESULT DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                           VARIANT* result, EXCEPINFO* error, UINT* argErr) {
+HRESULT DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                           EXCEPINFO* error, UINT* argErr) {
   Server& server = TheServer();
   unsigned long number = NextCall();
   const Member* member = Find(id);
@@ -174,9 +179,9 @@ HRESULT DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
   }
   try {
     if (verdict == Verdict::Fail) {
-      throw Refusal{DISP_E_EXCEPTION, fault::kForced.scode,
-                    std::wstring(fault::kForced.text) + L": call " + std::to_wstring(number) +
-                        L" (fail_at)"};
+      throw Refusal{
+          DISP_E_EXCEPTION, fault::kForced.scode,
+          std::wstring(fault::kForced.text) + L": call " + std::to_wstring(number) + L" (fail_at)"};
     }
     if (!member) throw Refusal{DISP_E_MEMBERNOTFOUND};
     if (!params) throw Refusal{E_INVALIDARG};
@@ -185,8 +190,10 @@ HRESULT DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
     VariantInit(&value);
     Call(*member, how, Args(*params), &value);
     line[outcome] = ResultText(value);
-    if (result) *result = value;
-    else VariantClear(&value);
+    if (result)
+      *result = value;
+    else
+      VariantClear(&value);
   } catch (const Refusal& refusal) {
     return Fail(refusal, error, argErr, line);
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h:
 #include <ole2.h>
 #include <oleauto.h>
 
@@ -46,8 +47,8 @@ inline void Call(IDispatch* object, const wchar_t* name, WORD flags, std::vector
     params.cNamedArgs = 1;
   }
   EXCEPINFO error{};
-  out.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &out.result.v,
-                          &error, &out.argErr);
+  out.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &out.result.v, &error,
+                          &out.argErr);
   if (out.hr == DISP_E_EXCEPTION) {
     out.scode = error.scode;
     if (error.bstrSource) out.source = error.bstrSource;

@@ -28,7 +28,8 @@ struct Style {
 };
 
 struct Drawing {
-  std::vector<std::shared_ptr<Style>> styles{std::make_shared<Style>(Style{L"Standard", L"txt.shx", L""})};
+  std::vector<std::shared_ptr<Style>> styles{
+      std::make_shared<Style>(Style{L"Standard", L"txt.shx", L""})};
   long entities = 0;
 
   std::shared_ptr<Style> Find(const std::wstring& name) const {
@@ -42,12 +43,14 @@ struct Drawing {
 };
 
 double Finite(double value, const wchar_t* what) {
-  if (!std::isfinite(value)) Refuse(fault::kInput, std::wstring(what) + L" must be a finite number");
+  if (!std::isfinite(value))
+    Refuse(fault::kInput, std::wstring(what) + L" must be a finite number");
   return value;
 }
 
 double Positive(double value, const wchar_t* what) {
-  if (!(Finite(value, what) > 0)) Refuse(fault::kInput, std::wstring(what) + L" must be greater than 0");
+  if (!(Finite(value, what) > 0))
+    Refuse(fault::kInput, std::wstring(what) + L" must be greater than 0");
   return value;
 }
 
@@ -83,9 +86,13 @@ class TextStyle : public DispObject {
 
  protected:
   void Call(const Member& member, Access how, const Args& args, VARIANT* result) override {
-    std::wstring* field = member.id == 2 ? &style_->font : member.id == 3 ? &style_->bigFont : nullptr;
-    if (how == kPut) *field = args.Text(0);
-    else SetText(result, field ? *field : style_->name);
+    std::wstring* field = member.id == 2   ? &style_->font
+                          : member.id == 3 ? &style_->bigFont
+                                           : nullptr;
+    if (how == kPut)
+      *field = args.Text(0);
+    else
+      SetText(result, field ? *field : style_->name);
   }
 
  private:
@@ -126,8 +133,16 @@ class TextStyles : public DispObject {
 // ---- Text ----
 
 enum TextMember : DISPID {
-  kTextString = 1, kInsertionPoint, kHeight, kColor, kScaleFactor, kStyleName, kRotation,
-  kVerticalAlignment, kHorizontalAlignment, kTextAlignmentPoint
+  kTextString = 1,
+  kInsertionPoint,
+  kHeight,
+  kColor,
+  kScaleFactor,
+  kStyleName,
+  kRotation,
+  kVerticalAlignment,
+  kHorizontalAlignment,
+  kTextAlignmentPoint
 };
 constexpr unsigned kProperty = kGet | kPut;
 constexpr Member kTextMembers[] = {
@@ -145,44 +160,80 @@ constexpr Member kTextMembers[] = {
 
 class Text : public DispObject {
  public:
-  Text(std::shared_ptr<Drawing> drawing, std::wstring text, std::vector<double> point, double height)
-      : DispObject("Text", kTextMembers), drawing_(std::move(drawing)), text_(std::move(text)),
-        insertion_(std::move(point)), height_(height) {}
+  Text(std::shared_ptr<Drawing> drawing, std::wstring text, std::vector<double> point,
+       double height)
+      : DispObject("Text", kTextMembers),
+        drawing_(std::move(drawing)),
+        text_(std::move(text)),
+        insertion_(std::move(point)),
+        height_(height) {}
 
  protected:
   void Call(const Member& member, Access how, const Args& args, VARIANT* result) override {
-    if (how == kPut) Put(member.id, args);
-    else Get(member.id, result);
+    if (how == kPut)
+      Put(member.id, args);
+    else
+      Get(member.id, result);
   }
 
  private:
   void Get(DISPID id, VARIANT* result) const {
     switch (id) {
-      case kTextString: return SetText(result, text_);
-      case kInsertionPoint: return SetDoubles(result, insertion_);
-      case kHeight: return SetNumber(result, height_);
-      case kColor: return SetInteger(result, color_);
-      case kScaleFactor: return SetNumber(result, scale_);
-      case kStyleName: return SetText(result, style_);
-      case kRotation: return SetNumber(result, rotation_);
-      case kVerticalAlignment: return SetInteger(result, vertical_);
-      case kHorizontalAlignment: return SetInteger(result, horizontal_);
-      default: return SetDoubles(result, alignment_);
+      case kTextString:
+        return SetText(result, text_);
+      case kInsertionPoint:
+        return SetDoubles(result, insertion_);
+      case kHeight:
+        return SetNumber(result, height_);
+      case kColor:
+        return SetInteger(result, color_);
+      case kScaleFactor:
+        return SetNumber(result, scale_);
+      case kStyleName:
+        return SetText(result, style_);
+      case kRotation:
+        return SetNumber(result, rotation_);
+      case kVerticalAlignment:
+        return SetInteger(result, vertical_);
+      case kHorizontalAlignment:
+        return SetInteger(result, horizontal_);
+      default:
+        return SetDoubles(result, alignment_);
     }
   }
 
   void Put(DISPID id, const Args& args) {
     switch (id) {
-      case kTextString: text_ = args.Text(0); break;
-      case kInsertionPoint: insertion_ = FiniteAll(args.Point(0), L"InsertionPoint"); break;
-      case kHeight: height_ = Positive(args.Number(0), L"Height"); break;
-      case kColor: color_ = InRange(args.Integer(0), 0, 256, L"Color"); break;
-      case kScaleFactor: scale_ = Positive(args.Number(0), L"ScaleFactor"); break;
-      case kStyleName: style_ = ExistingStyle(args.Text(0)); break;
-      case kRotation: rotation_ = Finite(args.Number(0), L"Rotation"); break;
-      case kVerticalAlignment: Align(horizontal_, InRange(args.Integer(0), 0, 3, L"VerticalAlignment")); break;
-      case kHorizontalAlignment: Align(InRange(args.Integer(0), 0, 5, L"HorizontalAlignment"), vertical_); break;
-      default: PutAlignmentPoint(FiniteAll(args.Point(0), L"TextAlignmentPoint")); break;
+      case kTextString:
+        text_ = args.Text(0);
+        break;
+      case kInsertionPoint:
+        insertion_ = FiniteAll(args.Point(0), L"InsertionPoint");
+        break;
+      case kHeight:
+        height_ = Positive(args.Number(0), L"Height");
+        break;
+      case kColor:
+        color_ = InRange(args.Integer(0), 0, 256, L"Color");
+        break;
+      case kScaleFactor:
+        scale_ = Positive(args.Number(0), L"ScaleFactor");
+        break;
+      case kStyleName:
+        style_ = ExistingStyle(args.Text(0));
+        break;
+      case kRotation:
+        rotation_ = Finite(args.Number(0), L"Rotation");
+        break;
+      case kVerticalAlignment:
+        Align(horizontal_, InRange(args.Integer(0), 0, 3, L"VerticalAlignment"));
+        break;
+      case kHorizontalAlignment:
+        Align(InRange(args.Integer(0), 0, 5, L"HorizontalAlignment"), vertical_);
+        break;
+      default:
+        PutAlignmentPoint(FiniteAll(args.Point(0), L"TextAlignmentPoint"));
+        break;
     }
   }
 
@@ -225,7 +276,8 @@ class Text : public DispObject {
 
 // ---- LightWeightPolyline ----
 
-constexpr Member kPolylineMembers[] = {{L"Coordinates", 1, kProperty, 0}, {L"Color", 2, kProperty, 0}};
+constexpr Member kPolylineMembers[] = {{L"Coordinates", 1, kProperty, 0},
+                                       {L"Color", 2, kProperty, 0}};
 
 class Polyline : public DispObject {
  public:
@@ -235,11 +287,15 @@ class Polyline : public DispObject {
  protected:
   void Call(const Member& member, Access how, const Args& args, VARIANT* result) override {
     if (member.id == 1) {
-      if (how == kPut) vertices_ = FiniteAll(args.Vertices(0), L"Coordinates");
-      else SetDoubles(result, vertices_);
+      if (how == kPut)
+        vertices_ = FiniteAll(args.Vertices(0), L"Coordinates");
+      else
+        SetDoubles(result, vertices_);
     } else {
-      if (how == kPut) color_ = InRange(args.Integer(0), 0, 256, L"Color");
-      else SetInteger(result, color_);
+      if (how == kPut)
+        color_ = InRange(args.Integer(0), 0, 256, L"Color");
+      else
+        SetInteger(result, color_);
     }
   }
 
@@ -250,8 +306,9 @@ class Polyline : public DispObject {
 
 // ---- ModelSpace, Document, Application ----
 
-constexpr Member kSpaceMembers[] = {
-    {L"AddText", 1, kMethod, 3}, {L"AddLightWeightPolyline", 2, kMethod, 1}, {L"Count", 3, kGet, 0}};
+constexpr Member kSpaceMembers[] = {{L"AddText", 1, kMethod, 3},
+                                    {L"AddLightWeightPolyline", 2, kMethod, 1},
+                                    {L"Count", 3, kGet, 0}};
 
 class ModelSpace : public DispObject {
  public:
@@ -265,7 +322,8 @@ class ModelSpace : public DispObject {
     if (member.id == 1) {
       std::wstring text = args.Text(0);
       std::vector<double> point = FiniteAll(args.Point(1), L"InsertionPoint");
-      entity = new Text(drawing_, std::move(text), std::move(point), Positive(args.Number(2), L"Height"));
+      entity = new Text(drawing_, std::move(text), std::move(point),
+                        Positive(args.Number(2), L"Height"));
     } else {
       entity = new Polyline(FiniteAll(args.Vertices(0), L"Vertices"));
     }
@@ -290,8 +348,10 @@ class Document : public DispObject {
 
  protected:
   void Call(const Member& member, Access, const Args&, VARIANT* result) override {
-    if (member.id == 1) SetText(result, kDrawingName);
-    else SetObject(result, member.id == 2 ? styles_ : space_);
+    if (member.id == 1)
+      SetText(result, kDrawingName);
+    else
+      SetObject(result, member.id == 2 ? styles_ : space_);
   }
 
  private:

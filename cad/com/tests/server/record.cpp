@@ -14,14 +14,18 @@ struct TypeName {
   const char* name;
 };
 constexpr TypeName kTypeNames[] = {
-    {VT_EMPTY, "VT_EMPTY"}, {VT_NULL, "VT_NULL"},   {VT_I2, "VT_I2"},
-    {VT_I4, "VT_I4"},       {VT_R4, "VT_R4"},       {VT_R8, "VT_R8"},
-    {VT_CY, "VT_CY"},       {VT_DATE, "VT_DATE"},   {VT_BSTR, "VT_BSTR"},
-    {VT_DISPATCH, "VT_DISPATCH"}, {VT_ERROR, "VT_ERROR"}, {VT_BOOL, "VT_BOOL"},
-    {VT_VARIANT, "VT_VARIANT"},   {VT_UNKNOWN, "VT_UNKNOWN"}, {VT_DECIMAL, "VT_DECIMAL"},
-    {VT_I1, "VT_I1"},       {VT_UI1, "VT_UI1"},     {VT_UI2, "VT_UI2"},
-    {VT_UI4, "VT_UI4"},     {VT_I8, "VT_I8"},       {VT_UI8, "VT_UI8"},
-    {VT_INT, "VT_INT"},     {VT_UINT, "VT_UINT"},   {VT_RECORD, "VT_RECORD"},
+    {VT_EMPTY, "VT_EMPTY"},     {VT_NULL, "VT_NULL"},
+    {VT_I2, "VT_I2"},           {VT_I4, "VT_I4"},
+    {VT_R4, "VT_R4"},           {VT_R8, "VT_R8"},
+    {VT_CY, "VT_CY"},           {VT_DATE, "VT_DATE"},
+    {VT_BSTR, "VT_BSTR"},       {VT_DISPATCH, "VT_DISPATCH"},
+    {VT_ERROR, "VT_ERROR"},     {VT_BOOL, "VT_BOOL"},
+    {VT_VARIANT, "VT_VARIANT"}, {VT_UNKNOWN, "VT_UNKNOWN"},
+    {VT_DECIMAL, "VT_DECIMAL"}, {VT_I1, "VT_I1"},
+    {VT_UI1, "VT_UI1"},         {VT_UI2, "VT_UI2"},
+    {VT_UI4, "VT_UI4"},         {VT_I8, "VT_I8"},
+    {VT_UI8, "VT_UI8"},         {VT_INT, "VT_INT"},
+    {VT_UINT, "VT_UINT"},       {VT_RECORD, "VT_RECORD"},
 };
 
 std::string TypeText(VARTYPE type) {
@@ -60,23 +64,44 @@ std::string BstrText(BSTR text) {
 // A scalar of type `base` stored at `at` (a variant's data, a reference's target, an element).
 std::string ScalarText(VARTYPE base, const void* at) {
   switch (base) {
-    case VT_I1: return std::to_string(Read<signed char>(at));
-    case VT_UI1: return std::to_string(Read<unsigned char>(at));
-    case VT_I2: return std::to_string(Read<short>(at));
-    case VT_UI2: return std::to_string(Read<unsigned short>(at));
-    case VT_BOOL: return std::to_string(Read<VARIANT_BOOL>(at));
-    case VT_I4: case VT_INT: return std::to_string(Read<int>(at));
-    case VT_UI4: case VT_UINT: return std::to_string(Read<unsigned>(at));
-    case VT_I8: return std::to_string(Read<long long>(at));
-    case VT_UI8: return std::to_string(Read<unsigned long long>(at));
-    case VT_CY: return std::to_string(Read<CY>(at).int64);
-    case VT_ERROR: return Hex(static_cast<unsigned long>(Read<SCODE>(at)));
-    case VT_R4: return rec::Number(Read<float>(at), 9);
-    case VT_R8: case VT_DATE: return rec::Number(Read<double>(at));
-    case VT_BSTR: return BstrText(Read<BSTR>(at));
-    case VT_DISPATCH: case VT_UNKNOWN: return Read<IUnknown*>(at) ? "object" : "null";
-    case VT_VARIANT: return Describe(Read<VARIANT>(at));
-    default: return "?";
+    case VT_I1:
+      return std::to_string(Read<signed char>(at));
+    case VT_UI1:
+      return std::to_string(Read<unsigned char>(at));
+    case VT_I2:
+      return std::to_string(Read<short>(at));
+    case VT_UI2:
+      return std::to_string(Read<unsigned short>(at));
+    case VT_BOOL:
+      return std::to_string(Read<VARIANT_BOOL>(at));
+    case VT_I4:
+    case VT_INT:
+      return std::to_string(Read<int>(at));
+    case VT_UI4:
+    case VT_UINT:
+      return std::to_string(Read<unsigned>(at));
+    case VT_I8:
+      return std::to_string(Read<long long>(at));
+    case VT_UI8:
+      return std::to_string(Read<unsigned long long>(at));
+    case VT_CY:
+      return std::to_string(Read<CY>(at).int64);
+    case VT_ERROR:
+      return Hex(static_cast<unsigned long>(Read<SCODE>(at)));
+    case VT_R4:
+      return rec::Number(Read<float>(at), 9);
+    case VT_R8:
+    case VT_DATE:
+      return rec::Number(Read<double>(at));
+    case VT_BSTR:
+      return BstrText(Read<BSTR>(at));
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+      return Read<IUnknown*>(at) ? "object" : "null";
+    case VT_VARIANT:
+      return Describe(Read<VARIANT>(at));
+    default:
+      return "?";
   }
 }
 
@@ -108,8 +133,8 @@ Recorder::~Recorder() {
 
 bool Recorder::Open(const std::wstring& path) {
   file_ = CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
   return file_ != INVALID_HANDLE_VALUE;
 }
 
@@ -123,8 +148,8 @@ void Recorder::Write(const std::vector<std::string>& fields) {
 }
 
 std::string Utf8(std::wstring_view text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                 0, nullptr, nullptr);
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                 nullptr, nullptr);
   std::string out(static_cast<std::size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
                       nullptr, nullptr);
@@ -135,8 +160,8 @@ std::string Describe(const VARIANT& value) {
   VARTYPE type = value.vt, base = type & VT_TYPEMASK;
   std::string text = TypeText(type);
   if (type & VT_ARRAY) {
-    SAFEARRAY* array = (type & VT_BYREF) ? (value.pparray ? *value.pparray : nullptr)
-                                         : value.parray;
+    SAFEARRAY* array =
+        (type & VT_BYREF) ? (value.pparray ? *value.pparray : nullptr) : value.parray;
     if ((type & VT_BYREF) && !value.pparray) return text + " null";
     return text + " " + ArrayText(array, base);
   }

@@ -141,8 +141,8 @@ inline std::vector<Line> ReadFile(const std::string& path) {
 // A double as recorded: 17 significant digits (9 for a float), shortest such form.
 inline std::string Number(double value, int digits = 17) {
   char buffer[40];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                 std::chars_format::general, digits);
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
   return ec == std::errc() ? std::string(buffer, end) : std::string("?");
 }
 

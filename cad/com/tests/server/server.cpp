@@ -186,17 +186,24 @@ Command Parse(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     const wchar_t* arg = argv[i];
     bool listing = command.kind == Command::Register || command.kind == Command::Unregister;
-    if (IsSwitch(arg, L"register")) command.kind = Command::Register;
-    else if (IsSwitch(arg, L"unregister")) command.kind = Command::Unregister;
-    else if (IsSwitch(arg, L"embedding")) command.byCom = true;
-    else if (IsSwitch(arg, L"config") && i + 1 < argc) command.config = argv[++i];
+    if (IsSwitch(arg, L"register"))
+      command.kind = Command::Register;
+    else if (IsSwitch(arg, L"unregister"))
+      command.kind = Command::Unregister;
+    else if (IsSwitch(arg, L"embedding"))
+      command.byCom = true;
+    else if (IsSwitch(arg, L"config") && i + 1 < argc)
+      command.config = argv[++i];
     else if (IsSwitch(arg, L"progid") && i + 1 < argc && !listing) {
       command.progIds.push_back(argv[++i]);
       command.kind = Command::Run;
-    } else if (listing && arg[0] != L'/' && arg[0] != L'-') command.progIds.push_back(arg);
-    else return {};
+    } else if (listing && arg[0] != L'/' && arg[0] != L'-')
+      command.progIds.push_back(arg);
+    else
+      return {};
   }
-  bool valid = command.kind == Command::Run ? command.progIds.size() == 1 : !command.progIds.empty();
+  bool valid =
+      command.kind == Command::Run ? command.progIds.size() == 1 : !command.progIds.empty();
   return valid ? command : Command{};
 }
 
@@ -212,7 +219,7 @@ int Registration(const Command& command) {
   std::wstring config = command.config.empty() ? std::wstring() : FullPath(command.config);
   for (const std::wstring& progId : command.progIds) {
     HRESULT hr = command.kind == Command::Register ? RegisterProgId(progId, exe, config)
-                                                  : UnregisterProgId(progId);
+                                                   : UnregisterProgId(progId);
     if (FAILED(hr)) {
       std::fwprintf(stderr, L"veskar_testcad: %ls: error 0x%08lX\n", progId.c_str(),
                     static_cast<unsigned long>(hr));
@@ -307,9 +314,11 @@ int wmain(int argc, wchar_t** argv) {
   using namespace veskar::testcad;
   Command command = Parse(argc, argv);
   switch (command.kind) {
-    case Command::Run: return Run(command);
+    case Command::Run:
+      return Run(command);
     case Command::Register:
-    case Command::Unregister: return Registration(command);
+    case Command::Unregister:
+      return Registration(command);
     default:
       std::fwprintf(stderr,
                     L"usage: veskar_testcad /register PROGID... [/config PATH]\n"

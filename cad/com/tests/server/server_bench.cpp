@@ -78,8 +78,8 @@ void PutColor(benchmark::State& state, bool byName) {
     DISPPARAMS params{&value, &put, 1, 1};
     for (auto _ : state) {
       if (byName) text->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &color);
-      HRESULT hr = text->Invoke(color, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
-                                &params, nullptr, nullptr, nullptr);
+      HRESULT hr = text->Invoke(color, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                                nullptr, nullptr, nullptr);
       if (hr != S_OK) state.SkipWithError("put failed");
     }
     state.SetItemsProcessed(state.iterations() * (byName ? 2 : 1));  // calls into the server
@@ -116,7 +116,10 @@ void BM_StartByCoCreateInstance(benchmark::State& state) {
   }
   CoUninitialize();
 }
-BENCHMARK(BM_StartByCoCreateInstance)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_StartByCoCreateInstance)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(8);
 
 }  // namespace
 

@@ -62,9 +62,8 @@ class ServerTest : public ::testing::Test {
   long ServerEnds(DWORD ms) const {
     std::vector<recording::Line> lines = Record();
     if (lines.empty()) return -1;
-    return Ended(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                             lines.front().pid),
-                 ms);
+    return Ended(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, lines.front().pid), ms);
   }
 
   std::wstring work_, record_, config_;
@@ -99,8 +98,8 @@ void DrawLikeTheProgram(IDispatch* app) {
   calls(style, L"BigFontFile", put, {client::Text(fsdb)});
   IDispatch* space = calls(calls(app, L"ActiveDocument", get), L"ModelSpace", get);
   IDispatch* text = calls(space, L"AddText", call,
-                          {client::Ref(VT_BSTR, &label), client::Ref(VT_ARRAY | VT_R8, &point.array),
-                           client::Short(1000)});
+                          {client::Ref(VT_BSTR, &label),
+                           client::Ref(VT_ARRAY | VT_R8, &point.array), client::Short(1000)});
   calls(text, L"Color", put, {client::Short(1)});
   calls(text, L"ScaleFactor", put, {client::Double(0.7)});
   calls(text, L"StyleName", put, {client::Text(ksev)});
@@ -131,12 +130,21 @@ std::vector<Expected> DrawnByTheProgram() {
       {app, "Visible", "Visible", "put", "S_OK", {"VT_BOOL -1"}},
       {app, "ActiveDocument", "ActiveDocument", "get", gotDoc, {}},
       {doc, "TextStyles", "TextStyles", "get", "S_OK VT_DISPATCH TextStyles#1", {}},
-      {"TextStyles#1", "Add", "Add", "method", "S_OK VT_DISPATCH TextStyle#2", {"VT_BSTR \"ksev\""}},
+      {"TextStyles#1",
+       "Add",
+       "Add",
+       "method",
+       "S_OK VT_DISPATCH TextStyle#2",
+       {"VT_BSTR \"ksev\""}},
       {"TextStyle#2", "fontFile", "FontFile", "put", "S_OK", {"VT_BSTR \"fsdb_e.shx\""}},
       {"TextStyle#2", "BigFontFile", "BigFontFile", "put", "S_OK", {"VT_BSTR \"fsdb.shx\""}},
       {app, "ActiveDocument", "ActiveDocument", "get", gotDoc, {}},
       {doc, "ModelSpace", "ModelSpace", "get", gotSpace, {}},
-      {space, "AddText", "AddText", "method", "S_OK VT_DISPATCH Text#1",
+      {space,
+       "AddText",
+       "AddText",
+       "method",
+       "S_OK VT_DISPATCH Text#1",
        {"VT_BYREF|VT_BSTR \"114°00′\"", "VT_BYREF|VT_ARRAY|VT_R8 " + point, "VT_I2 1000"}},
       {"Text#1", "Color", "Color", "put", "S_OK", {"VT_I2 1"}},
       {"Text#1", "ScaleFactor", "ScaleFactor", "put", "S_OK", {"VT_R8 0.69999999999999996"}},
@@ -144,10 +152,18 @@ std::vector<Expected> DrawnByTheProgram() {
       {"Text#1", "Rotation", "Rotation", "put", "S_OK", {"VT_R8 1.570796326794895"}},
       {"Text#1", "VerticalAlignment", "VerticalAlignment", "put", "S_OK", {"VT_I2 1"}},
       {"Text#1", "HorizontalAlignment", "HorizontalAlignment", "put", "S_OK", {"VT_I2 0"}},
-      {"Text#1", "TextAlignmentPoint", "TextAlignmentPoint", "put", "S_OK", {"VT_ARRAY|VT_R8 " + point}},
+      {"Text#1",
+       "TextAlignmentPoint",
+       "TextAlignmentPoint",
+       "put",
+       "S_OK",
+       {"VT_ARRAY|VT_R8 " + point}},
       {app, "ActiveDocument", "ActiveDocument", "get", gotDoc, {}},
       {doc, "ModelSpace", "ModelSpace", "get", gotSpace, {}},
-      {space, "AddLightWeightPolyline", "AddLightWeightPolyline", "method",
+      {space,
+       "AddLightWeightPolyline",
+       "AddLightWeightPolyline",
+       "method",
        "S_OK VT_DISPATCH LightWeightPolyline#1",
        {"VT_BYREF|VT_ARRAY|VT_R8 [0..3] {1.5,2.5,-3.25,4000000}"}},
       {"LightWeightPolyline#1", "Color", "Color", "put", "S_OK", {"VT_I2 6"}},
@@ -245,10 +261,10 @@ TEST_F(ServerTest, ChecksArgumentsAsAutoCadDoes) {
   std::vector<recording::Line> lines = Record();
   std::vector<recording::Line> added = WithOutcome(lines, "S_OK VT_DISPATCH Text#1");
   ASSERT_EQ(added.size(), 1u);
-  EXPECT_EQ(added[0].args(), (std::vector<std::string>{
-                               "VT_BYREF|VT_VARIANT VT_BSTR \"29°20′\"",
-                               "VT_BYREF|VT_VARIANT VT_ARRAY|VT_R8 [0..2] {1,2,0}",
-                               "VT_BYREF|VT_R8 1000"}));
+  EXPECT_EQ(added[0].args(),
+            (std::vector<std::string>{"VT_BYREF|VT_VARIANT VT_BSTR \"29°20′\"",
+                                      "VT_BYREF|VT_VARIANT VT_ARRAY|VT_R8 [0..2] {1,2,0}",
+                                      "VT_BYREF|VT_R8 1000"}));
   for (const auto& refusal : refusals) {
     SCOPED_TRACE(refusal.recorded);
     EXPECT_EQ(refusal.outcome.hr, DISP_E_EXCEPTION);
@@ -295,14 +311,26 @@ TEST_P(ControlTest, ShapesTheCalls) {
 }
 
 const ControlCase kControlCases[] = {
-    {"RejectFirst", "reject_first=2\n", L"Caption",
+    {"RejectFirst",
+     "reject_first=2\n",
+     L"Caption",
      {RPC_E_SERVERCALL_RETRYLATER, RPC_E_SERVERCALL_RETRYLATER, S_OK}},
-    {"RejectCode", "reject_first=1\nreject_code=0x80010001\n", L"Caption",
+    {"RejectCode",
+     "reject_first=1\nreject_code=0x80010001\n",
+     L"Caption",
      {RPC_E_CALL_REJECTED, S_OK}},
-    {"FailAt", "fail_at=2\n", L"Caption", {DISP_E_EXCEPTION, S_OK}, E_FAIL,
+    {"FailAt",
+     "fail_at=2\n",
+     L"Caption",
+     {DISP_E_EXCEPTION, S_OK},
+     E_FAIL,
      L"Test server: call failed as configured: call 2 (fail_at)"},
-    {"NoDocument", "no_document=1\n", L"ActiveDocument", {DISP_E_EXCEPTION},
-     static_cast<HRESULT>(0x8021003C), L"Cannot get Document object: no drawing is open"},
+    {"NoDocument",
+     "no_document=1\n",
+     L"ActiveDocument",
+     {DISP_E_EXCEPTION},
+     static_cast<HRESULT>(0x8021003C),
+     L"Cannot get Document object: no drawing is open"},
 };
 INSTANTIATE_TEST_SUITE_P(Keys, ControlTest, ::testing::ValuesIn(kControlCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -343,7 +371,8 @@ TEST_F(ServerTest, EveryCoCreateInstanceStartsItsOwnServer) {
 
 TEST_F(ServerTest, GetActiveObjectAttachesToADirectlyStartedServer) {
   Configure();
-  HANDLE process = StartServer(std::wstring(L"/progid ") + kProgId + L" /config \"" + config_ + L"\"");
+  HANDLE process =
+      StartServer(std::wstring(L"/progid ") + kProgId + L" /config \"" + config_ + L"\"");
   ASSERT_NE(process, nullptr);
   CLSID clsid{};
   ASSERT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);

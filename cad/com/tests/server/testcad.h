@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h:
 #include <ole2.h>
 #include <oleauto.h>
 
