@@ -84,13 +84,16 @@ class Calls {
   std::list<Outcome> outcomes_;
 };
 
+// A line's vertices, two of them needing all 17 digits to come back exactly.
+const std::vector<double> kVertices = {38500123.456789012, 0.1, -3.25, 4e6};
+
 // What Veskar does for one label and one line, with the variant types it uses.
 void DrawLikeTheProgram(IDispatch* app) {
   constexpr WORD get = DISPATCH_PROPERTYGET, put = DISPATCH_PROPERTYPUT, call = DISPATCH_METHOD;
   Calls calls;
   BSTR ksev = SysAllocString(L"ksev"), fsdbE = SysAllocString(L"fsdb_e.shx");
   BSTR fsdb = SysAllocString(L"fsdb.shx"), label = SysAllocString(L"114°00′");
-  client::Doubles point({500000.25, 3250000.125, 0}), vertices({1.5, 2.5, -3.25, 4e6});
+  client::Doubles point({500000.25, 3250000.125, 0}), vertices(kVertices);
   calls(app, L"Visible", put, {client::Bool(true)});
   IDispatch* doc = calls(app, L"ActiveDocument", get);
   IDispatch* style = calls(calls(doc, L"TextStyles", get), L"Add", call, {client::Text(ksev)});
@@ -165,7 +168,7 @@ std::vector<Expected> DrawnByTheProgram() {
        "AddLightWeightPolyline",
        "method",
        "S_OK VT_DISPATCH LightWeightPolyline#1",
-       {"VT_BYREF|VT_ARRAY|VT_R8 [0..3] {1.5,2.5,-3.25,4000000}"}},
+       {"VT_BYREF|VT_ARRAY|VT_R8 [0..3] {38500123.456789009,0.10000000000000001,-3.25,4000000}"}},
       {"LightWeightPolyline#1", "Color", "Color", "put", "S_OK", {"VT_I2 6"}},
       {"Text#1", "InsertionPoint", "InsertionPoint", "get", "S_OK VT_ARRAY|VT_R8 " + point, {}},
   };
@@ -207,6 +210,19 @@ TEST_F(ServerTest, DrawsATextAndAPolylineWithTheProgramsTypes) {
   }
   EXPECT_EQ(lines.back().kind, "end");
   EXPECT_EQ(lines.back().fields, std::vector<std::string>{"last-client"});
+  // The recorded vertices read back to the very doubles sent.
+  auto added = std::find_if(lines.begin(), lines.end(), [](const recording::Line& line) {
+    return line.member() == "AddLightWeightPolyline";
+  });
+  ASSERT_NE(added, lines.end());
+  auto [type, value] = recording::SplitValue(added->args().at(0));
+  long lower = -1, upper = -1;
+  std::vector<double> read;
+  EXPECT_EQ(type, "VT_BYREF|VT_ARRAY|VT_R8");
+  ASSERT_TRUE(recording::ParseDoubles(value, lower, upper, read));
+  EXPECT_EQ(lower, 0);
+  EXPECT_EQ(upper, 3);
+  EXPECT_EQ(read, kVertices);
 }
 
 // The recorded Invoke lines with this outcome.
