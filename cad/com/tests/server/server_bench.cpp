@@ -17,16 +17,18 @@ using namespace veskar::testcad;
 
 constexpr wchar_t kProgId[] = L"Veskar.TestCad.Bench";
 
-// A registered server configuration with its recording in the temporary folder.
+// A registered server configuration, recording into the temporary folder or not at all.
 class Setup {
  public:
-  Setup() {
+  explicit Setup(bool record = true) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     config_ = std::wstring(temp) + L"veskar-testcad-bench.cfg";
     record_ = std::wstring(temp) + L"veskar-testcad-bench.txt";
     DeleteFileW(record_.c_str());
-    std::ofstream(config_.c_str()) << "record=" << harness::Narrow(record_, CP_UTF8) << "\n";
+    std::ofstream config(config_.c_str());
+    if (record) config << "record=" << harness::Narrow(record_, CP_UTF8) << "\n";
+    config.close();
     harness::Register(kProgId, config_);
     CLSIDFromProgID(kProgId, &clsid_);
   }
@@ -63,10 +65,11 @@ struct Drawn {
   }
 };
 
+// state.range(0): 1 with the recording, 0 without.
 void PutColor(benchmark::State& state, bool byName) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   {
-    Setup setup;
+    Setup setup(state.range(0) != 0);
     IDispatch* app = Start(setup.clsid());
     Drawn drawn(app);
     IDispatch* text = drawn.text.Object();
@@ -90,8 +93,8 @@ void PutColor(benchmark::State& state, bool byName) {
 
 void BM_PutColor(benchmark::State& state) { PutColor(state, false); }
 void BM_PutColorByName(benchmark::State& state) { PutColor(state, true); }
-BENCHMARK(BM_PutColor)->Unit(benchmark::kMicrosecond)->MinTime(2)->UseRealTime();
-BENCHMARK(BM_PutColorByName)->Unit(benchmark::kMicrosecond)->MinTime(2)->UseRealTime();
+BENCHMARK(BM_PutColor)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond)->MinTime(2)->UseRealTime();
+BENCHMARK(BM_PutColorByName)->Arg(1)->Unit(benchmark::kMicrosecond)->MinTime(2)->UseRealTime();
 
 // CoCreateInstance until it returns the Application; the server's end is not timed.
 void BM_StartByCoCreateInstance(benchmark::State& state) {
