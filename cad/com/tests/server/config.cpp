@@ -5,7 +5,12 @@
 //   reject_first=N       the first N calls are turned away as busy
 //   reject_mode=MODE     invoke (default): Invoke/GetIDsOfNames return reject_code;
 //                        filter: the message filter answers SERVERCALL_RETRYLATER;
-//                        filter_rejected: it answers SERVERCALL_REJECTED
+//                        filter_rejected: it answers SERVERCALL_REJECTED (both for
+//                        IDispatch calls only; each turned-away call gets a number).
+//                        Wine 8 lets a call that the filter answers SERVERCALL_RETRYLATER
+//                        through, and fails one answered SERVERCALL_REJECTED at once with
+//                        RPC_E_CALL_REJECTED; it never calls the client's RetryRejectedCall.
+//                        Hence invoke, which works the same everywhere.
 //   reject_code=HRESULT  for reject_mode=invoke: 0x8001010A (default,
 //                        RPC_E_SERVERCALL_RETRYLATER) or 0x80010001 (RPC_E_CALL_REJECTED)
 //   no_document=1        no drawing is open: ActiveDocument fails

@@ -24,6 +24,11 @@
 // from an attach by the start lines in the recording. A directly started server registers no
 // class object (it stands for a CAD program the user started).
 //
+// The window needs a window system: under Wine an X display (Xvfb will do) or the null graphics
+// driver (HKEY_CURRENT_USER\Software\Wine\Drivers, Graphics = "null"); without either the
+// server records "end PID 0 no-window" and exits with 1. FindWindowW, SetForegroundWindow,
+// ShowWindow and IsWindowVisible work on it with both.
+//
 // It ends: started by COM, when the last strong external connection to any of its objects has
 // gone (IExternalConnection); in any case after idle_seconds without calls (default 60), or when
 // its window gets WM_CLOSE (how a test tells a directly started server to end), or abruptly at
