@@ -31,12 +31,33 @@ std::optional<std::string> encode(UINT codePage, const std::wstring& w, bool str
   return out;
 }
 
+// `bytes` in `codePage` to UTF-8; a byte that begins no character of it becomes U+FFFD.
 std::string decode(UINT codePage, std::string_view bytes) {
   if (bytes.empty()) return {};
-  const int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  if (n <= 0) return validUtf8(bytes);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
+  const auto convert = [codePage](std::string_view part, std::wstring& out) {
+    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, part.data(), static_cast<int>(part.size()),
+                                      nullptr, 0);
+    if (n <= 0) return false;
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, part.data(), static_cast<int>(part.size()), w.data(), n);
+    out += w;
+    return true;
+  };
+  std::wstring w;
+  if (convert(bytes, w)) return narrow(w);
+  // Character by character (one byte, else a lead byte and its trail byte), to find the bad ones.
+  w.clear();
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[i])) && i + 1 < bytes.size() &&
+        convert(bytes.substr(i, 2), w)) {
+      i += 2;
+    } else if (!IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[i])) && convert(bytes.substr(i, 1), w)) {
+      i += 1;
+    } else {
+      w += L'\xFFFD';
+      i += 1;
+    }
+  }
   return narrow(w);
 }
 

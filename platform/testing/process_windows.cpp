@@ -54,6 +54,11 @@ void drain(HANDLE h, std::string& into) {
   char buf[65536];
   DWORD n = 0;
   while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) into.append(buf, n);
+  std::string text;
+  for (std::size_t i = 0; i < into.size(); ++i) {
+    if (!(into[i] == '\r' && i + 1 < into.size() && into[i + 1] == '\n')) text += into[i];
+  }
+  into.swap(text);
 }
 
 }  // namespace

@@ -45,6 +45,8 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// Standard output and error are read as text: on Windows, where programs end their lines with
+// CR LF, as LF, the way a C program reads a text file.
 struct ProcessResult {
   int status = -1;  // the exit status; -1 when it did not end normally in time
   std::string out, err;

@@ -43,6 +43,14 @@ TEST(AppFilePathRule, OneSeparatorAlsoAtTheRoot) {
   EXPECT_EQ(AppFilePath("/opt/veskar/bin/", "vesk.chm"), "/opt/veskar/bin/vesk.chm");
 }
 
+// The locale's encoding is UTF-8 here (C.UTF-8).
+TEST_F(SettingsFile, Utf8TextUnderAUtf8Locale) {
+  ASSERT_TRUE(veskar::testing::writeBytes(path(), "北京\r\n3\r\n29\r\n5\r\n0.15\r\n0.1\r\n115.15\r\n1\r\n"));
+  const SettingsRecord r = LoadSettings(dir.path());
+  EXPECT_EQ(r.texts, (std::array<std::string, 7>{"北京", "3", "29", "5", "0.15", "0.1", "115.15"}));
+  EXPECT_EQ(r.boxState, 1);
+}
+
 TEST_F(SettingsFile, AMissingFolderIsNotFound) {
   EXPECT_FALSE(FileExists(dir.file("none/vesk.ini")));
 }
