@@ -24,8 +24,11 @@ int runConvert(Direction direction, const Args& args, std::istream& in, std::ost
 // What `draw` can draw into besides a DXF file; each build provides what its libraries allow
 // (an empty function: this build cannot).
 struct Backends {
-  // --cad: attaches to or starts the CAD application.
+  // --cad: attaches to or starts the CAD application; `cadHelp` says which, for the usage.
   graticule::ConnectCadFn connectCad;
+  std::string cadHelp;
+  // --progid PROGID with --cad: the CAD program of that ProgID (COM); empty: no such choice.
+  std::function<graticule::ConnectCadFn(const std::string& progId)> cadWithProgId;
   // --png: paints the drawing into a PNG file; the failure's description, or nothing.
   std::function<std::optional<std::string>(const cad::DrawingData&, const std::string& path)> writePng;
 };

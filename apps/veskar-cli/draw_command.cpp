@@ -40,13 +40,14 @@ void usage(std::ostream& os, const Backends& b) {
         "         [--parallels T] [--longitude-spacing T] [--latitude-spacing T]\n"
         "         [--central-meridian T] [--beijing54|--iag75]\n"
         "         -o FILE.dxf"
-     << (b.writePng ? " [--png FILE.png]" : "") << (b.connectCad ? " | --cad" : "")
+     << (b.writePng ? " [--png FILE.png]" : "")
+     << (b.connectCad ? (b.cadWithProgId ? " | --cad [--progid PROGID]" : " | --cad") : "")
      << "\n"
         "  Draws the graticule as the window's Draw button does: one polyline per parallel and\n"
         "  per meridian, two degree-minute labels at every intersection, in Gauss-Krüger\n"
         "  metres (x easting, y northing), and writes it as DXF (AutoCAD 2000).\n"
      << (b.writePng ? "  --png FILE writes a picture of the drawing as well (or instead of the DXF).\n" : "")
-     << (b.connectCad ? "  --cad draws into the running drawing application veskar-cad (started if needed).\n" : "")
+     << (b.connectCad ? b.cadHelp : "")
      << "  Each value is a text read like the window's field: its leading number counts (\"5a\"\n"
         "  is 5, \"abc\" is 0), \".\" is the decimal point. Angles and spacings are packed DMS\n"
         "  (29.2 = 29°20′, 0.15 = 15′); counts pass through the same conversion, so give\n"
@@ -100,7 +101,7 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
   graticule::DrawInputs in;
   for (std::size_t f = 0; f < kFieldOptions.size(); ++f) in.texts[f] = kFieldOptions[f].defaultText;
   in.check = 1;
-  std::string dxfPath, pngPath;
+  std::string dxfPath, pngPath, progId;
   bool toCad = false;
 
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -139,6 +140,10 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
       pngPath = *v;
     } else if (a == "--cad" && !value && backends.connectCad) {
       toCad = true;
+    } else if (a == "--progid" && backends.cadWithProgId) {
+      const auto v = takeValue();
+      if (!v) return 2;
+      progId = *v;
     } else if ((a == "--help" || a == "-h") && !value) {
       usage(out, backends);
       return 0;
@@ -158,6 +163,10 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
     err << "veskar-cli draw: --cad draws into the drawing application; save from there\n";
     return 2;
   }
+  if (!progId.empty() && !toCad) {
+    err << "veskar-cli draw: --progid names the CAD program of --cad\n";
+    return 2;
+  }
 
   Progress progress(err);
   const auto onProgress = [&](const graticule::EmissionProgress& p) {
@@ -174,7 +183,7 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
     drawing = link.CadDoc;
     return true;
   };
-  if (toCad) connect = backends.connectCad;
+  if (toCad) connect = progId.empty() ? backends.connectCad : backends.cadWithProgId(progId);
 
   // The settings file stays untouched: nothing is saved.
   const DrawOutcome outcome = graticule::RunDrawCommand(

@@ -2,9 +2,6 @@
 
 #include <objbase.h>
 
-#include <chrono>
-#include <map>
-#include <thread>
 
 #include "cad/com/dispatch.h"
 #include "platform/text.h"
@@ -167,37 +164,29 @@ void startCom() {
   CoRegisterMessageFilter(&filter, &previous);
 }
 
-// When this process last started each program: a program just started may not be in the
-// running-object table yet, and the next press must attach to it, not start another.
-std::map<std::string, std::chrono::steady_clock::time_point>& ourStarts() {
-  static std::map<std::string, std::chrono::steady_clock::time_point> starts;
-  return starts;
+IDispatch* attach(const CLSID& clsid) {
+  IUnknown* unknown = nullptr;
+  if (FAILED(GetActiveObject(clsid, nullptr, &unknown)) || !unknown) return nullptr;
+  IDispatch* app = nullptr;
+  unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&app));
+  unknown->Release();
+  return app;
 }
 
-constexpr auto kStartSettles = std::chrono::seconds(60);
-constexpr auto kAttachRetriesFor = std::chrono::seconds(10);
-
-IDispatch* attach(const CLSID& clsid, const std::string& progId) {
-  const auto started = ourStarts().find(progId);
-  const bool ours = started != ourStarts().end() &&
-                    std::chrono::steady_clock::now() - started->second < kStartSettles;
-  const auto deadline = std::chrono::steady_clock::now() + kAttachRetriesFor;
-  for (;;) {
-    IUnknown* unknown = nullptr;
-    if (SUCCEEDED(GetActiveObject(clsid, nullptr, &unknown)) && unknown) {
-      IDispatch* app = nullptr;
-      unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&app));
-      unknown->Release();
-      if (app) return app;
-    }
-    if (!ours || std::chrono::steady_clock::now() >= deadline) return nullptr;
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
-  }
+// Whether the program behind `app` still answers (a busy one counts as there).
+bool alive(IDispatch* app) {
+  UINT count = 0;
+  const HRESULT hr = app->GetTypeInfoCount(&count);
+  return SUCCEEDED(hr) || hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER;
 }
 
 }  // namespace
 
 ComCadbas::ComCadbas(std::string progId) : named_(std::move(progId)) {}
+
+ComCadbas::~ComCadbas() {
+  if (started_) started_->Release();
+}
 
 bool ComCadbas::ConnectCad(std::string& error) {
   startCom();
@@ -223,8 +212,15 @@ bool ComCadbas::ConnectCad(std::string& error) {
     error = describe(first);
     return false;
   }
-  // 1. Attach; 2. else start.
-  IDispatch* app = attach(clsid, chosen);
+  // 1. Attach. A program this link started a moment ago may not be in the running-object
+  // table yet (CAD programs enter it seconds after they start): while it answers, it is the
+  // one to attach to, never a second one.
+  IDispatch* app = attach(clsid);
+  if (!app && started_ && startedProgId_ == chosen && alive(started_)) {
+    app = started_;
+    app->AddRef();
+  }
+  // 2. Else start one.
   if (!app) {
     const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
                                         reinterpret_cast<void**>(&app));
@@ -233,7 +229,10 @@ bool ComCadbas::ConnectCad(std::string& error) {
       error = describe(FAILED(hr) ? hr : E_NOINTERFACE);
       return false;
     }
-    ourStarts()[chosen] = std::chrono::steady_clock::now();
+    if (started_) started_->Release();
+    started_ = app;
+    started_->AddRef();
+    startedProgId_ = chosen;
   }
   progId = chosen;
   auto program = std::make_shared<Program>();

@@ -9,6 +9,10 @@
 #include <optional>
 #include <string>
 
+#include <windows.h>
+// After windows.h:
+#include <oaidl.h>
+
 #include "cad/automation.h"
 #include "graticule/draw_command.h"
 
@@ -23,6 +27,9 @@ class ComCadbas {
  public:
   // `progId` names the one program to use; empty: the list above.
   explicit ComCadbas(std::string progId = {});
+  ~ComCadbas();
+  ComCadbas(const ComCadbas&) = delete;
+  ComCadbas& operator=(const ComCadbas&) = delete;
 
   // Attaches or starts; then Visible = true, CadDoc = ActiveDocument (left as it was when
   // there is no open drawing, the program's words for that kept in documentError), Caption
@@ -38,6 +45,8 @@ class ComCadbas {
 
  private:
   std::string named_;
+  IDispatch* started_ = nullptr;  // the program this link started last, while it lives
+  std::string startedProgId_;
 };
 
 // The Draw command's ConnectCadFn over COM, keeping its ComCadbas from press to press.

@@ -17,6 +17,9 @@
 //   fail_at=K            call K fails with DISP_E_EXCEPTION and a description naming K
 //   exit_at=K            the process ends abruptly during call K
 //   idle_seconds=S       the server ends after S seconds without calls (default 60)
+//   rot_delay_ms=M       started by COM, it enters the running-object table only M ms after
+//                        its class object is registered, as a CAD program that is slow to
+//                        start does
 #include <cstdlib>
 #include <fstream>
 
@@ -75,6 +78,8 @@ bool Apply(const std::string& key, const std::string& value, Config& config) {
     config.exitAt = number;
   else if (key == "idle_seconds")
     config.idleSeconds = number;
+  else if (key == "rot_delay_ms")
+    config.rotDelayMs = number;
   else
     return false;
   return key != "reject_code" || config.rejectCode == RPC_E_SERVERCALL_RETRYLATER ||

@@ -239,14 +239,23 @@ HRESULT Serve(Server& server, DispObject* application) {
   IDispatch* dispatch = application;
   DWORD active = 0, registration = 0;
   ClassFactory factory(dispatch);
-  HRESULT hr = RegisterActiveObject(dispatch, server.clsid, ACTIVEOBJECT_WEAK, &active);
+  // Late into the running-object table (rot_delay_ms), through a timer of this thread.
+  const bool late = server.byCom && server.config.rotDelayMs > 0;
+  HRESULT hr = late ? S_OK : RegisterActiveObject(dispatch, server.clsid, ACTIVEOBJECT_WEAK, &active);
   if (SUCCEEDED(hr) && server.byCom) {
     hr = CoRegisterClassObject(server.clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE,
                                &registration);
   }
+  UINT_PTR rotTimer = late ? SetTimer(nullptr, 0, server.config.rotDelayMs, nullptr) : 0;
   if (SUCCEEDED(hr)) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (rotTimer && message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == rotTimer) {
+        KillTimer(nullptr, rotTimer);
+        rotTimer = 0;
+        RegisterActiveObject(dispatch, server.clsid, ACTIVEOBJECT_WEAK, &active);
+        continue;
+      }
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

@@ -36,6 +36,7 @@ struct Config {
   unsigned long failAt = 0;  // 0: never
   unsigned long exitAt = 0;  // 0: never
   unsigned long idleSeconds = 60;
+  unsigned long rotDelayMs = 0;  // 0: in the running-object table at once
 };
 
 // Reads the key=value file at `path`. False with `error` set for a line it does not understand.

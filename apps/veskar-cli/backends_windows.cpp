@@ -1,0 +1,20 @@
+// veskar-cli's backends on Windows: the CAD program through COM (--cad, --progid).
+#include "cad/com/com_cad.h"
+#include "cli.h"
+
+namespace veskar::cli {
+
+std::shared_ptr<void> startToolkit(int, char**, bool) { return nullptr; }
+
+Backends backends() {
+  Backends b;
+  b.connectCad = cad::com::connectCadFn();
+  b.cadHelp =
+      "  --cad draws into the running CAD program (AutoCAD.Application; when AutoCAD is not\n"
+      "  installed, ZWCAD, GstarCAD or BricsCAD), started if needed; --progid PROGID names\n"
+      "  the program's ProgID instead.\n";
+  b.cadWithProgId = [](const std::string& progId) { return cad::com::connectCadFn(progId); };
+  return b;
+}
+
+}  // namespace veskar::cli
