@@ -6,23 +6,13 @@
 #include <string>
 
 #include "settings/decimal_text.h"
+#include "settings/fields.h"
 
 namespace veskar::graticule {
 
-const std::array<FieldName, 7> kFields = {{
-    {"Text1", "起始经度", "start longitude"},
-    {"Text2", "经线根数", "number of meridians"},
-    {"Text3", "起始纬度", "start latitude"},
-    {"Text4", "纬线根数", "number of parallels"},
-    {"Text5", "经度间距", "longitude spacing"},
-    {"Text6", "纬度间距", "latitude spacing"},
-    {"Text7", "中央子午线", "central meridian"},
-}};
-
 namespace {
 
-enum Field { kStartLongitude, kMeridians, kStartLatitude, kParallels, kLongitudeSpacing,
-             kLatitudeSpacing, kCentralMeridian };
+using namespace settings;  // the fields and their names
 
 std::string label(int field) { return kFields[static_cast<std::size_t>(field)].label; }
 

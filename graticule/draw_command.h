@@ -29,14 +29,6 @@ double leadingNumber(const std::string& text);
 // The most intersections a graticule may have (500 x 500).
 inline constexpr std::size_t kMaxIntersections = 250000;
 
-// The window's fields: Text1 .. Text7, and how messages name them.
-struct FieldName {
-  const char* control;  // "Text1"
-  const char* label;    // the label beside it in the window, "起始经度"
-  const char* english;  // "start longitude"
-};
-extern const std::array<FieldName, 7> kFields;
-
 // The link to the CAD application that ConnectCad fills: CadApp and CadDoc.
 struct CadLink {
   std::shared_ptr<cad::CadApplication> CadApp;

@@ -25,4 +25,8 @@ std::vector<std::string> drawMessages(const DrawOutcome& outcome) {
   return out;
 }
 
+std::string progressText(std::size_t done, std::size_t total) {
+  return "已发送 " + std::to_string(done) + " / " + std::to_string(total) + " 个图元";
+}
+
 }  // namespace veskar::graticule

@@ -15,4 +15,10 @@ namespace veskar::graticule {
 // as it comes, or the interrupted drawing with its step, reason and count of entities drawn.
 std::vector<std::string> drawMessages(const DrawOutcome& outcome);
 
+// A long Draw shows how far it has got, once it has run this long, in a small window over the
+// main one: its title and its line (entities sent of the total).
+inline constexpr int kProgressAfterMs = 1000;
+inline constexpr const char* kProgressTitle = "正在绘制经纬网";
+std::string progressText(std::size_t done, std::size_t total);  // "已发送 1024 / 20200 个图元"
+
 }  // namespace veskar::graticule

@@ -5,15 +5,17 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "settings/decimal_text.h"
+#include "settings/fields.h"
 
 namespace veskar::settings {
 namespace {
 
 const std::string kFileName = "vesk.ini";
 
-SettingsRecord defaults(const char* text1) {
+SettingsRecord defaults(bool fileMissing) {
   SettingsRecord r;
-  r.texts = {text1, "3", "29.00", "5", "0.15", "0.10", "115.15"};
+  for (std::size_t i = 0; i < kFields.size(); ++i)
+    r.texts[i] = fileMissing ? kFields[i].missingFileDefault : kFields[i].readFailureDefault;
   return r;
 }
 
@@ -58,8 +60,8 @@ std::optional<SettingsRecord> parse(std::string_view text) {
 
 }  // namespace
 
-SettingsRecord missingFileDefaults() { return defaults("114.00"); }
-SettingsRecord readFailureDefaults() { return defaults("113.00"); }
+SettingsRecord missingFileDefaults() { return defaults(true); }
+SettingsRecord readFailureDefaults() { return defaults(false); }
 
 std::string applicationDirectory() { return platform::applicationDirectory(); }
 

@@ -13,27 +13,14 @@
 #include "cli.h"
 #include "graticule/draw_command.h"
 #include "platform/files.h"
+#include "settings/fields.h"
 
 namespace veskar::cli {
 namespace {
 
 using graticule::DrawOutcome;
 
-// The options of the seven fields, in the order Text1 .. Text7, with the window's first-start
-// values.
-struct FieldOption {
-  const char* option;
-  const char* defaultText;
-};
-constexpr std::array<FieldOption, 7> kFieldOptions = {{
-    {"--start-longitude", "114.00"},
-    {"--meridians", "3"},
-    {"--start-latitude", "29.00"},
-    {"--parallels", "5"},
-    {"--longitude-spacing", "0.15"},
-    {"--latitude-spacing", "0.10"},
-    {"--central-meridian", "115.15"},
-}};
+using settings::kFields;
 
 void usage(std::ostream& os, const Backends& b) {
   os << "usage: veskar-cli draw [--start-longitude T] [--meridians T] [--start-latitude T]\n"
@@ -99,7 +86,7 @@ class Progress {
 
 int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::ostream& err) {
   graticule::DrawInputs in;
-  for (std::size_t f = 0; f < kFieldOptions.size(); ++f) in.texts[f] = kFieldOptions[f].defaultText;
+  for (std::size_t f = 0; f < kFields.size(); ++f) in.texts[f] = kFields[f].missingFileDefault;
   in.check = 1;
   std::string dxfPath, pngPath, progId;
   bool toCad = false;
@@ -119,8 +106,8 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
       return std::nullopt;
     };
     int field = -1;
-    for (std::size_t f = 0; f < kFieldOptions.size(); ++f) {
-      if (a == kFieldOptions[f].option) field = static_cast<int>(f);
+    for (std::size_t f = 0; f < kFields.size(); ++f) {
+      if (a == kFields[f].option) field = static_cast<int>(f);
     }
     if (field >= 0) {
       const auto v = takeValue();
@@ -198,7 +185,7 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
       err << "veskar-cli draw: " << outcome.message;
       std::string options;
       for (int f : {outcome.field, outcome.otherField}) {
-        if (f >= 0) options += (options.empty() ? "" : ", ") + std::string(kFieldOptions[static_cast<std::size_t>(f)].option);
+        if (f >= 0) options += (options.empty() ? "" : ", ") + std::string(kFields[static_cast<std::size_t>(f)].option);
       }
       if (!options.empty()) err << " (" << options << ")";
       err << "\nveskar-cli draw: nothing drawn, no file written\n";

@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <functional>
 
-#include "ui/mainwindow/about_config.h"
+#include "ui/layout/forms.h"
 #include "ui/mainwindow/fonts.h"
 #include "ui/mainwindow/placement.h"
 #include "ui/mainwindow/platform.h"
@@ -17,11 +17,9 @@
 namespace veskar::ui {
 namespace {
 
-constexpr int kClientWidth = 5100;  // twips
-constexpr int kClientHeight = 2160;
+QColor colourOf(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
-const QColor kRed(255, 0, 0);
-const QColor kBlue(0, 0, 255);
+QString q(const std::string& s) { return QString::fromStdString(s); }
 
 // A label or picture that reacts to a click (press and release inside it).
 class ClickLabel final : public QLabel {
@@ -45,6 +43,13 @@ class ClickLabel final : public QLabel {
 
 }  // namespace
 
+QFont AboutForm::fontOf(const layout::Font& f) const {
+  if (!f.family) return font();
+  QFont font = namedFont(QString::fromUtf8(f.family), f.points, f.bold);
+  font.setUnderline(f.underline);
+  return font;
+}
+
 AboutForm::AboutForm(Shell* shell, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -52,107 +57,72 @@ AboutForm::AboutForm(Shell* shell, QWidget* parent)
   loadResources();
   setObjectName(QStringLiteral("aboutfrm"));
   setModal(true);
-  setWindowTitle(about::kMakerName);
+  setWindowTitle(q(layout::aboutTitle()));
   installFontSubstitutes();
-  setFont(namedFont(kTahomaFamily, 8.25));
+  setFont(namedFont(QString::fromUtf8(layout::kAboutFont.family), layout::kAboutFont.points));
   const double dpi = logicalDpi(*this);
-  setFixedSize(twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi));
-  auto at = [dpi](QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(twipsRect(left, top, width, height, dpi));
-  };
-  const auto openMaker = [this] { shell_->open(QUrl(about::kMakerUrl)); };
-
-  // The white band across the top, wider than the window, with the icon and the header.
-  auto* head = new ClickLabel(this);
-  head->setObjectName(QStringLiteral("picBGHead"));
-  head->setAutoFillBackground(true);
-  QPalette white = head->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  head->setPalette(white);
-  at(head, 0, 0, 5790, 615);
-  head->onClick = openMaker;
-
-  auto* icon = new ClickLabel(head);
-  icon->setObjectName(QStringLiteral("picBGHeadIcon"));
-  icon->setPixmap(QPixmap(QStringLiteral(":/veskar/veskar.xpm")));
-  at(icon, 240, 120, 480, 480);
-  icon->onClick = openMaker;
-
-  auto* info = new ClickLabel(head);
-  info->setObjectName(QStringLiteral("lblBGHeadInfo1"));
-  info->setText(about::kMakerName + QStringLiteral("－原创、专业、免费、无限制"));
-  info->setFont(songFont(9, true));
-  QPalette black = info->palette();
-  black.setColor(QPalette::WindowText, Qt::black);
-  info->setPalette(black);
-  info->setToolTip(about::kOrganisationUrl);
-  at(info, 960, 240, 3855, 255);
-  info->onClick = openMaker;
-
-  auto* border = new QFrame(this);
-  border->setObjectName(QStringLiteral("linBorder"));
-  border->setFrameShape(QFrame::NoFrame);
-  border->setAutoFillBackground(true);
-  QPalette grey = border->palette();
-  grey.setColor(QPalette::Window, QColor(128, 128, 128));
-  border->setPalette(grey);
-  // A one-pixel line from (0, 615) to (5760, 615).
-  border->setGeometry(0, twipsToPixels(615, dpi), twipsToPixels(5760, dpi), 1);
-
-  auto label = [&](const char* name, const QString& text, const QColor& colour, const QFont& font,
-                   int left, int top, int width, int height) {
-    auto* l = new ClickLabel(this);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setText(text);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    l->setPalette(pal);
-    l->setFont(font);
-    at(l, left, top, width, height);
-    return l;
-  };
-  const QFont tahoma9 = namedFont(kTahomaFamily, 9);
-  const QFont formFont = font();
-  QFont tahomaLink = namedFont(kTahomaFamily, 8.25);
-  tahomaLink.setUnderline(true);
-  const QFont verdana = namedFont(kVerdanaFamily, 6.75);
-  QFont verdanaLink = verdana;
-  verdanaLink.setUnderline(true);
-
-  label("Label2", QStringLiteral("作 者："), kRed, tahoma9, 600, 720, 600, 210);
-  label("Label7", about::kAuthorName, kBlue, formFont, 1320, 720, 540, 195);
-  label("Label3", QStringLiteral("单 位："), kRed, tahoma9, 600, 1080, 600, 210);
-  // Looks like a link, but has no click of its own.
-  ClickLabel* organisation =
-      label("Label9", about::kOrganisationName, kBlue, tahomaLink, 1320, 1080, 1800, 195);
-  organisation->setCursor(Qt::PointingHandCursor);
-  organisation->setToolTip(about::kOrganisationUrl);
-  label("Label5", QStringLiteral("E-mail："), kRed, tahoma9, 555, 1440, 645, 210);
-  ClickLabel* mail =
-      label("lblHomepage", about::kAuthorEmail, kBlue, verdana, 1320, 1440, 1950, 180);
-  mail->setCursor(Qt::PointingHandCursor);
-  mail->onClick = [this] {
-    shell_->open(QUrl(QStringLiteral("mailto:") + about::kAuthorEmail));
-  };
-  label("Label6", QStringLiteral("软件下载："), kRed, tahoma9, 300, 1800, 900, 210);
-  // The address as people write it: without the scheme and the closing "/".
-  QString shown = about::kMakerUrl;
-  if (const qsizetype scheme = shown.indexOf(QStringLiteral("://")); scheme >= 0)
-    shown.remove(0, scheme + 3);
-  if (shown.endsWith(QLatin1Char('/'))) shown.chop(1);
-  ClickLabel* page = label("Label4", shown, kBlue, verdanaLink, 1320, 1800, 1395, 180);
-  page->setCursor(Qt::PointingHandCursor);
-  page->setToolTip(about::kMakerName);
-  page->onClick = openMaker;
-
-  auto* ok = new QPushButton(QStringLiteral("  确  定"), this);
-  ok->setObjectName(QStringLiteral("Command1"));
-  ok->setFont(songFont(9));
-  at(ok, 3480, 1440, 1335, 375);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  ok->setFocus();
-
+  setFixedSize(twipsToPixels(layout::kAboutWidth, dpi), twipsToPixels(layout::kAboutHeight, dpi));
+  QWidget* band = this;
+  for (const layout::AboutElement& e : layout::kAbout) {
+    QWidget* w = makeElement(e, e.inBand ? band : this);
+    if (e.kind == layout::AboutElement::Kind::Band) band = w;
+    const auto& p = e.place;
+    if (e.kind == layout::AboutElement::Kind::Line) {
+      w->setGeometry(twipsToPixels(p.left, dpi), twipsToPixels(p.top, dpi), twipsToPixels(p.width, dpi), 1);
+    } else {
+      w->setGeometry(twipsRect(p.left, p.top, p.width, p.height, dpi));
+    }
+  }
   CenterForm(*this);
+}
+
+QWidget* AboutForm::makeElement(const layout::AboutElement& e, QWidget* parent) {
+  using Kind = layout::AboutElement::Kind;
+  if (e.kind == Kind::Button) {
+    auto* ok = new QPushButton(q(layout::aboutText(e)), this);
+    ok->setObjectName(QString::fromLatin1(e.name));
+    ok->setFont(fontOf(e.font));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ok->setFocus();
+    return ok;
+  }
+  if (e.kind == Kind::Line) {
+    auto* line = new QFrame(this);
+    line->setObjectName(QString::fromLatin1(e.name));
+    line->setFrameShape(QFrame::NoFrame);
+    line->setAutoFillBackground(true);
+    QPalette pal = line->palette();
+    pal.setColor(QPalette::Window, colourOf(e.colour));
+    line->setPalette(pal);
+    return line;
+  }
+  auto* l = new ClickLabel(parent);
+  l->setObjectName(QString::fromLatin1(e.name));
+  QPalette pal = l->palette();
+  if (e.kind == Kind::Band) {
+    l->setAutoFillBackground(true);
+    pal.setColor(QPalette::Window, colourOf(e.colour));
+  } else if (e.kind == Kind::Icon) {
+    l->setPixmap(QPixmap(QStringLiteral(":/veskar/veskar.xpm")));
+  } else {
+    l->setText(q(layout::aboutText(e)));
+    pal.setColor(QPalette::WindowText, colourOf(e.colour));
+    l->setFont(fontOf(e.font));
+  }
+  l->setPalette(pal);
+  if (const std::string tip = layout::aboutTip(e); !tip.empty()) l->setToolTip(q(tip));
+  if (e.handPointer) l->setCursor(Qt::PointingHandCursor);
+  switch (e.click) {
+    case layout::AboutClick::MakerPage:
+      l->onClick = [this] { shell_->open(QUrl(q(layout::makerPage()))); };
+      break;
+    case layout::AboutClick::Mail:
+      l->onClick = [this] { shell_->open(QUrl(q(layout::mailTo()))); };
+      break;
+    default:
+      break;
+  }
+  return l;
 }
 
 }  // namespace veskar::ui

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
+
+#include "ui/layout/forms.h"
 
 namespace veskar::ui {
 
@@ -16,6 +19,9 @@ class AboutForm : public QDialog {
   explicit AboutForm(Shell* shell = nullptr, QWidget* parent = nullptr);
 
  private:
+  QWidget* makeElement(const layout::AboutElement& e, QWidget* parent);
+  QFont fontOf(const layout::Font& f) const;
+
   Shell* shell_;
 };
 

@@ -13,10 +13,13 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QUrl>
+#include <map>
+#include <vector>
 
 #include "graticule/draw_messages.h"
 #include "settings/settings.h"
-#include "ui/mainwindow/about_config.h"
+#include "settings/fields.h"
+#include "ui/layout/forms.h"
 #include "ui/mainwindow/aboutfrm.h"
 #include "ui/mainwindow/fonts.h"
 #include "ui/mainwindow/placement.h"
@@ -30,57 +33,9 @@
 namespace veskar::ui {
 namespace {
 
-// Client area in twips.
-constexpr int kClientWidth = 4530;
-constexpr int kClientHeight = 2850;
+QColor colourOf(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
-// Labels and the check box caption: 0x00FF0000, pure blue.
-const QColor kCaptionBlue(0, 0, 255);
-
-struct Place {
-  int left, top, width, height;
-};
-
-// Text1 .. Text7, in tab order.
-constexpr std::array<Place, 7> kTextPlaces{{
-    {1260, 240, 855, 270},   // Text1 start longitude
-    {1260, 960, 855, 270},   // Text2 number of meridians
-    {3420, 240, 855, 270},   // Text3 start latitude
-    {3420, 960, 855, 270},   // Text4 number of parallels
-    {1260, 600, 855, 270},   // Text5 longitude spacing
-    {3420, 600, 855, 270},   // Text6 latitude spacing
-    {1260, 1320, 855, 270},  // Text7 central meridian
-}};
-
-struct LabelSpec {
-  const char* name;
-  const char16_t* caption;
-  Place place;
-};
-
-// In the window's tab order (labels take no focus; the order only keeps the layout's).
-const LabelSpec kLabels[] = {
-    {"Label6", u"纬度间距", {2580, 645, 720, 180}},
-    {"Label5", u"经度间距", {420, 645, 720, 180}},
-    {"Label4", u"纬线根数", {2580, 1005, 720, 180}},
-    {"Label3", u"起始纬度", {2580, 285, 720, 180}},
-    {"Label2", u"经线根数", {420, 1005, 720, 180}},
-    {"Label1", u"起始经度", {420, 285, 720, 180}},
-    {"Label9", u"中央子午线", {240, 1365, 900, 180}},
-};
-
-struct ButtonSpec {
-  const char* name;
-  const char16_t* caption;
-  Place place;
-};
-
-const ButtonSpec kButtons[] = {
-    {"Command1", u"  绘  图", {720, 1800, 1335, 375}},
-    {"xpcmdbutton3", u"  更多软件", {720, 2280, 1335, 375}},
-    {"xpcmdbutton4", u"  帮  助", {2640, 1800, 1335, 375}},
-    {"xpcmdbutton5", u"  退  出", {2640, 2280, 1335, 375}},
-};
+QRect placeRect(const layout::Place& p, double dpi) { return twipsRect(p.left, p.top, p.width, p.height, dpi); }
 
 // A click toggles between ticked and not ticked; a greyed box (value 2, only ever set from
 // the settings file) becomes ticked.
@@ -95,10 +50,6 @@ class CheckBox final : public QCheckBox {
     setCheckState(ticked ? Qt::Unchecked : Qt::Checked);
   }
 };
-
-QRect placeRect(const Place& p, double dpi) {
-  return twipsRect(p.left, p.top, p.width, p.height, dpi);
-}
 
 // The system's window (field) background, COLOR_WINDOW.
 QColor systemWindowColor() { return QApplication::palette().color(QPalette::Base); }
@@ -131,7 +82,7 @@ Form1::Form1(Form1Options options, QWidget* parent)
       messages_(options_.messages ? options_.messages : &standardMessages()) {
   loadResources();
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(text::kTitle);
+  setWindowTitle(QString::fromUtf8(layout::kForm1Title));
   setWindowIcon(QIcon(QStringLiteral(":/veskar/veskar.xpm")));
   buildControls();
   loadSequence();
@@ -143,67 +94,64 @@ void Form1::buildControls() {
   installFontSubstitutes();
   const double dpi = logicalDpi(*this);
   // Fixed single border: no resizing, no maximising.
-  setFixedSize(twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi));
-
+  setFixedSize(twipsToPixels(layout::kForm1Width, dpi), twipsToPixels(layout::kForm1Height, dpi));
   QPalette blue = palette();
-  blue.setColor(QPalette::WindowText, kCaptionBlue);
+  blue.setColor(QPalette::WindowText, colourOf(layout::kBlue));
 
   // Created in tab order, so the focus chain is the tab order.
-  for (std::size_t i = 0; i < text_.size(); ++i) {
-    auto* field = new QLineEdit(this);
-    field->setObjectName(QStringLiteral("Text%1").arg(i + 1));
-    field->setGeometry(placeRect(kTextPlaces[i], dpi));
-    // Text5 and Text6, the spacings, have no tooltip.
-    if (i != 4 && i != 5) field->setToolTip(text::kAngleTip);
-    field->installEventFilter(this);
-    text_[i] = field;
+  std::vector<QWidget*> chain;
+  for (const layout::Control& c : layout::kForm1) {
+    QWidget* w = makeControl(c, blue);
+    w->setObjectName(QString::fromLatin1(c.name));
+    w->setGeometry(placeRect(c.place, dpi));
+    if (c.kind != layout::Kind::Label) chain.push_back(w);
   }
-  for (const LabelSpec& l : kLabels) {
-    auto* label = new QLabel(QString::fromUtf16(l.caption), this);
-    label->setObjectName(QString::fromLatin1(l.name));
-    label->setGeometry(placeRect(l.place, dpi));
-    label->setPalette(blue);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  }
-  check1_ = new CheckBox(QStringLiteral("北京54坐标系"), this);
-  check1_->setObjectName(QStringLiteral("Check1"));
-  check1_->setGeometry(placeRect({2640, 1320, 1455, 375}, dpi));
-  check1_->setPalette(blue);
-  check1_->setCheckState(Qt::Checked);
-
-  const QFont buttonFont = songFont(9);
-  std::array<QPushButton*, 4> buttons{};
-  for (std::size_t i = 0; i < buttons.size(); ++i) {
-    auto* b = new QPushButton(QString::fromUtf16(kButtons[i].caption), this);
-    b->setObjectName(QString::fromLatin1(kButtons[i].name));
-    b->setGeometry(placeRect(kButtons[i].place, dpi));
-    b->setFont(buttonFont);
-    b->setAutoDefault(false);
-    buttons[i] = b;
-  }
-  connect(buttons[0], &QPushButton::clicked, this, &Form1::draw);
-  connect(buttons[1], &QPushButton::clicked, this, &Form1::moreSoftware);
-  connect(buttons[2], &QPushButton::clicked, this, &Form1::help);
-  connect(buttons[3], &QPushButton::clicked, this, &Form1::exitProgram);
-
   // Tab order: Text1 .. Text7, Check1, Draw, More software, Help, Exit, back to Text1.
-  QWidget* previous = text_[0];
-  auto chain = [&previous](QWidget* next) {
-    setTabOrder(previous, next);
-    previous = next;
-  };
-  for (std::size_t i = 1; i < text_.size(); ++i) chain(text_[i]);
-  chain(check1_);
-  for (QPushButton* b : buttons) chain(b);
+  for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, &Form1::help);
 }
 
+QWidget* Form1::makeControl(const layout::Control& c, const QPalette& blue) {
+  const QString caption = QString::fromUtf8(c.caption);
+  switch (c.kind) {
+    case layout::Kind::Field: {
+      auto* field = new QLineEdit(this);
+      if (settings::kFields[static_cast<std::size_t>(c.field)].tooltip)
+        field->setToolTip(QString::fromUtf8(settings::kAngleTip));
+      field->installEventFilter(this);
+      text_[static_cast<std::size_t>(c.field)] = field;
+      return field;
+    }
+    case layout::Kind::Label: {
+      auto* label = new QLabel(caption, this);
+      label->setPalette(blue);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case layout::Kind::CheckBox:
+      check1_ = new CheckBox(caption, this);
+      check1_->setPalette(blue);
+      check1_->setCheckState(Qt::Checked);
+      return check1_;
+    case layout::Kind::Button:
+      break;
+  }
+  auto* b = new QPushButton(caption, this);
+  b->setFont(songFont(layout::kButtonFont.points));
+  b->setAutoDefault(false);
+  static const std::map<layout::Action, void (Form1::*)()> reactions = {
+      {layout::Action::Draw, &Form1::draw}, {layout::Action::MoreSoftware, &Form1::moreSoftware},
+      {layout::Action::Help, &Form1::help}, {layout::Action::Exit, &Form1::exitProgram}};
+  connect(b, &QPushButton::clicked, this, reactions.at(c.action));
+  return b;
+}
+
 void Form1::loadSequence() {
   // 1. The help file, for the Help button and F1.
-  helpFile_ = QString::fromStdString(settings::AppFilePath(appDir_.toStdString(), "vesk.chm"));
+  helpFile_ = QString::fromStdString(settings::AppFilePath(appDir_.toStdString(), layout::kHelpFile));
   // 2. Placement; without a screen the rest is skipped and the fields get the read-failure
   // defaults.
   const bool placed = !helpFile_.isEmpty() && CenterOnScreen(*this);
@@ -237,7 +185,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
       if (field != watched) continue;
       if (event->type() == QEvent::FocusIn) {
         field->selectAll();
-        setFieldBackground(field, QColor::fromRgb(kFocusRgb));
+        setFieldBackground(field, colourOf(layout::kFocusBackground));
       } else {
         setFieldBackground(field, systemWindowColor());
       }
@@ -297,13 +245,13 @@ void Form1::showOutcome(const graticule::DrawOutcome& outcome) {
 }
 
 void Form1::moreSoftware() {
-  shell_->open(QUrl(about::kMakerUrl));
+  shell_->open(QUrl(QString::fromStdString(layout::makerPage())));
   AboutForm about(shell_, this);
   about.exec();
 }
 
 void Form1::help() {
-  shell_->showHelp(QString::fromStdString(settings::AppFilePath(appDir_.toStdString(), "vesk.chm")));
+  shell_->showHelp(QString::fromStdString(settings::AppFilePath(appDir_.toStdString(), layout::kHelpFile)));
 }
 
 void Form1::exitProgram() {

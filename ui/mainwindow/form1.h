@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "graticule/draw_command.h"
+#include "ui/layout/forms.h"
 
 class QCheckBox;
 class QLabel;
@@ -56,6 +57,7 @@ class Form1 : public QWidget {
 
  private:
   void buildControls();
+  QWidget* makeControl(const layout::Control& c, const QPalette& blue);
   void loadSequence();
   void showOutcome(const graticule::DrawOutcome& outcome);
   bool connectOverBus(graticule::CadLink& link, std::string& error);
@@ -71,14 +73,5 @@ class Form1 : public QWidget {
   std::array<QLineEdit*, 7> text_{};
   QCheckBox* check1_ = nullptr;
 };
-
-// The texts the window shows, kept in one place.
-namespace text {
-inline const QString kTitle = QStringLiteral("Veskar V1.0");
-inline const QString kAngleTip = QStringLiteral("用°′″表示，如：140.022866为140°02′28.66″");
-}  // namespace text
-
-// The field background while it has the focus: 0x00C0FFC0, light green.
-inline constexpr unsigned kFocusRgb = 0xC0FFC0;  // as 0xRRGGBB
 
 }  // namespace veskar::ui

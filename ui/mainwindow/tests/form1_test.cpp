@@ -14,7 +14,7 @@
 #include <optional>
 
 #include "cad/inprocess.h"
-#include "ui/mainwindow/about_config.h"
+#include "ui/layout/about_config.h"
 #include "ui/mainwindow/aboutfrm.h"
 #include "ui/mainwindow/form1.h"
 #include "ui/mainwindow/placement.h"
@@ -394,7 +394,7 @@ class Form1Test : public QObject {
     QCOMPARE(aboutClient, QSize(340, 144));
     QCOMPARE(aboutPos, QPoint(qRound((screen.width() - aboutSize.width()) / 2.0),
                               qRound((screen.height() - aboutSize.height()) / 3.0)));
-    QCOMPARE(shell_.opened, (QList<QUrl>{QUrl(ui::about::kMakerUrl)}));
+    QCOMPARE(shell_.opened, (QList<QUrl>{QUrl(QString::fromUtf8(ui::about::kMakerUrl))}));
     QCOMPARE(shell_.modalWhenOpened, (QStringList{QString()}));  // before the about window
     QVERIFY(messages_.shown.isEmpty());
   }
@@ -424,7 +424,7 @@ class Form1Test : public QObject {
     QFETCH(QColor, colour);
     ui::AboutForm about(&shell_);
     QCOMPARE(about.size(), QSize(340, 144));
-    QCOMPARE(about.windowTitle(), ui::about::kMakerName);
+    QCOMPARE(about.windowTitle(), QString::fromUtf8(ui::about::kMakerName));
     QWidget* w = about.findChild<QWidget*>(name);
     QVERIFY2(w, qPrintable(name));
     QCOMPARE(w->geometry(), pixels);
@@ -436,21 +436,21 @@ class Form1Test : public QObject {
     auto text = [&](const char* name) {
       return about.findChild<QLabel*>(QString::fromLatin1(name))->text();
     };
-    QCOMPARE(text("lblBGHeadInfo1"), ui::about::kMakerName + QStringLiteral("－原创、专业、免费、无限制"));
+    QCOMPARE(text("lblBGHeadInfo1"), QString::fromUtf8(ui::about::kMakerName) + QStringLiteral("－原创、专业、免费、无限制"));
     QCOMPARE(text("Label2"), QStringLiteral("作 者："));
     QCOMPARE(text("Label3"), QStringLiteral("单 位："));
     QCOMPARE(text("Label5"), QStringLiteral("E-mail："));
     QCOMPARE(text("Label6"), QStringLiteral("软件下载："));
-    QCOMPARE(text("Label7"), ui::about::kAuthorName);
-    QCOMPARE(text("Label9"), ui::about::kOrganisationName);
-    QCOMPARE(text("lblHomepage"), ui::about::kAuthorEmail);
+    QCOMPARE(text("Label7"), QString::fromUtf8(ui::about::kAuthorName));
+    QCOMPARE(text("Label9"), QString::fromUtf8(ui::about::kOrganisationName));
+    QCOMPARE(text("lblHomepage"), QString::fromUtf8(ui::about::kAuthorEmail));
     // The maker's address without scheme and closing slash: "https://a.example/" reads a.example.
     QVERIFY(!text("Label4").contains(QStringLiteral("://")));
     QVERIFY(!text("Label4").endsWith(QLatin1Char('/')));
-    QVERIFY(ui::about::kMakerUrl.contains(text("Label4")));
+    QVERIFY(QString::fromUtf8(ui::about::kMakerUrl).contains(text("Label4")));
     QCOMPARE(about.findChild<QPushButton*>("Command1")->text(), QStringLiteral("  确  定"));
-    QCOMPARE(about.findChild<QWidget*>("Label4")->toolTip(), ui::about::kMakerName);
-    QCOMPARE(about.findChild<QWidget*>("Label9")->toolTip(), ui::about::kOrganisationUrl);
+    QCOMPARE(about.findChild<QWidget*>("Label4")->toolTip(), QString::fromUtf8(ui::about::kMakerName));
+    QCOMPARE(about.findChild<QWidget*>("Label9")->toolTip(), QString::fromUtf8(ui::about::kOrganisationUrl));
     QCOMPARE(about.findChild<QWidget*>("Label9")->cursor().shape(), Qt::PointingHandCursor);
     QCOMPARE(about.findChild<QWidget*>("Label2")->font().pointSizeF(), 9.0);
     QCOMPARE(about.findChild<QWidget*>("Label4")->font().pointSizeF(), 6.75);
@@ -461,13 +461,13 @@ class Form1Test : public QObject {
   void aboutWindowClicks_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("opened");
-    const QString page = ui::about::kMakerUrl;
+    const QString page = QString::fromUtf8(ui::about::kMakerUrl);
     QTest::newRow("band") << "picBGHead" << page;
     QTest::newRow("icon") << "picBGHeadIcon" << page;
     QTest::newRow("header") << "lblBGHeadInfo1" << page;
     QTest::newRow("Label4") << "Label4" << page;
     QTest::newRow("e-mail") << "lblHomepage"
-                            << QStringLiteral("mailto:") + ui::about::kAuthorEmail;
+                            << QStringLiteral("mailto:") + QString::fromUtf8(ui::about::kAuthorEmail);
     QTest::newRow("Label9 does nothing") << "Label9" << QString();
     QTest::newRow("Label2 does nothing") << "Label2" << QString();
   }
