@@ -82,7 +82,7 @@ void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid, const Pr
   EmissionProgress state{0, grid.entityCount()};
   const auto step = [&] {
     ++state.done;
-    if (progress && (state.done % 1024 == 0 || state.done == state.total)) progress(state);
+    if (progress) progress(state);
   };
 
   using cad::Variant;

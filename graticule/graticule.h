@@ -89,7 +89,7 @@ using ProgressFn = std::function<void(const EmissionProgress&)>;
 // parallel, per meridian the longitude and the latitude label of the intersection, then the
 // parallel's polyline (colour 6); then the meridians' polylines (colour 1). Polylines of a
 // single vertex are skipped. CadError passes through; what was drawn before stays. The
-// caller flushes. `progress` is called every 1024 entities and at the end.
+// caller flushes. `progress` is called after every entity (callers show it at their own pace).
 void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid,
                    const ProgressFn& progress = {});
 
