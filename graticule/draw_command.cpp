@@ -120,7 +120,7 @@ std::optional<Refusal> prepare(const DrawInputs& in, const geodesy::ProjectionPa
   if (auto r = checkPositions(c.longitudes, kStartLongitude, kLongitudeSpacing)) return r;
   if (auto r = checkPositions(c.latitudes, kStartLatitude, kLatitudeSpacing)) return r;
   try {
-    c.grid = projectGraticule(g, p, c.longitudes, c.latitudes);
+    c.grid = projectGraticule(g, p, c.longitudes, c.latitudes, in.style);
   } catch (const geodesy::GeodesyError& e) {
     return Refusal{std::string("经纬网无法投影：") + e.what()};
   }
@@ -160,9 +160,11 @@ DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
   record.boxState = in.check;
   if (save) out.settingsSave = save(record);
 
-  // 2. The parameter set: Beijing 1954 exactly when the box is ticked.
-  out.beijing54 = in.check == 1;
-  const geodesy::ProjectionParameters p = geodesy::LoadProjectionParameters(out.beijing54);
+  // 2. The parameter set: Beijing 1954 exactly when the box is ticked (unless one is named).
+  out.system = in.system.value_or(in.check == 1 ? geodesy::CoordinateSystem::Beijing54
+                                                : geodesy::CoordinateSystem::IAG75);
+  out.beijing54 = out.system == geodesy::CoordinateSystem::Beijing54;
+  const geodesy::ProjectionParameters p = geodesy::LoadProjectionParameters(out.system);
 
   // 3, 4. Read, convert, build the positions and project them; refuse what cannot be drawn.
   Converted c;
@@ -177,6 +179,7 @@ DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
   out.parallels = c.grid.parallels;
   out.labels = c.grid.labelCount();
   out.polylines = c.grid.parallelPolylines() + c.grid.meridianPolylines();
+  out.titled = !c.grid.title.empty();
   out.extents = c.grid.box();
   out.skipped = skippedLines(out.meridians, out.parallels);
 

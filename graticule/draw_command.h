@@ -47,6 +47,10 @@ using SaveSettingsFn = std::function<settings::SaveResult(const settings::Settin
 struct DrawInputs {
   std::array<std::string, 7> texts;  // Text1 .. Text7, UTF-8
   int check = 1;                 // Check1: 0, 1, 2
+  // The command line's choices beyond the window's: a coordinate system other than Check1's,
+  // and how a map sheet's frame is drawn.
+  std::optional<geodesy::CoordinateSystem> system;
+  DrawStyle style;
 };
 
 struct DrawOutcome {
@@ -65,11 +69,13 @@ struct DrawOutcome {
   // What the graticule holds (also when refused after the counts were read): lines of each
   // direction, labels and polylines it draws.
   std::size_t meridians = 0, parallels = 0, labels = 0, polylines = 0;
+  bool titled = false;         // a title text above the north edge
   PlaneBox extents;            // around the intersections, metres
   std::string skipped;         // what was not drawn and why ("" when nothing)
   settings::SaveResult settingsSave;  // step 1's outcome
   // Which parameter set was used.
   bool beijing54 = true;
+  geodesy::CoordinateSystem system = geodesy::CoordinateSystem::Beijing54;
 };
 
 DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,

@@ -1,6 +1,9 @@
 #include "graticule/graticule.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "geodesy/sheets.h"
 #include <cstdint>
 
 namespace veskar::graticule {
@@ -47,13 +50,76 @@ std::vector<double> parallelLatitudes(const GraticuleParameters& g) {
   return positions(g.startLatitude, g.latitudeSpacing, g.parallelCount);
 }
 
+namespace {
+
+// The distance of `p` from the chord from `a` to `b`.
+double offChord(const PlaneVertex& a, const PlaneVertex& b, const PlaneVertex& p) {
+  const double dx = b.easting - a.easting, dy = b.northing - a.northing;
+  const double length = std::hypot(dx, dy);
+  if (length == 0) return std::hypot(p.easting - a.easting, p.northing - a.northing);
+  return std::abs(dx * (p.northing - a.northing) - dy * (p.easting - a.easting)) / length;
+}
+
+// The line from `from` to `to` (decimal degrees along one coordinate; `at` projects a
+// position), cut into 2^k equal steps until no chord lies farther than `tolerance` from the
+// line at its quarter points; the vertices without the last.
+template <typename Project>
+void densify(double from, double to, double tolerance, const Project& at, std::vector<PlaneVertex>& out) {
+  std::size_t steps = 1;
+  for (; steps < (1u << 20); steps *= 2) {
+    bool close = true;
+    const double step = (to - from) / static_cast<double>(steps);
+    for (std::size_t k = 0; k < steps && close; ++k) {
+      const PlaneVertex a = at(from + static_cast<double>(k) * step), b = at(from + static_cast<double>(k + 1) * step);
+      for (double q : {0.25, 0.5, 0.75})
+        close = close && offChord(a, b, at(from + (static_cast<double>(k) + q) * step)) <= tolerance;
+    }
+    if (close) break;
+  }
+  const double step = (to - from) / static_cast<double>(steps);
+  for (std::size_t k = 0; k < steps; ++k) out.push_back(at(from + static_cast<double>(k) * step));
+}
+
+// The label of an angle in decimal degrees: degrees and minutes (fwjxxx), or, with
+// `seconds` and off a whole minute, degrees, minutes and seconds.
+std::string labelOf(double degrees, const geodesy::ProjectionParameters& p, bool seconds) {
+  if (seconds) {
+    const auto units = static_cast<geodesy::ArcUnits>(std::llround(degrees * geodesy::kArcUnitsPerDegree));
+    if (units % geodesy::kArcUnitsPerMinute != 0) return geodesy::FormatDms(units);
+  }
+  return geodesy::fwjxxx((degrees * p.pi) / 180);
+}
+
+void addLines(GraticuleGrid& grid, const GraticuleParameters& g, const geodesy::ProjectionParameters& p,
+              const std::vector<double>& lon, const std::vector<double>& lat, double tolerance) {
+  const auto point = [&](double B, double L) {
+    const geodesy::PlanePoint xy = geodesy::XY(geodesy::Degdms(B), geodesy::Degdms(L), g.centralMeridian, p);
+    return PlaneVertex{xy.y, xy.x};
+  };
+  for (std::size_t j = 0; j < lat.size() && lon.size() >= 2; ++j) {
+    auto& line = grid.parallelLines.emplace_back();
+    for (std::size_t i = 0; i + 1 < lon.size(); ++i)
+      densify(lon[i], lon[i + 1], tolerance, [&](double L) { return point(lat[j], L); }, line);
+    line.push_back(grid.at(lon.size() - 1, j));
+  }
+  for (std::size_t i = 0; i < lon.size() && lat.size() >= 2; ++i) {
+    auto& line = grid.meridianLines.emplace_back();
+    for (std::size_t j = 0; j + 1 < lat.size(); ++j)
+      densify(lat[j], lat[j + 1], tolerance, [&](double B) { return point(B, lon[i]); }, line);
+    line.push_back(grid.at(i, lat.size() - 1));
+  }
+}
+
+}  // namespace
+
 GraticuleGrid projectGraticule(const GraticuleParameters& g, const geodesy::ProjectionParameters& p,
                                const std::vector<double>& longitudes,
-                               const std::vector<double>& latitudes) {
+                               const std::vector<double>& latitudes, const DrawStyle& style) {
   GraticuleGrid grid;
   grid.meridians = longitudes.size();
   grid.parallels = latitudes.size();
   grid.rightAngle = p.pi / 2;
+  grid.labelHeight = style.labelHeight;
   // Packed DMS of every position once; both projections take their angles in that notation.
   std::vector<double> packedL, packedB;
   packedL.reserve(longitudes.size());
@@ -69,11 +135,18 @@ GraticuleGrid projectGraticule(const GraticuleParameters& g, const geodesy::Proj
       grid.vertices.push_back({xy.y, xy.x});
     }
   }
-  const auto label = [&](double degrees) { return geodesy::fwjxxx((degrees * p.pi) / 180); };
   grid.longitudeLabels.reserve(longitudes.size());
   grid.latitudeLabels.reserve(latitudes.size());
-  for (double l : longitudes) grid.longitudeLabels.push_back(label(l));
-  for (double b : latitudes) grid.latitudeLabels.push_back(label(b));
+  for (double l : longitudes) grid.longitudeLabels.push_back(labelOf(l, p, style.secondsInLabels));
+  for (double b : latitudes) grid.latitudeLabels.push_back(labelOf(b, p, style.secondsInLabels));
+  if (style.chordTolerance > 0) addLines(grid, g, p, longitudes, latitudes, style.chordTolerance);
+  if (!style.title.empty() && !longitudes.empty() && !latitudes.empty()) {
+    grid.title = style.title;
+    const double middle = (longitudes.front() + longitudes.back()) / 2;
+    const geodesy::PlanePoint xy = geodesy::XY(geodesy::Degdms(latitudes.back()), geodesy::Degdms(middle),
+                                               g.centralMeridian, p);
+    grid.titlePoint = {xy.y, xy.x + 2 * style.labelHeight.value_or(1000)};
+  }
   return grid;
 }
 
@@ -86,7 +159,7 @@ void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid, const Pr
   };
 
   using cad::Variant;
-  const Variant height = std::int16_t{1000};
+  const Variant height = grid.labelHeight ? Variant(*grid.labelHeight) : Variant(std::int16_t{1000});
   const Variant colour1 = std::int16_t{1};
   const Variant scale = 0.7;
   const Variant style = std::string("ksev");
@@ -115,30 +188,52 @@ void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid, const Pr
     step();
   };
 
+  // A line through the given vertices, when it has them, else through the intersections.
+  const auto lineThrough = [](const std::vector<PlaneVertex>* given, std::size_t n, auto intersection,
+                              std::vector<double>& out) {
+    out.clear();
+    const std::size_t count = given ? given->size() : n;
+    for (std::size_t k = 0; k < count; ++k) {
+      const PlaneVertex& v = given ? (*given)[k] : intersection(k);
+      out.push_back(v.easting);
+      out.push_back(v.northing);
+    }
+  };
+
   // First pass: per parallel the labels of its intersections, then the parallel itself.
-  std::vector<double> lineVertices(2 * M);
+  std::vector<double> lineVertices;
+  lineVertices.reserve(2 * std::max(M, N));
   for (std::size_t j = 0; j < N; ++j) {
     for (std::size_t i = 0; i < M; ++i) {
       const PlaneVertex& v = grid.at(i, j);
-      lineVertices[2 * i] = v.easting;
-      lineVertices[2 * i + 1] = v.northing;
       const std::vector<double> labelPoint{v.easting, v.northing, 0.0};
       addLabel(grid.longitudeLabels[i], labelPoint, upright);
       addLabel(grid.latitudeLabels[j], labelPoint, level);
     }
-    if (M >= 2) addLine(lineVertices, 6);
+    if (M < 2) continue;
+    lineThrough(grid.parallelLines.empty() ? nullptr : &grid.parallelLines[j], M,
+                [&](std::size_t i) { return grid.at(i, j); }, lineVertices);
+    addLine(lineVertices, 6);
   }
 
   // Second pass: the meridians, south to north for a positive spacing.
-  if (N < 2) return;
-  lineVertices.assign(2 * N, 0.0);
-  for (std::size_t i = 0; i < M; ++i) {
-    for (std::size_t j = 0; j < N; ++j) {
-      const PlaneVertex& v = grid.at(i, j);
-      lineVertices[2 * j] = v.easting;
-      lineVertices[2 * j + 1] = v.northing;
-    }
+  for (std::size_t i = 0; i < M && N >= 2; ++i) {
+    lineThrough(grid.meridianLines.empty() ? nullptr : &grid.meridianLines[i], N,
+                [&](std::size_t j) { return grid.at(i, j); }, lineVertices);
     addLine(lineVertices, 1);
+  }
+
+  // Last, a title centred above the north edge.
+  if (!grid.title.empty()) {
+    const std::vector<double> point{grid.titlePoint.easting, grid.titlePoint.northing, 0.0};
+    std::shared_ptr<cad::CadEntity> t = app.ActiveDocument()->ModelSpace()->AddText(
+        Variant(grid.title), point, Variant(2 * grid.labelHeight.value_or(1000)));
+    t->Put("Color", colour1);
+    t->Put("StyleName", style);
+    t->Put("VerticalAlignment", std::int16_t{1});
+    t->Put("HorizontalAlignment", std::int16_t{1});
+    t->Put("TextAlignmentPoint", Variant(point));
+    step();
   }
 }
 

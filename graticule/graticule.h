@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,20 @@ struct PlaneBox {
   double minEasting = 0, minNorthing = 0, maxEasting = 0, maxNorthing = 0;
 };
 
+// How a graticule is drawn beyond its positions. The window draws with the defaults; a map
+// sheet's frame changes them (see veskar-cli draw --sheet).
+struct DrawStyle {
+  // Label height in drawing units: empty, the classic 1000 (VT_I2); else this (VT_R8).
+  std::optional<double> labelHeight;
+  // Labels in D°M′S″ wherever the angle is not on a whole minute (116°03′45″).
+  bool secondsInLabels = false;
+  // > 0: every line gets vertices between the intersections so that no chord lies farther
+  // than this (metres) from the true parallel or meridian.
+  double chordTolerance = 0;
+  // A text centred above the north edge (twice the label height), after everything else.
+  std::string title;
+};
+
 // Every intersection projected once, and every label text, ready to be drawn.
 struct GraticuleGrid {
   std::size_t meridians = 0;   // M
@@ -59,6 +74,12 @@ struct GraticuleGrid {
   std::vector<std::string> longitudeLabels;  // per meridian: fwjxxx of its longitude
   std::vector<std::string> latitudeLabels;   // per parallel
   double rightAngle = 0;                 // Rotation of a longitude label: pi / 2 of the set
+  // With a chord tolerance: every vertex of parallel j (meridian i), the intersections among
+  // them; empty otherwise (the lines run through the intersections only).
+  std::vector<std::vector<PlaneVertex>> parallelLines, meridianLines;
+  std::optional<double> labelHeight;     // empty: 1000
+  std::string title;
+  PlaneVertex titlePoint;                // the title's alignment point
 
   const PlaneVertex& at(std::size_t i, std::size_t j) const { return vertices[j * meridians + i]; }
   PlaneBox box() const;
@@ -68,7 +89,7 @@ struct GraticuleGrid {
   std::size_t parallelPolylines() const { return meridians >= 2 ? parallels : 0; }
   std::size_t meridianPolylines() const { return parallels >= 2 ? meridians : 0; }
   std::size_t entityCount() const {
-    return labelCount() + parallelPolylines() + meridianPolylines();
+    return labelCount() + parallelPolylines() + meridianPolylines() + (title.empty() ? 0 : 1);
   }
 };
 
@@ -77,7 +98,7 @@ struct GraticuleGrid {
 // (a 16-bit overflow, a non-finite value) before anything is drawn.
 GraticuleGrid projectGraticule(const GraticuleParameters& g, const geodesy::ProjectionParameters& p,
                                const std::vector<double>& longitudes,
-                               const std::vector<double>& latitudes);
+                               const std::vector<double>& latitudes, const DrawStyle& style = {});
 
 struct EmissionProgress {
   std::size_t done = 0;   // labels and polylines emitted

@@ -28,7 +28,7 @@ std::shared_ptr<void> startToolkit(int argc, char** argv, bool picture) {
 Backends backends() {
   Backends b;
 #ifdef VESKAR_CLI_HAS_BUS
-  b.cadHelp = "  --cad draws into the running drawing application veskar-cad (started if needed).\n";
+  b.cadHelp = "draw into the running drawing application veskar-cad\n(started if needed)";
   b.connectCad = [](graticule::CadLink& link, std::string& error) {
     static std::unique_ptr<cad::Cadbas> cadbas;
     cadbas = std::make_unique<cad::Cadbas>(QCoreApplication::applicationDirPath());

@@ -10,9 +10,8 @@ Backends backends() {
   Backends b;
   b.connectCad = cad::com::connectCadFn();
   b.cadHelp =
-      "  --cad draws into the running CAD program (AutoCAD.Application; when AutoCAD is not\n"
-      "  installed, ZWCAD, GstarCAD or BricsCAD), started if needed; --progid PROGID names\n"
-      "  the program's ProgID instead.\n";
+      "draw into the running CAD program (started if needed):\n"
+      "AutoCAD.Application; without AutoCAD, ZWCAD, GstarCAD or BricsCAD";
   b.cadWithProgId = [](const std::string& progId) { return cad::com::connectCadFn(progId); };
   return b;
 }

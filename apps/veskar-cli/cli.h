@@ -1,4 +1,4 @@
-// veskar-cli: the subcommands. Each takes the arguments after its name and returns the exit
+// veskar-cli: the commands. Each takes the arguments after its name and returns the exit
 // status: 0 success, 1 some input could not be converted or drawn, 2 usage error.
 #pragma once
 
@@ -10,16 +10,11 @@
 #include <vector>
 
 #include "cad/drawing.h"
+#include "geodesy/geodesy.h"
 #include "graticule/draw_command.h"
+#include "options.h"
 
 namespace veskar::cli {
-
-using Args = std::vector<std::string>;
-
-enum class Direction { Forward, Inverse };
-
-int runConvert(Direction direction, const Args& args, std::istream& in, std::ostream& out,
-               std::ostream& err);
 
 // What `draw` can draw into besides a DXF file; each build provides what its libraries allow
 // (an empty function: this build cannot).
@@ -38,7 +33,36 @@ Backends backends();
 // there is one; a picture needs its GUI part, which then runs offscreen).
 std::shared_ptr<void> startToolkit(int argc, char** argv, bool picture);
 
-// veskar-cli draw: the graticule into a DXF file, the CAD application or a picture.
+enum class Direction { Forward, Inverse };
+
+// The commands, as their tables and as what runs them.
+Command convertCommand(Direction direction);
+int runConvert(Direction direction, const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
+Command drawCommand(const Backends& backends);
 int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::ostream& err);
+Command sheetCommand();
+int runSheet(const Args& args, std::ostream& out, std::ostream& err);
+
+// --- Shared by the commands ------------------------------------------------------------------
+
+// --beijing54, --iag75, --cgcs2000 (the last given counts), with `fallback` named the default.
+std::vector<Option> systemOptions(geodesy::CoordinateSystem fallback);
+geodesy::CoordinateSystem systemOf(const Parsed& p, geodesy::CoordinateSystem fallback);
+
+// A number as the command line takes it: the whole text, "." as the decimal point, finite.
+std::optional<double> parseNumber(std::string_view text);
+
+// How far from the central meridian the series serves: a warning beyond 3°, a refusal beyond
+// 20°, where it means nothing.
+inline constexpr double kWarnBeyondDegrees = 3.0;
+inline constexpr double kRefuseBeyondDegrees = 20.0;
+// "points lie up to 4.5° from the central meridian, where the projection may be off by up to
+// 5 mm (about 2 mm within 3°)"
+std::string reachWarning(double farthestDegrees);
+// "7.25° from the central meridian: farther than 20°, where the projection means nothing"
+std::string reachRefusal(double degrees);
+
+// The packed-DMS notation and the coordinate systems, for the usage texts.
+extern const char* const kAngleNotes;
 
 }  // namespace veskar::cli

@@ -1,5 +1,6 @@
 // veskar-cli forward / inverse: Gauss-Krüger coordinates line by line, like the converters of
 // the geodesy toolkits. Input and output numbers always use "." whatever the locale.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -16,7 +17,8 @@
 namespace veskar::cli {
 namespace {
 
-std::optional<double> parseNumber(std::string_view s) {
+// A number of an input line: the whole field, "." as the decimal point.
+std::optional<double> lineNumber(std::string_view s) {
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   double v = 0;
   const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -49,8 +51,8 @@ std::optional<std::pair<double, double>> parsePair(std::string_view line, std::s
     why = "expected two numbers separated by blanks or a comma";
     return std::nullopt;
   }
-  const auto a = parseNumber(fields[0]);
-  const auto b = parseNumber(fields[1]);
+  const auto a = lineNumber(fields[0]);
+  const auto b = lineNumber(fields[1]);
   if (!a || !b) {
     why = "\"" + std::string(!a ? fields[0] : fields[1]) + "\" is not a number";
     return std::nullopt;
@@ -78,109 +80,119 @@ std::string fixed(double v, int precision) {
   return s;
 }
 
-void usage(std::ostream& os, Direction d) {
-  if (d == Direction::Forward) {
-    os << "usage: veskar-cli forward --central-meridian L0 [--beijing54|--iag75] [--precision N]\n"
-          "  reads \"B L\" lines (latitude, longitude in packed DMS) and writes \"x y\"\n"
-          "  (northing, easting with 500000 m false easting, metres; N decimals, default 4)\n";
-  } else {
-    os << "usage: veskar-cli inverse --central-meridian L0 [--beijing54|--iag75] [--precision N]\n"
-          "  reads \"x y\" lines (northing, easting in metres) and writes \"B L\"\n"
-          "  (latitude, longitude in packed DMS; N decimals, default 8)\n";
-  }
-  os << "Angles are packed DMS: 140.022866 = 140°02′28.66″. Run veskar-cli --help for more.\n";
-}
-
 }  // namespace
 
-int runConvert(Direction direction, const Args& args, std::istream& in, std::ostream& out,
-               std::ostream& err) {
-  std::optional<double> L0;
-  bool beijing54 = true;
-  int precision = direction == Direction::Forward ? 4 : 8;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string a = args[i];
-    std::string value;
-    const bool takesValue = a.rfind("--central-meridian", 0) == 0 || a.rfind("--precision", 0) == 0;
-    if (takesValue) {
-      const std::size_t eq = a.find('=');
-      if (eq != std::string::npos) {
-        value = a.substr(eq + 1);
-        a = a.substr(0, eq);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      } else {
-        err << "veskar-cli: " << a << " needs a value\n";
-        usage(err, direction);
-        return 2;
-      }
-    }
-    if (a == "--central-meridian") {
-      L0 = parseNumber(value);
-      if (!L0 || !std::isfinite(*L0)) {
-        err << "veskar-cli: --central-meridian: \"" << value << "\" is not a number\n";
-        return 2;
-      }
-    } else if (a == "--precision") {
-      const std::optional<int> n = parseInt(value);
-      if (!n || *n < 0 || *n > 17) {
-        err << "veskar-cli: --precision takes a whole number from 0 to 17\n";
-        return 2;
-      }
-      precision = *n;
-    } else if (a == "--beijing54") {
-      beijing54 = true;
-    } else if (a == "--iag75") {
-      beijing54 = false;
-    } else if (a == "--help" || a == "-h") {
-      usage(out, direction);
-      return 0;
-    } else {
-      err << "veskar-cli: unknown option " << a << "\n";
-      usage(err, direction);
-      return 2;
-    }
-  }
-  if (!L0) {
-    err << "veskar-cli: --central-meridian is required\n";
-    usage(err, direction);
-    return 2;
-  }
+Command convertCommand(Direction d) {
+  const bool forward = d == Direction::Forward;
+  Command c;
+  c.name = forward ? "forward" : "inverse";
+  c.prefix = "veskar-cli";
+  c.synopsis = "--central-meridian L0 [OPTIONS]";
+  c.summary = forward ? "Gauss-Krüger forward: reads lines \"B L\" (latitude, longitude in packed DMS) and writes\n"
+                        "\"x y\" (northing, easting in metres, the easting with the 500000 m false easting).\n"
+                      : "Gauss-Krüger inverse: reads lines \"x y\" (northing, easting in metres, the easting with\n"
+                        "the 500000 m false easting) and writes \"B L\" (latitude, longitude in packed DMS).\n";
+  c.options = {{"--central-meridian", "", "L0", "the zone's central meridian, packed DMS (required)"},
+               {"--precision", "", "N", std::string("decimals of the output, 0 to 17 (default ") + (forward ? "4" : "8") + ")"}};
+  for (Option& o : systemOptions(geodesy::CoordinateSystem::Beijing54)) c.options.push_back(std::move(o));
+  c.notes = std::string(kAngleNotes) +
+            "Numbers on a line are separated by blanks or a comma. One output line per input line; a\n"
+            "line that cannot be read or converted is named on standard error by its number and\n"
+            "written as \"* *\" (exit status 1). Points more than 3° from the central meridian are\n"
+            "warned about once, with how far the projection may be off there; points more than 20°\n"
+            "away are refused, line by line.\n";
+  return c;
+}
 
-  const auto p = geodesy::LoadProjectionParameters(beijing54);
+namespace {
+
+// Converts one line; false with `why` when it cannot. `reach` is set to the point's distance
+// from the central meridian (degrees).
+bool convertLine(Direction d, const std::pair<double, double>& in, double L0, const geodesy::ProjectionParameters& p,
+                 int precision, std::string& text, double& reach, std::string& why) {
+  try {
+    double a, b;
+    if (d == Direction::Forward) {
+      a = geodesy::X(in.first, in.second, L0, p);
+      b = geodesy::Y(in.first, in.second, L0, p);
+      reach = std::abs(geodesy::DmsDeg(in.second) - geodesy::DmsDeg(L0));
+    } else {
+      a = geodesy::B(in.first, in.second, L0, p);
+      b = geodesy::L(in.first, in.second, L0, p);
+      reach = std::abs(geodesy::DmsDeg(b) - geodesy::DmsDeg(L0));
+    }
+    if (reach > kRefuseBeyondDegrees) {
+      why = reachRefusal(reach);
+      return false;
+    }
+    text = fixed(a, precision) + ' ' + fixed(b, precision);
+    return true;
+  } catch (const geodesy::GeodesyError& e) {
+    why = e.what();
+    return false;
+  }
+}
+
+// The lines of `in`, converted to `out`; the exit status.
+int convertLines(Direction d, double L0, const geodesy::ProjectionParameters& p, int precision, std::istream& in,
+                 std::ostream& out, std::ostream& err) {
   int status = 0;
+  double farthest = 0;
   std::string line;
   for (long lineNo = 1; std::getline(in, line); ++lineNo) {
     if (line.find_first_not_of(" \t\r") == std::string::npos) {
       out << '\n';  // blank lines stay blank, so output lines match input lines
       continue;
     }
-    std::string why;
+    std::string why, text;
+    double reach = 0;
     const auto pair = parsePair(line, why);
-    if (!pair) {
-      err << "veskar-cli: line " << lineNo << ": " << why << "\n";
-      out << "* *\n";
-      status = 1;
+    if (pair && convertLine(d, *pair, L0, p, precision, text, reach, why)) {
+      out << text << '\n';
+      farthest = std::max(farthest, reach);
       continue;
     }
-    try {
-      double a, b;
-      if (direction == Direction::Forward) {
-        a = geodesy::X(pair->first, pair->second, *L0, p);
-        b = geodesy::Y(pair->first, pair->second, *L0, p);
-      } else {
-        a = geodesy::B(pair->first, pair->second, *L0, p);
-        b = geodesy::L(pair->first, pair->second, *L0, p);
-      }
-      out << fixed(a, precision) << ' ' << fixed(b, precision) << '\n';
-    } catch (const geodesy::GeodesyError& e) {
-      err << "veskar-cli: line " << lineNo << ": " << e.what() << "\n";
-      out << "* *\n";
-      status = 1;
-    }
+    err << "veskar-cli: line " << lineNo << ": " << why << "\n";
+    out << "* *\n";
+    status = 1;
   }
   out.flush();
+  if (farthest > kWarnBeyondDegrees) err << "veskar-cli: warning: " << reachWarning(farthest) << "\n";
   return status;
+}
+
+}  // namespace
+
+int runConvert(Direction direction, const Args& args, std::istream& in, std::ostream& out, std::ostream& err) {
+  const Command c = convertCommand(direction);
+  bool help = false;
+  const std::optional<Parsed> p = parse(c, args, err, help);
+  if (!p) return 2;
+  if (help) {
+    usage(c, out);
+    return 0;
+  }
+  if (!p->has("--central-meridian")) {
+    err << "veskar-cli: --central-meridian is required\n";
+    usage(c, err);
+    return 2;
+  }
+  const std::optional<double> L0 = parseNumber(p->value("--central-meridian"));
+  if (!L0) {
+    err << "veskar-cli: --central-meridian: \"" << p->value("--central-meridian") << "\" is not a number\n";
+    return 2;
+  }
+  int precision = direction == Direction::Forward ? 4 : 8;
+  if (p->has("--precision")) {
+    const std::optional<int> n = parseInt(p->value("--precision"));
+    if (!n || *n < 0 || *n > 17) {
+      err << "veskar-cli: --precision takes a whole number from 0 to 17\n";
+      return 2;
+    }
+    precision = *n;
+  }
+  const auto params = geodesy::LoadProjectionParameters(systemOf(*p, geodesy::CoordinateSystem::Beijing54));
+  return convertLines(direction, *L0, params, precision, in, out, err);
 }
 
 }  // namespace veskar::cli

@@ -75,3 +75,31 @@ TEST(OutsideCheck, SeriesAgreesWithProjWithin2mmInA3DegreeZone) {
     RecordProperty(s.property, std::to_string(worst * 1000));
   }
 }
+
+// The bound the command line warns with holds from the meridian to 20° off it, 0° to 84°
+// latitude, on every ellipsoid, east and west; and is not loose by more than half.
+TEST(OutsideCheck, SeriesErrorBoundHoldsTo20Degrees) {
+  const System systems[] = {
+      {CoordinateSystem::Beijing54, "+ellps=krass", ""},
+      {CoordinateSystem::IAG75, "+a=6378140 +rf=298.257", ""},
+      {CoordinateSystem::CGCS2000, "+a=6378137 +rf=298.257222101", ""},
+  };
+  for (const auto& s : systems) {
+    Tmerc proj((std::string("+proj=tmerc +lat_0=0 +lon_0=117 +k=1 +x_0=500000 +y_0=0 ") + s.ellps).c_str());
+    ASSERT_TRUE(proj.ok());
+    const auto p = LoadProjectionParameters(s.system);
+    for (int dl : {3, 6, 10, 14, 20}) {
+      double worst = 0;
+      for (int lat = 0; lat <= 84; lat += 3) {
+        for (int sign : {-1, 1}) {
+          const double lonDeg = 117.0 + sign * dl;
+          const double x = X(Degdms(lat), Degdms(lonDeg), 117, p), y = Y(Degdms(lat), Degdms(lonDeg), 117, p);
+          const PJ_XY ref = proj.forward(lat, lonDeg);
+          worst = std::max(worst, std::hypot(x - ref.y, y - ref.x));
+        }
+      }
+      EXPECT_LE(worst, SeriesErrorBound(dl)) << s.ellps << " " << dl << "°";
+      if (dl >= 6) EXPECT_GT(worst, SeriesErrorBound(dl) / 2) << s.ellps << " " << dl << "°";
+    }
+  }
+}

@@ -1,10 +1,14 @@
 // veskar-cli draw as a user runs it: a process, its files, its output and exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "cad/tests/readback.h"
+#include "geodesy/geodesy.h"
+#include "geodesy/sheets.h"
 #include "platform/testing/testing.h"
 
 namespace {
@@ -84,7 +88,8 @@ TEST(CliDraw, RefusedInputWritesNoFile) {
     std::string errHas;
   } cases[] = {
       {{"--meridians", "1e999"}, "经线根数：“1e999”读出的数值不是有限数。 (--meridians)"},
-      {{"--central-meridian", "nan"}, ""},  // "nan" is not a number: reads 0, drawn
+      // "nan" is not a number: reads 0, which puts the meridians 114° from it.
+      {{"--central-meridian", "nan"}, "meridians 114.500° from the central meridian: farther than 20°"},
       {{"--meridians", "501", "--parallels", "500"},
        "经线根数 × 纬线根数：501 × 500 = 250500 个交点，超出了上限 250000（500 × 500）。 (--meridians, --parallels)"},
       {{"--start-latitude", "40000"}, "起始纬度：40000 度超出了角度换算的 16 位度数范围（最多 32767 度）。 (--start-latitude)"},
@@ -147,6 +152,79 @@ TEST(CliDraw, UsageErrorsAndUnwritableFiles) {
   const CliRun help = cli({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with("usage: veskar-cli draw"));
+}
+
+}  // namespace
+
+namespace {
+
+// Distance from `p` to the polyline's nearest segment.
+double offPolyline(const veskar::testing::DxfEntity& line, double x, double y) {
+  double best = 1e300;
+  for (std::size_t k = 0; k + 1 < line.points.size(); ++k) {
+    const auto& a = line.points[k];
+    const auto& b = line.points[k + 1];
+    const double dx = b[0] - a[0], dy = b[1] - a[1];
+    const double t = std::clamp(((x - a[0]) * dx + (y - a[1]) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    best = std::min(best, std::hypot(x - a[0] - t * dx, y - a[1] - t * dy));
+  }
+  return best;
+}
+
+// A sheet's frame read back: corners where the projection puts them, labels in D°M′S″ where a
+// corner is off a whole minute, 3 mm high on paper, the number above it, and every edge within
+// 0.05 mm on paper of the true parallel or meridian.
+TEST(CliDraw, MapSheetFramesAtSeveralScales) {
+  using namespace veskar::geodesy;
+  const struct {
+    const char* number;
+    std::vector<std::string> labels;  // SW longitude, SW latitude, SE longitude, NE latitude
+  } cases[] = {
+      {"J50H005080", {"116°28′07.5″", "39°53′45″", "116°30′", "39°55′"}},
+      {"J50G015010", {"114°33′45″", "39°22′30″", "114°37′30″", "39°25′"}},
+      {"J50E001010", {"116°15′", "39°50′", "116°30′", "40°00′"}},
+      {"J50C001002", {"115°30′", "39°00′", "117°00′", "40°00′"}},
+      {"J50", {"114°00′", "36°00′", "120°00′", "40°00′"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.number);
+    veskar::testing::TempDir dir;
+    const std::string path = dir.file("sheet.dxf");
+    const CliRun r = cli({"--sheet", c.number, "-o", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const MapSheet s = ParseSheetNumber(c.number);
+    const SheetBounds b = BoundsOf(s);
+    const auto p = LoadProjectionParameters(CoordinateSystem::CGCS2000);
+    const double cm = ZoneOf(s).centralMeridian, paper = s.scaleDenominator / 1000.0;
+    const auto plane = [&](double B, double L) { return XY(Degdms(B), Degdms(L), cm, p); };
+
+    const veskar::testing::DxfReadback d = veskar::testing::readDxf(path);
+    veskar::testing::expectCleanAudit(d);
+    ASSERT_EQ(d.entities.size(), 8u + 4u + 1u);
+    const std::size_t texts[] = {0, 1, 2, 6};  // SW lon, SW lat, SE lon, NE lat
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(d.entities[texts[k]].text, c.labels[k]);
+    EXPECT_DOUBLE_EQ(d.entities[0].height, 3 * paper);
+    EXPECT_EQ(d.entities.back().text, c.number);
+    // The corners, and the edges: south, north, west, east.
+    const double W = ArcUnitsToDegrees(b.west), E = ArcUnitsToDegrees(b.east);
+    const double S = ArcUnitsToDegrees(b.south), N = ArcUnitsToDegrees(b.north);
+    const PlanePoint sw = XY(ArcUnitsToPacked(b.south), ArcUnitsToPacked(b.west), cm, p);
+    EXPECT_NEAR(d.entities[4].points.front()[0], sw.y, 1e-6);
+    EXPECT_NEAR(d.entities[4].points.front()[1], sw.x, 1e-6);
+    const PlanePoint ne = XY(ArcUnitsToPacked(b.north), ArcUnitsToPacked(b.east), cm, p);
+    EXPECT_NEAR(d.entities[9].points.back()[0], ne.y, 1e-6);
+    EXPECT_NEAR(d.entities[9].points.back()[1], ne.x, 1e-6);
+    const struct { std::size_t entity; double b0, l0, b1, l1; } edges[] = {
+        {4, S, W, S, E}, {9, N, W, N, E}, {10, S, W, N, W}, {11, S, E, N, E}};
+    for (const auto& e : edges) {
+      double worst = 0;
+      for (int k = 0; k <= 400; ++k) {
+        const PlanePoint t = plane(e.b0 + (e.b1 - e.b0) * k / 400, e.l0 + (e.l1 - e.l0) * k / 400);
+        worst = std::max(worst, offPolyline(d.entities[e.entity], t.y, t.x));
+      }
+      EXPECT_LE(worst, 0.05 * paper) << "edge " << e.entity;
+    }
+  }
 }
 
 }  // namespace

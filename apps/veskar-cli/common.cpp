@@ -1,0 +1,74 @@
+// What the commands share: the coordinate system options, numbers, the reach of the series.
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "cli.h"
+
+namespace veskar::cli {
+
+const char* const kAngleNotes =
+    "Angles are packed DMS: degrees, then two digits of minutes, then seconds, so\n"
+    "140.022866 = 140°02′28.66″, 29.2 = 29°20′, 0.15 = 0°15′; \".\" is the decimal point.\n";
+
+std::vector<Option> systemOptions(geodesy::CoordinateSystem fallback) {
+  using geodesy::CoordinateSystem;
+  const auto line = [&](CoordinateSystem s, const char* text) {
+    return std::string(text) + (s == fallback ? " (the default)" : "");
+  };
+  return {
+      {"--beijing54", "", "", line(CoordinateSystem::Beijing54, "Beijing 1954, Krassovsky 1940 ellipsoid")},
+      {"--iag75", "", "", line(CoordinateSystem::IAG75, "Xi'an 1980, IAG 1975 ellipsoid")},
+      {"--cgcs2000", "", "", line(CoordinateSystem::CGCS2000, "CGCS2000")},
+  };
+}
+
+geodesy::CoordinateSystem systemOf(const Parsed& p, geodesy::CoordinateSystem fallback) {
+  geodesy::CoordinateSystem s = fallback;
+  for (const std::string& name : p.order()) {
+    if (name == "--beijing54") s = geodesy::CoordinateSystem::Beijing54;
+    if (name == "--iag75") s = geodesy::CoordinateSystem::IAG75;
+    if (name == "--cgcs2000") s = geodesy::CoordinateSystem::CGCS2000;
+  }
+  return s;
+}
+
+std::optional<double> parseNumber(std::string_view s) {
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  double v = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || ptr != s.data() + s.size() || s.empty() || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+namespace {
+
+std::string metres(double m) {
+  char buf[64];
+  if (m < 1) {
+    std::snprintf(buf, sizeof buf, "%.0f mm", m * 1000);
+  } else {
+    std::snprintf(buf, sizeof buf, "%.1f m", m);
+  }
+  return buf;
+}
+
+std::string degrees(double d) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.3f°", d);
+  return buf;
+}
+
+}  // namespace
+
+std::string reachWarning(double farthest) {
+  return "points lie up to " + degrees(farthest) + " from the central meridian, where the projection may be off by up to " +
+         metres(geodesy::SeriesErrorBound(farthest)) + " (about " + metres(geodesy::SeriesErrorBound(0)) +
+         " within 3°)";
+}
+
+std::string reachRefusal(double d) {
+  return degrees(d) + " from the central meridian: farther than 20°, where the projection means nothing";
+}
+
+}  // namespace veskar::cli
