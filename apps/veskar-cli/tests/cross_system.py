@@ -38,7 +38,11 @@ CONVERSIONS = [
     (["forward", "--central-meridian", "117", "--iag75", "--precision", "10"], POINTS, 1e-9),
     (["inverse", "--central-meridian", "114", "--precision", "15"], XY, 1e-11),
     (["inverse", "--central-meridian", "115.15", "--iag75", "--precision", "15"], XY, 1e-11),
+    (["forward", "--central-meridian", "117", "--cgcs2000", "--precision", "10"], POINTS, 1e-9),
+    (["inverse", "--central-meridian", "117", "--cgcs2000", "--precision", "15"], XY, 1e-11),
 ]
+
+SHEETS = [["J50E001010", "--json"], ["J50H005080", "--json", "--beijing54"], ["--at", "39.543", "116.2825", "--scale", "5000"]]
 
 DRAWINGS = [
     ["--start-longitude", "114", "--meridians", "5", "--start-latitude", "29.2", "--parallels", "10",
@@ -48,6 +52,8 @@ DRAWINGS = [
     ["--start-longitude", "115", "--longitude-spacing", "-0.15", "--latitude-spacing", "-0.1",
      "--start-latitude", "-0.2"],
     ["--meridians", "1", "--parallels", "4"],
+    ["--sheet", "J50H005080"],
+    ["--sheet", "J50C001002", "--iag75"],
 ]
 
 
@@ -55,7 +61,8 @@ def run(program, args, stdin=""):
     command = ([WINE_RUN, PREFIX, program] if program.endswith(".exe") else [program]) + args
     env = dict(os.environ, LC_ALL="C.UTF-8", LANG="C.UTF-8")
     r = subprocess.run(command, input=stdin.encode(), capture_output=True, env=env, timeout=300)
-    return r.returncode, r.stdout.decode("utf-8").replace("\r\n", "\n"), r.stderr.decode("utf-8", "replace")
+    text = lambda b: b.decode("utf-8", "replace").replace("\r\n", "\n")
+    return r.returncode, text(r.stdout), text(r.stderr)
 
 
 def compare_numbers(what, a, b, tolerance):
@@ -121,6 +128,11 @@ def main():
         if (sa, ea) != (sb, eb):
             failures.append("%s: status/messages %r %r against %r %r" % (what, sa, ea, sb, eb))
         print("%-60s worst difference %g" % (what, compare_numbers(what, oa, ob, tolerance)))
+    for args in SHEETS:
+        a, b = run(LINUX, ["sheet"] + args), run(WINDOWS, ["sheet"] + args)
+        if a != b:
+            failures.append("sheet %s: %r against %r" % (" ".join(args), a, b))
+        print("%-60s %s" % ("sheet " + " ".join(args), "same output" if a == b else "DIFFERENT"))
     for k, args in enumerate(DRAWINGS):
         a, b = os.path.join(SCRATCH, "linux-%d.dxf" % k), os.path.join(SCRATCH, "windows-%d.dxf" % k)
         (sa, oa, _), (sb, ob, _) = run(LINUX, ["draw"] + args + ["-o", a]), run(WINDOWS, ["draw"] + args + ["-o", b])
