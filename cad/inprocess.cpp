@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "cad/dxf.h"
+#include "cad/members.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -29,19 +30,6 @@ struct DocState {
       throw CadError(errc::NoDocument, "The drawing \"" + data.name + "\" has been closed.");
   }
 };
-
-bool is(const std::string& property, const char* name) {
-  return platform::equalIgnoringCase(property, name);
-}
-
-[[noreturn]] void unknown(const std::string& property, const char* object) {
-  throw CadError(errc::UnknownName, std::string(object) + " has no property named \"" + property + "\".");
-}
-
-[[noreturn]] void readOnly(const std::string& property, const char* object) {
-  throw CadError(errc::ReadOnly,
-                 "The property " + property + " of " + object + " cannot be changed.");
-}
 
 [[noreturn]] void invalid(const std::string& message) { throw CadError(errc::InvalidArg, message); }
 
@@ -137,22 +125,20 @@ class Style final : public CadTextStyle {
   Variant Get(const std::string& property) override {
     st_->checkOpen();
     const TextStyleData& s = st_->data.styles[index_];
-    if (is(property, "Name")) return s.name;
-    if (is(property, "fontFile")) return s.fontFile;
-    if (is(property, "BigFontFile")) return s.bigFontFile;
-    unknown(property, "A text style");
+    switch (readableProperty(ObjectKind::TextStyle, property)) {
+      case Member::Name: return s.name;
+      case Member::FontFile: return s.fontFile;
+      default: return s.bigFontFile;
+    }
   }
 
   void Put(const std::string& property, const Variant& value) override {
     st_->checkOpen();
     TextStyleData& s = st_->data.styles[index_];
-    if (is(property, "Name")) readOnly(property, "a text style");
-    if (is(property, "fontFile")) {
+    if (writableProperty(ObjectKind::TextStyle, property) == Member::FontFile) {
       s.fontFile = toText(value, "fontFile");
-    } else if (is(property, "BigFontFile")) {
-      s.bigFontFile = toText(value, "BigFontFile");
     } else {
-      unknown(property, "A text style");
+      s.bigFontFile = toText(value, "BigFontFile");
     }
     st_->changed();
   }
@@ -186,62 +172,60 @@ class Entity final : public CadEntity {
 
  private:
   static Variant getText(const TextData& t, const std::string& p) {
-    if (is(p, "TextString")) return t.string;
-    if (is(p, "InsertionPoint")) return pointValue(t.insertionPoint);
-    if (is(p, "Height")) return t.height;
-    if (is(p, "Color")) return static_cast<std::int32_t>(t.color);
-    if (is(p, "ScaleFactor")) return t.widthFactor;
-    if (is(p, "StyleName")) return t.styleName;
-    if (is(p, "Rotation")) return t.rotation;
-    if (is(p, "VerticalAlignment")) return static_cast<std::int32_t>(t.verticalAlignment);
-    if (is(p, "HorizontalAlignment")) return static_cast<std::int32_t>(t.horizontalAlignment);
-    if (is(p, "TextAlignmentPoint")) return pointValue(t.alignmentPoint);
-    unknown(p, "A text");
+    switch (readableProperty(ObjectKind::Text, p)) {
+      case Member::TextString: return t.string;
+      case Member::InsertionPoint: return pointValue(t.insertionPoint);
+      case Member::Height: return t.height;
+      case Member::Color: return static_cast<std::int32_t>(t.color);
+      case Member::ScaleFactor: return t.widthFactor;
+      case Member::StyleName: return t.styleName;
+      case Member::Rotation: return t.rotation;
+      case Member::VerticalAlignment: return static_cast<std::int32_t>(t.verticalAlignment);
+      case Member::HorizontalAlignment: return static_cast<std::int32_t>(t.horizontalAlignment);
+      default: return pointValue(t.alignmentPoint);
+    }
   }
 
   void putText(TextData& t, const std::string& p, const Variant& v) {
-    if (is(p, "TextString")) {
-      t.string = checkedTextString(v);
-    } else if (is(p, "InsertionPoint")) {
-      t.insertionPoint = checkedPoint(toDoubleArray(v, "InsertionPoint"), "InsertionPoint");
-    } else if (is(p, "Height")) {
-      t.height = checkedPositive(v, "Height");
-    } else if (is(p, "Color")) {
-      t.color = checkedColor(v);
-    } else if (is(p, "ScaleFactor")) {
-      t.widthFactor = checkedPositive(v, "ScaleFactor");
-    } else if (is(p, "StyleName")) {
-      const std::string name = toText(v, "StyleName");
-      const TextStyleData* style = findStyle(st_->data, name);
-      if (!style) throw CadError(errc::NotFound, "The drawing has no text style named \"" + name + "\".");
-      t.styleName = style->name;
-    } else if (is(p, "Rotation")) {
-      t.rotation = checkedFinite(v, "Rotation");
-    } else if (is(p, "VerticalAlignment")) {
-      t.verticalAlignment = checkedCode(v, "VerticalAlignment", 0, 3, "0 baseline, 1 bottom, 2 middle, 3 top");
-    } else if (is(p, "HorizontalAlignment")) {
-      t.horizontalAlignment = checkedCode(v, "HorizontalAlignment", 0, 5,
-                                          "0 left, 1 center, 2 right, 3 aligned, 4 middle, 5 fit");
-    } else if (is(p, "TextAlignmentPoint")) {
-      t.alignmentPoint = checkedPoint(toDoubleArray(v, "TextAlignmentPoint"), "TextAlignmentPoint");
-    } else {
-      unknown(p, "A text");
+    switch (writableProperty(ObjectKind::Text, p)) {
+      case Member::TextString: t.string = checkedTextString(v); break;
+      case Member::InsertionPoint:
+        t.insertionPoint = checkedPoint(toDoubleArray(v, "InsertionPoint"), "InsertionPoint");
+        break;
+      case Member::Height: t.height = checkedPositive(v, "Height"); break;
+      case Member::Color: t.color = checkedColor(v); break;
+      case Member::ScaleFactor: t.widthFactor = checkedPositive(v, "ScaleFactor"); break;
+      case Member::StyleName: {
+        const std::string name = toText(v, "StyleName");
+        const TextStyleData* style = findStyle(st_->data, name);
+        if (!style) throw CadError(errc::NotFound, "The drawing has no text style named \"" + name + "\".");
+        t.styleName = style->name;
+        break;
+      }
+      case Member::Rotation: t.rotation = checkedFinite(v, "Rotation"); break;
+      case Member::VerticalAlignment:
+        t.verticalAlignment = checkedCode(v, "VerticalAlignment", 0, 3, "0 baseline, 1 bottom, 2 middle, 3 top");
+        break;
+      case Member::HorizontalAlignment:
+        t.horizontalAlignment = checkedCode(v, "HorizontalAlignment", 0, 5,
+                                            "0 left, 1 center, 2 right, 3 aligned, 4 middle, 5 fit");
+        break;
+      default:
+        t.alignmentPoint = checkedPoint(toDoubleArray(v, "TextAlignmentPoint"), "TextAlignmentPoint");
+        break;
     }
   }
 
   static Variant getPolyline(const PolylineData& l, const std::string& p) {
-    if (is(p, "Coordinates")) return l.coordinates;
-    if (is(p, "Color")) return static_cast<std::int32_t>(l.color);
-    unknown(p, "A polyline");
+    if (readableProperty(ObjectKind::Polyline, p) == Member::Coordinates) return l.coordinates;
+    return static_cast<std::int32_t>(l.color);
   }
 
   static void putPolyline(PolylineData& l, const std::string& p, const Variant& v) {
-    if (is(p, "Coordinates")) {
+    if (writableProperty(ObjectKind::Polyline, p) == Member::Coordinates) {
       l.coordinates = checkedVertices(toDoubleArray(v, "Coordinates"), "Coordinates");
-    } else if (is(p, "Color")) {
-      l.color = checkedColor(v);
     } else {
-      unknown(p, "A polyline");
+      l.color = checkedColor(v);
     }
   }
 
@@ -255,13 +239,12 @@ class Styles final : public CadTextStyles {
 
   Variant Get(const std::string& property) override {
     st_->checkOpen();
-    if (is(property, "Count")) return static_cast<std::int32_t>(st_->data.styles.size());
-    unknown(property, "The text style collection");
+    readableProperty(ObjectKind::TextStyles, property);  // Count
+    return static_cast<std::int32_t>(st_->data.styles.size());
   }
   void Put(const std::string& property, const Variant&) override {
     st_->checkOpen();
-    if (is(property, "Count")) readOnly(property, "the text style collection");
-    unknown(property, "The text style collection");
+    writableProperty(ObjectKind::TextStyles, property);  // refuses: there is nothing to set
   }
 
   std::shared_ptr<CadTextStyle> Add(const std::string& name) override {
@@ -284,13 +267,12 @@ class ModelSpace final : public CadModelSpace {
 
   Variant Get(const std::string& property) override {
     st_->checkOpen();
-    if (is(property, "Count")) return static_cast<std::int32_t>(st_->data.entities.size());
-    unknown(property, "Model space");
+    readableProperty(ObjectKind::ModelSpace, property);  // Count
+    return static_cast<std::int32_t>(st_->data.entities.size());
   }
   void Put(const std::string& property, const Variant&) override {
     st_->checkOpen();
-    if (is(property, "Count")) readOnly(property, "model space");
-    unknown(property, "Model space");
+    writableProperty(ObjectKind::ModelSpace, property);  // refuses: there is nothing to set
   }
 
   std::shared_ptr<CadEntity> AddText(const Variant& text, const std::vector<double>& point,
@@ -333,13 +315,12 @@ class Document final : public CadDocument {
 
   Variant Get(const std::string& property) override {
     st_->checkOpen();
-    if (is(property, "Name")) return st_->data.name;
-    unknown(property, "A drawing");
+    readableProperty(ObjectKind::Document, property);  // Name
+    return st_->data.name;
   }
   void Put(const std::string& property, const Variant&) override {
     st_->checkOpen();
-    if (is(property, "Name")) readOnly(property, "a drawing");
-    unknown(property, "A drawing");
+    writableProperty(ObjectKind::Document, property);  // refuses: there is nothing to set
   }
 
   std::shared_ptr<CadTextStyles> TextStyles() override {
@@ -375,21 +356,14 @@ class Application final : public CadApplication {
   explicit Application(const std::string& drawingName) : doc_(std::make_shared<Document>(drawingName)) {}
 
   Variant Get(const std::string& property) override {
-    if (is(property, "Visible")) return visible_;
-    if (is(property, "Caption")) {
-      if (doc_->state()->closed) return std::string("Veskar CAD");
-      return doc_->state()->data.name + " - Veskar CAD";
-    }
-    unknown(property, "The application");
+    if (readableProperty(ObjectKind::Application, property) == Member::Visible) return visible_;
+    if (doc_->state()->closed) return std::string("Veskar CAD");
+    return doc_->state()->data.name + " - Veskar CAD";
   }
 
   void Put(const std::string& property, const Variant& value) override {
-    if (is(property, "Visible")) {
-      visible_ = toBool(value, "Visible");
-      return;
-    }
-    if (is(property, "Caption")) readOnly(property, "the application");
-    unknown(property, "The application");
+    writableProperty(ObjectKind::Application, property);  // Visible
+    visible_ = toBool(value, "Visible");
   }
 
   std::shared_ptr<CadDocument> ActiveDocument() override {

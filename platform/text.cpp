@@ -1,6 +1,7 @@
 // The portable half of platform/text.h: UTF-8 and UTF-16, case folding.
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace veskar::platform {
@@ -138,6 +139,20 @@ std::string foldCase(std::string_view utf8) {
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
+  // Names are mostly ASCII: compare those byte by byte.
+  if (a.size() != b.size()) {
+    if (std::all_of(a.begin(), a.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }) &&
+        std::all_of(b.begin(), b.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      return false;
+  } else {
+    std::size_t k = 0;
+    for (; k < a.size(); ++k) {
+      const auto x = static_cast<unsigned char>(a[k]), y = static_cast<unsigned char>(b[k]);
+      if (x >= 0x80 || y >= 0x80) break;
+      if (lower(x) != lower(y)) return false;
+    }
+    if (k == a.size()) return true;
+  }
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     if (lower(next(a, i)) != lower(next(b, j))) return false;

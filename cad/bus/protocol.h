@@ -13,13 +13,17 @@
 //
 // Batch: org.veskar.Cad.Application.Batch(a(ssav) operations) -> (av results, i failed_index,
 // s error_name, s error_message). Each operation is (target, member, arguments). The target
-// is an object path, or "$k": the object that operation k of the same batch gave. Members
-// are the methods of the target's interface, and "Get" (property name) and "Set" (property
-// name, value, and possibly further name-value pairs, set in order) for its properties. Operations run in order; the first failure stops the
-// batch: failed_index is its position and error_name / error_message its error, as a single
-// call would have answered it; otherwise failed_index is -1 and the names are empty.
-// Results: one per operation that ran: the object path, the property value, or the byte 0
-// for an operation without one.
+// is an object path, or "$k": the object that operation k of the same batch gave ("$k.n": the
+// n-th of the objects it gave). Members are the methods of the target's interface, and "Get"
+// (property name) and "Set" (property name, value, and possibly further name-value pairs, set
+// in order) for its properties. A member may be a path of object properties ending in a
+// method, "ActiveDocument.ModelSpace.AddText": the properties are read in turn, each giving the
+// object the next runs on, as separate operations would; such an operation gives every object
+// on its way. Operations run in order; the first failure stops the batch: failed_index is its
+// position and error_name / error_message its error, as a single call would have answered it;
+// otherwise failed_index is -1 and the names are empty.
+// Results: one per operation that ran: the object path (a path operation: the list of every
+// object's path), the property value, or the byte 0 for an operation without one.
 #pragma once
 
 #include <QDBusArgument>
@@ -34,6 +38,7 @@ namespace veskar::cad::bus {
 inline constexpr char kServiceName[] = "org.veskar.Cad";
 inline constexpr char kApplicationPath[] = "/Application";
 inline constexpr char kDocumentsPath[] = "/Application/Documents";
+inline constexpr char kInterfacePrefix[] = "org.veskar.Cad.";  // + the object kind's name
 inline constexpr char kApplicationInterface[] = "org.veskar.Cad.Application";
 inline constexpr char kDocumentInterface[] = "org.veskar.Cad.Document";
 inline constexpr char kTextStylesInterface[] = "org.veskar.Cad.TextStyles";

@@ -14,152 +14,159 @@
 namespace veskar::cad::bus {
 
 struct CadServer::Target {
-  enum class Kind { Application, Document, TextStyles, TextStyle, ModelSpace, Entity };
-  Kind kind = Kind::Application;
+  ObjectKind kind = ObjectKind::Application;
   int docId = 0;
-  std::size_t index = 0;                // style or entity position
-  std::shared_ptr<CadObject> object;    // the in-process object (all but Application)
+  std::size_t index = 0;              // style or entity position
+  std::shared_ptr<CadObject> object;  // the in-process object (all but the application)
 
-  QString path() const {
-    QString p = QLatin1String(kDocumentsPath) + QLatin1Char('/') + QString::number(docId);
+  std::string path() const {
+    if (kind == ObjectKind::Application) return kApplicationPath;
+    std::string p = std::string(kDocumentsPath) + '/' + std::to_string(docId);
     switch (kind) {
-      case Kind::Application: return QLatin1String(kApplicationPath);
-      case Kind::Document: return p;
-      case Kind::TextStyles: return p + QLatin1String("/TextStyles");
-      case Kind::TextStyle: return p + QLatin1String("/TextStyles/") + QString::number(index);
-      case Kind::ModelSpace: return p + QLatin1String("/ModelSpace");
-      case Kind::Entity: return p + QLatin1String("/ModelSpace/") + QString::number(index);
+      case ObjectKind::TextStyles: return p + "/TextStyles";
+      case ObjectKind::TextStyle: return p + "/TextStyles/" + std::to_string(index);
+      case ObjectKind::ModelSpace: return p + "/ModelSpace";
+      case ObjectKind::Text:
+      case ObjectKind::Polyline: return p + "/ModelSpace/" + std::to_string(index);
+      default: return p;
     }
-    return {};
   }
+};
+
+struct CadServer::Given {
+  Variant value;
+  std::unique_ptr<Target> object;
 };
 
 namespace {
 
-using Kind = CadServer::Target::Kind;
+using Given = CadServer::Given;
+using Target = CadServer::Target;
 
-bool is(const QString& member, const char* name) {
-  return member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+Given objectGiven(ObjectKind kind, int docId, std::size_t index, std::shared_ptr<CadObject> object) {
+  return {{}, std::make_unique<Target>(Target{kind, docId, index, std::move(object)})};
 }
 
-[[noreturn]] void noSuchObject(const QString& path) {
-  throw CadError(errc::NotFound, "There is no object at " + utf8(path) + ".");
+[[noreturn]] void noSuchObject(std::string_view path) {
+  throw CadError(errc::NotFound, "There is no object at " + std::string(path) + ".");
 }
 
-[[noreturn]] void noSuchMethod(const QString& member, const char* object) {
-  throw CadError(errc::UnknownName, std::string(object) + " has no method named \"" + utf8(member) + "\".");
+[[noreturn]] void noSuchMethod(std::string_view member, ObjectKind kind) {
+  throw CadError(errc::UnknownName,
+                 std::string(objectSpec(kind).subject) + " has no method named \"" + std::string(member) + "\".");
 }
 
-void expectArgs(const QVariantList& args, qsizetype n, const QString& member) {
+void expectArgs(const std::vector<Variant>& args, std::size_t n, std::string_view member) {
   if (args.size() != n)
-    throw CadError(errc::InvalidArg, utf8(member) + " takes " + std::to_string(n) + " argument(s); " +
+    throw CadError(errc::InvalidArg, std::string(member) + " takes " + std::to_string(n) + " argument(s); " +
                                          std::to_string(args.size()) + " were given.");
 }
 
-// Argument i as an automation value.
-Variant value(const QVariantList& args, qsizetype i) { return fromQVariant(args[i]); }
-
-// Argument i as text (a property name, a path, a style name).
-QString textArg(const QVariantList& args, qsizetype i, const char* what) {
-  return qt(toText(value(args, i), what));
+std::size_t parameterCount(const MemberSpec& m) {
+  std::size_t n = 0;
+  while (n < std::size(m.params) && m.params[n].name) ++n;
+  return n;
 }
 
-bool parseIndex(QStringView s, std::size_t& out) {
-  if (s.isEmpty() || s.size() > 18) return false;
+bool parseIndex(std::string_view s, std::size_t& out) {
+  if (s.empty() || s.size() > 18) return false;
   std::size_t v = 0;
-  for (QChar c : s) {
-    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-    v = v * 10 + std::size_t(c.unicode() - '0');
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + std::size_t(c - '0');
   }
   out = v;
   return true;
 }
 
-const char kApplicationXml[] =
-    "  <interface name=\"org.veskar.Cad.Application\">\n"
-    "    <property name=\"Visible\" type=\"b\" access=\"readwrite\"/>\n"
-    "    <property name=\"Caption\" type=\"s\" access=\"read\"/>\n"
-    "    <property name=\"ActiveDocument\" type=\"o\" access=\"read\"/>\n"
-    "    <method name=\"Activate\"/>\n"
-    "    <method name=\"Quit\"/>\n"
-    "    <method name=\"Batch\"><arg name=\"operations\" type=\"a(ssav)\" direction=\"in\"/>"
-    "<arg name=\"results\" type=\"av\" direction=\"out\"/>"
-    "<arg name=\"failed_index\" type=\"i\" direction=\"out\"/><arg name=\"error_name\" type=\"s\" direction=\"out\"/>"
-    "<arg name=\"error_message\" type=\"s\" direction=\"out\"/></method>\n"
-    "  </interface>\n";
+std::vector<std::string_view> split(std::string_view s, char separator) {
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = s.find(separator, start);
+    parts.push_back(s.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
+  }
+}
 
-const char kDocumentXml[] =
-    "  <interface name=\"org.veskar.Cad.Document\">\n"
-    "    <property name=\"Name\" type=\"s\" access=\"read\"/>\n"
-    "    <property name=\"ModelSpace\" type=\"o\" access=\"read\"/>\n"
-    "    <property name=\"TextStyles\" type=\"o\" access=\"read\"/>\n"
-    "    <method name=\"SaveAs\"><arg name=\"path\" type=\"s\" direction=\"in\"/></method>\n"
-    "    <method name=\"Close\"/>\n"
-    "  </interface>\n";
-
-const char kTextStylesXml[] =
-    "  <interface name=\"org.veskar.Cad.TextStyles\">\n"
-    "    <property name=\"Count\" type=\"i\" access=\"read\"/>\n"
-    "    <method name=\"Add\"><arg name=\"name\" type=\"s\" direction=\"in\"/>"
-    "<arg name=\"style\" type=\"o\" direction=\"out\"/></method>\n"
-    "  </interface>\n";
-
-const char kTextStyleXml[] =
-    "  <interface name=\"org.veskar.Cad.TextStyle\">\n"
-    "    <property name=\"Name\" type=\"s\" access=\"read\"/>\n"
-    "    <property name=\"fontFile\" type=\"s\" access=\"readwrite\"/>\n"
-    "    <property name=\"BigFontFile\" type=\"s\" access=\"readwrite\"/>\n"
-    "  </interface>\n";
-
-const char kModelSpaceXml[] =
-    "  <interface name=\"org.veskar.Cad.ModelSpace\">\n"
-    "    <property name=\"Count\" type=\"i\" access=\"read\"/>\n"
-    "    <method name=\"AddText\"><arg name=\"text\" type=\"v\" direction=\"in\"/>"
-    "<arg name=\"point\" type=\"ad\" direction=\"in\"/><arg name=\"height\" type=\"v\" direction=\"in\"/>"
-    "<arg name=\"entity\" type=\"o\" direction=\"out\"/></method>\n"
-    "    <method name=\"AddLightWeightPolyline\"><arg name=\"vertices\" type=\"ad\" direction=\"in\"/>"
-    "<arg name=\"entity\" type=\"o\" direction=\"out\"/></method>\n"
-    "  </interface>\n";
-
-// Numeric properties take any D-Bus numeric type (declared as the type they are read back as).
-const char kTextXml[] =
-    "  <interface name=\"org.veskar.Cad.Text\">\n"
-    "    <property name=\"TextString\" type=\"s\" access=\"readwrite\"/>\n"
-    "    <property name=\"InsertionPoint\" type=\"ad\" access=\"readwrite\"/>\n"
-    "    <property name=\"Height\" type=\"d\" access=\"readwrite\"/>\n"
-    "    <property name=\"Color\" type=\"i\" access=\"readwrite\"/>\n"
-    "    <property name=\"ScaleFactor\" type=\"d\" access=\"readwrite\"/>\n"
-    "    <property name=\"StyleName\" type=\"s\" access=\"readwrite\"/>\n"
-    "    <property name=\"Rotation\" type=\"d\" access=\"readwrite\"/>\n"
-    "    <property name=\"VerticalAlignment\" type=\"i\" access=\"readwrite\"/>\n"
-    "    <property name=\"HorizontalAlignment\" type=\"i\" access=\"readwrite\"/>\n"
-    "    <property name=\"TextAlignmentPoint\" type=\"ad\" access=\"readwrite\"/>\n"
-    "  </interface>\n";
-
-const char kPolylineXml[] =
-    "  <interface name=\"org.veskar.Cad.LightWeightPolyline\">\n"
-    "    <property name=\"Coordinates\" type=\"ad\" access=\"readwrite\"/>\n"
-    "    <property name=\"Color\" type=\"i\" access=\"readwrite\"/>\n"
-    "  </interface>\n";
-
-const char* const kTextProperties[] = {"TextString", "InsertionPoint", "Height", "Color",
-                                       "ScaleFactor", "StyleName", "Rotation",
-                                       "VerticalAlignment", "HorizontalAlignment",
-                                       "TextAlignmentPoint"};
-const char* const kPolylineProperties[] = {"Coordinates", "Color"};
-const char* const kStyleProperties[] = {"Name", "fontFile", "BigFontFile"};
-
-bool isText(const CadServer::Target& t, CadSession& session) {
+bool isText(const Target& t, CadSession& session) {
   const auto* d = session.document(t.docId);
   const DrawingData* data = d ? drawingOf(*d->doc) : nullptr;
-  return data && t.index < data->entities.size() &&
-         std::holds_alternative<TextData>(data->entities[t.index]);
+  return data && t.index < data->entities.size() && std::holds_alternative<TextData>(data->entities[t.index]);
+}
+
+// The description of an object kind's interface, from the member table.
+QString interfaceXml(ObjectKind kind) {
+  QString xml = QStringLiteral("  <interface name=\"%1%2\">\n").arg(QLatin1String(kInterfacePrefix),
+                                                                     QLatin1String(objectSpec(kind).name));
+  for (const MemberSpec& m : membersOf(kind)) {
+    if (m.access != Access::Method) {
+      xml += QStringLiteral("    <property name=\"%1\" type=\"%2\" access=\"%3\"/>\n")
+                 .arg(QLatin1String(m.name), QLatin1String(m.type),
+                      QLatin1String(m.access == Access::ReadWrite ? "readwrite" : "read"));
+      continue;
+    }
+    QString args;
+    for (std::size_t i = 0; i < parameterCount(m); ++i)
+      args += QStringLiteral("<arg name=\"%1\" type=\"%2\" direction=\"in\"/>")
+                  .arg(QLatin1String(m.params[i].name), QLatin1String(m.params[i].type));
+    if (m.resultName)
+      args += QStringLiteral("<arg name=\"%1\" type=\"%2\" direction=\"out\"/>")
+                  .arg(QLatin1String(m.resultName), QLatin1String(m.type));
+    xml += args.isEmpty() ? QStringLiteral("    <method name=\"%1\"/>\n").arg(QLatin1String(m.name))
+                          : QStringLiteral("    <method name=\"%1\">%2</method>\n").arg(QLatin1String(m.name), args);
+  }
+  if (kind == ObjectKind::Application) {
+    const char* const batchOut =
+        "<arg name=\"failed_index\" type=\"i\" direction=\"out\"/><arg name=\"error_name\" type=\"s\" direction=\"out\"/>"
+        "<arg name=\"error_message\" type=\"s\" direction=\"out\"/></method>\n";
+    xml += QLatin1String(
+               "    <method name=\"Batch\"><arg name=\"operations\" type=\"a(ssav)\" direction=\"in\"/>"
+               "<arg name=\"results\" type=\"av\" direction=\"out\"/>") +
+           QLatin1String(batchOut);
+    xml += QLatin1String(
+               "    <method name=\"BatchPacked\"><arg name=\"operations\" type=\"ay\" direction=\"in\"/>"
+               "<arg name=\"results\" type=\"ay\" direction=\"out\"/>") +
+           QLatin1String(batchOut);
+  }
+  return xml + QLatin1String("  </interface>\n");
+}
+
+// Values as the bus carries them: an object as its path; an empty value as none.
+QVariant toWire(const Given& g) {
+  if (g.object) return QVariant::fromValue(QDBusObjectPath(qt(g.object->path())));
+  return toQVariant(g.value);
+}
+
+std::vector<Variant> argumentsOf(const QList<QVariant>& wire) {
+  std::vector<Variant> args;
+  args.reserve(std::size_t(wire.size()));
+  for (const QVariant& a : wire) args.push_back(fromQVariant(fromWire(a)));
+  return args;
+}
+
+// A result of the packed batch in the form of the structured one: the object's path, every
+// object's path for a path of members, the value, or the byte 0.
+QVariant structuredResult(const packed::Result& r, bool path) {
+  QVariant v;
+  if (path) {
+    QVariantList paths;
+    for (const std::string& o : r.objects) paths.append(QVariant::fromValue(QDBusObjectPath(qt(o))));
+    if (r.value.index() != 0) paths.append(toQVariant(r.value));
+    v = paths;
+  } else if (!r.objects.empty()) {
+    v = QVariant::fromValue(QDBusObjectPath(qt(r.objects.back())));
+  } else if (r.value.index() != 0) {
+    v = toQVariant(r.value);
+  } else {
+    v = QVariant::fromValue(uchar(0));
+  }
+  return QVariant::fromValue(QDBusVariant(v));
 }
 
 }  // namespace
 
-CadServer::CadServer(CadSession& session, QObject* parent)
-    : QDBusVirtualObject(parent), session_(session) {
+CadServer::CadServer(CadSession& session, QObject* parent) : QDBusVirtualObject(parent), session_(session) {
   registerBusTypes();
 }
 
@@ -170,8 +177,7 @@ bool CadServer::publish(QDBusConnection connection, QString& error) {
     error = connection.lastError().message();
     return false;
   }
-  if (!connection.registerVirtualObject(QLatin1String(kApplicationPath), this,
-                                        QDBusConnection::SubPath)) {
+  if (!connection.registerVirtualObject(QLatin1String(kApplicationPath), this, QDBusConnection::SubPath)) {
     error = connection.lastError().isValid()
                 ? connection.lastError().message()
                 : QStringLiteral("The object path %1 is already in use on this connection.")
@@ -179,371 +185,316 @@ bool CadServer::publish(QDBusConnection connection, QString& error) {
     return false;
   }
   // Do not queue behind another owner: a second veskar-cad must find out at once.
-  const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-      connection.interface()->registerService(QLatin1String(kServiceName),
-                                              QDBusConnectionInterface::DontQueueService,
-                                              QDBusConnectionInterface::DontAllowReplacement);
-  if (!reply.isValid()) {
-    error = reply.error().message();
-    connection.unregisterObject(QLatin1String(kApplicationPath), QDBusConnection::UnregisterTree);
-    return false;
-  }
-  if (reply.value() != QDBusConnectionInterface::ServiceRegistered) {
-    error = QStringLiteral("The bus name %1 already has an owner.").arg(QLatin1String(kServiceName));
+  const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = connection.interface()->registerService(
+      QLatin1String(kServiceName), QDBusConnectionInterface::DontQueueService,
+      QDBusConnectionInterface::DontAllowReplacement);
+  if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+    error = reply.isValid() ? QStringLiteral("The bus name %1 already has an owner.").arg(QLatin1String(kServiceName))
+                            : reply.error().message();
     connection.unregisterObject(QLatin1String(kApplicationPath), QDBusConnection::UnregisterTree);
     return false;
   }
   return true;
 }
 
-CadServer::Target CadServer::resolve(const QString& path) const {
+CadServer::Target CadServer::resolve(std::string_view path) const {
   Target t;
-  if (path == QLatin1String(kApplicationPath)) return t;
-  const QLatin1String docs(kDocumentsPath);
-  if (!path.startsWith(docs) || path.size() <= docs.size() + 1 || path[docs.size()] != QLatin1Char('/'))
-    noSuchObject(path);
-  const QList<QStringView> parts = QStringView(path).mid(docs.size() + 1).split(QLatin1Char('/'));
+  if (path == kApplicationPath) return t;
+  const std::string_view docs(kDocumentsPath);
+  if (!path.starts_with(docs) || path.size() <= docs.size() + 1 || path[docs.size()] != '/') noSuchObject(path);
+  const std::vector<std::string_view> parts = split(path.substr(docs.size() + 1), '/');
   std::size_t id = 0;
   if (!parseIndex(parts[0], id) || id > 1u << 30) noSuchObject(path);
   CadSession::Document* d = session_.document(int(id));
   if (!d) noSuchObject(path);
   t.docId = int(id);
-  if (parts.size() == 1) {
-    t.kind = Kind::Document;
-    t.object = d->doc;
-    return t;
-  }
+  t.kind = ObjectKind::Document;
+  t.object = d->doc;
+  if (parts.size() == 1) return t;
   const DrawingData* data = drawingOf(*d->doc);
-  if (parts[1] == QLatin1String("TextStyles")) {
+  const bool indexed = parts.size() == 3 && parseIndex(parts[2], t.index);
+  if (parts[1] == "TextStyles") {
+    t.kind = ObjectKind::TextStyles;
     if (parts.size() == 2) {
-      t.kind = Kind::TextStyles;
       t.object = d->doc->TextStyles();  // a closed drawing refuses here already
       return t;
     }
-    if (parts.size() == 3 && parseIndex(parts[2], t.index) && data && t.index < data->styles.size()) {
-      t.kind = Kind::TextStyle;
-      t.object = styleNamed(*d->doc, data->styles[t.index].name);
-      if (t.object) return t;
-    }
-  } else if (parts[1] == QLatin1String("ModelSpace")) {
+    t.kind = ObjectKind::TextStyle;
+    t.object = indexed && data && t.index < data->styles.size() ? styleNamed(*d->doc, data->styles[t.index].name)
+                                                                 : nullptr;
+    if (t.object) return t;
+  } else if (parts[1] == "ModelSpace") {
+    t.kind = ObjectKind::ModelSpace;
     if (parts.size() == 2) {
-      t.kind = Kind::ModelSpace;
       t.object = d->doc->ModelSpace();
       return t;
     }
-    if (parts.size() == 3 && parseIndex(parts[2], t.index)) {
-      t.kind = Kind::Entity;
-      t.object = entityAt(*d->doc, t.index);
-      if (t.object) return t;
-    }
+    t.object = indexed ? entityAt(*d->doc, t.index) : nullptr;
+    t.kind = isText(t, session_) ? ObjectKind::Text : ObjectKind::Polyline;
+    if (t.object) return t;
   }
   noSuchObject(path);
 }
 
-QVariant CadServer::getProperty(Target& t, const QString& name, std::unique_ptr<Target>* produced) {
-  auto produce = [&](Target&& nt) -> QVariant {
-    QDBusObjectPath p(nt.path());
-    if (produced) *produced = std::make_unique<Target>(std::move(nt));
-    return QVariant::fromValue(p);
-  };
-  switch (t.kind) {
-    case Kind::Application:
-      if (is(name, "Visible")) return session_.visible();
-      if (is(name, "Caption")) return session_.caption();
-      if (is(name, "ActiveDocument")) {
-        CadSession::Document* d = session_.active();
-        if (!d) throw CadError(errc::NoDocument, "No drawing is open.");
-        Target nt;
-        nt.kind = Kind::Document;
-        nt.docId = d->id;
-        nt.object = d->doc;
-        return produce(std::move(nt));
-      }
-      throw CadError(errc::UnknownName, "The application has no property named \"" + utf8(name) + "\".");
-    case Kind::Document: {
-      auto doc = std::static_pointer_cast<CadDocument>(t.object);
-      if (is(name, "ModelSpace") || is(name, "TextStyles")) {
-        Target nt;
-        nt.docId = t.docId;
-        if (is(name, "ModelSpace")) {
-          nt.kind = Kind::ModelSpace;
-          nt.object = doc->ModelSpace();
-        } else {
-          nt.kind = Kind::TextStyles;
-          nt.object = doc->TextStyles();
-        }
-        return produce(std::move(nt));
-      }
-      return toQVariant(doc->Get(utf8(name)));
+CadServer::Given CadServer::get(Target& t, std::string_view name) {
+  const MemberSpec* m = findMember(t.kind, name);
+  if (t.kind == ObjectKind::Application) {
+    if (m && m->member == Member::ActiveDocument) {
+      CadSession::Document* d = session_.active();
+      if (!d) throw CadError(errc::NoDocument, "No drawing is open.");
+      return objectGiven(ObjectKind::Document, d->id, 0, d->doc);
     }
-    default:
-      return toQVariant(t.object->Get(utf8(name)));
+    if (readableProperty(ObjectKind::Application, name) == Member::Visible) return {session_.visible(), nullptr};
+    return {utf8(session_.caption()), nullptr};
   }
+  if (t.kind == ObjectKind::Document && m && m->member == Member::ModelSpace) {
+    auto doc = std::static_pointer_cast<CadDocument>(t.object);
+    return objectGiven(ObjectKind::ModelSpace, t.docId, 0, doc->ModelSpace());
+  }
+  if (t.kind == ObjectKind::Document && m && m->member == Member::TextStyles) {
+    auto doc = std::static_pointer_cast<CadDocument>(t.object);
+    return objectGiven(ObjectKind::TextStyles, t.docId, 0, doc->TextStyles());
+  }
+  return {t.object->Get(std::string(name)), nullptr};
 }
 
-void CadServer::setProperty(Target& t, const QString& name, const QVariant& value) {
-  if (t.kind == Kind::Application) {
-    if (is(name, "Visible")) {
-      session_.setVisible(toBool(fromQVariant(value), "Visible"));
-      return;
-    }
-    if (is(name, "Caption") || is(name, "ActiveDocument"))
-      throw CadError(errc::ReadOnly, "The property " + utf8(name) + " of the application cannot be changed.");
-    throw CadError(errc::UnknownName, "The application has no property named \"" + utf8(name) + "\".");
+void CadServer::set(Target& t, std::string_view name, const Variant& value) {
+  const MemberSpec* m = findMember(t.kind, name);
+  if (m && m->access == Access::Read && std::string_view(m->type) == "o")
+    throw CadError(errc::ReadOnly, "The property " + std::string(name) + " of " + objectSpec(t.kind).object +
+                                       " cannot be changed.");
+  if (t.kind == ObjectKind::Application) {
+    writableProperty(ObjectKind::Application, name);  // Visible
+    session_.setVisible(toBool(value, "Visible"));
+    return;
   }
-  if (t.kind == Kind::Document && (is(name, "ModelSpace") || is(name, "TextStyles")))
-    throw CadError(errc::ReadOnly, "The property " + utf8(name) + " of a drawing cannot be changed.");
-  t.object->Put(utf8(name), fromQVariant(value));
+  t.object->Put(std::string(name), value);
 }
 
-QVariantMap CadServer::getAll(Target& t) {
-  QVariantMap out;
-  auto collect = [&](const auto& names) {
-    for (const char* n : names) out.insert(QLatin1String(n), getProperty(t, QLatin1String(n), nullptr));
-  };
-  switch (t.kind) {
-    case Kind::Application: {
-      static const char* const names[] = {"Visible", "Caption"};
-      collect(names);
-      if (session_.active()) out.insert(QStringLiteral("ActiveDocument"), getProperty(t, QStringLiteral("ActiveDocument"), nullptr));
-      break;
-    }
-    case Kind::Document: {
-      static const char* const names[] = {"Name", "ModelSpace", "TextStyles"};
-      collect(names);
-      break;
-    }
-    case Kind::TextStyles:
-    case Kind::ModelSpace: {
-      static const char* const names[] = {"Count"};
-      collect(names);
-      break;
-    }
-    case Kind::TextStyle:
-      collect(kStyleProperties);
-      break;
-    case Kind::Entity:
-      if (isText(t, session_)) {
-        collect(kTextProperties);
-      } else {
-        collect(kPolylineProperties);
-      }
-      break;
-  }
-  return out;
-}
-
-QVariant CadServer::run(Target& t, const QString& member, const QVariantList& args,
-                        std::unique_ptr<Target>* produced) {
-  if (member == QLatin1String("Get")) {
+CadServer::Given CadServer::run(Target& t, std::string_view member, const std::vector<Variant>& args) {
+  if (member == "Get") {
     expectArgs(args, 1, member);
-    return getProperty(t, textArg(args, 0, "property name"), produced);
+    return get(t, toText(args[0], "property name"));
   }
-  if (member == QLatin1String("Set")) {
+  if (member == "Set") {
     // Set name, value [, name, value ...]: one after the other, up to the first refusal.
     if (args.size() < 2 || args.size() % 2 != 0)
       throw CadError(errc::InvalidArg, "Set takes pairs of a property name and a value; " +
                                            std::to_string(args.size()) + " argument(s) were given.");
-    for (qsizetype i = 0; i < args.size(); i += 2) setProperty(t, textArg(args, i, "property name"), args[i + 1]);
+    for (std::size_t i = 0; i < args.size(); i += 2) set(t, toText(args[i], "property name"), args[i + 1]);
     return {};
   }
-  auto produceObject = [&](Kind kind, std::size_t index, std::shared_ptr<CadObject> obj) -> QVariant {
-    Target nt;
-    nt.kind = kind;
-    nt.docId = t.docId;
-    nt.index = index;
-    nt.object = std::move(obj);
-    QDBusObjectPath p(nt.path());
-    if (produced) *produced = std::make_unique<Target>(std::move(nt));
-    return QVariant::fromValue(p);
-  };
-  const DrawingData* data = nullptr;
-  if (t.kind != Kind::Application) {
-    if (CadSession::Document* d = session_.document(t.docId)) data = drawingOf(*d->doc);
-  }
+  const MemberSpec* m = findMember(t.kind, member);
+  if (!m || m->access != Access::Method) noSuchMethod(member, t.kind);
+  expectArgs(args, parameterCount(*m), member);
   switch (t.kind) {
-    case Kind::Application:
-      if (is(member, "Activate")) {
-        expectArgs(args, 0, member);
-        session_.requestActivate();
-        return {};
-      }
-      if (is(member, "Quit")) {
-        expectArgs(args, 0, member);
-        // After the reply has gone out.
-        QMetaObject::invokeMethod(&session_, [s = &session_] { s->requestQuit(); }, Qt::QueuedConnection);
-        return {};
-      }
-      noSuchMethod(member, "The application");
-    case Kind::Document:
-      if (is(member, "SaveAs")) {
-        expectArgs(args, 1, member);
-        session_.saveDocument(t.docId, textArg(args, 0, "path"));
-        return {};
-      }
-      if (is(member, "Close")) {
-        expectArgs(args, 0, member);
-        if (CadSession::Document* d = session_.document(t.docId); d && d->closed)
-          throw CadError(errc::NoDocument, "The drawing has already been closed.");
-        session_.closeDocument(t.docId);
-        return {};
-      }
-      noSuchMethod(member, "A drawing");
-    case Kind::TextStyles:
-      if (is(member, "Add")) {
-        expectArgs(args, 1, member);
-        auto styles = std::static_pointer_cast<CadTextStyles>(t.object);
-        const std::string name = toText(value(args, 0), "name");
-        auto style = styles->Add(name);
-        std::size_t index = 0;
-        if (data) {
-          for (std::size_t i = 0; i < data->styles.size(); ++i) {
-            if (platform::equalIgnoringCase(data->styles[i].name, name)) {
-              index = i;
-              break;
-            }
-          }
-        }
-        return produceObject(Kind::TextStyle, index, std::move(style));
-      }
-      noSuchMethod(member, "The text style collection");
-    case Kind::ModelSpace: {
-      auto ms = std::static_pointer_cast<CadModelSpace>(t.object);
-      if (is(member, "AddText")) {
-        expectArgs(args, 3, member);
-        auto e = ms->AddText(value(args, 0), toDoubleArray(value(args, 1), "point"), value(args, 2));
-        return produceObject(Kind::Entity, data ? data->entities.size() - 1 : 0, std::move(e));
-      }
-      if (is(member, "AddLightWeightPolyline")) {
-        expectArgs(args, 1, member);
-        auto e = ms->AddLightWeightPolyline(toDoubleArray(value(args, 0), "vertices"));
-        return produceObject(Kind::Entity, data ? data->entities.size() - 1 : 0, std::move(e));
-      }
-      noSuchMethod(member, "Model space");
-    }
-    case Kind::TextStyle:
-      noSuchMethod(member, "A text style");
-    case Kind::Entity:
-      noSuchMethod(member, "An entity");
+    case ObjectKind::Application: return runApplication(*m, args);
+    case ObjectKind::Document: return runDocument(t, *m, args);
+    case ObjectKind::TextStyles: return runTextStyles(t, args);
+    default: return runModelSpace(t, *m, args);  // the only other kind with methods
   }
-  noSuchMethod(member, "The object");
 }
 
-QVariant CadServer::call(const QString& path, const QString& member, const QVariantList& args) {
-  Target t = resolve(path);
-  return run(t, member, args, nullptr);
+CadServer::Given CadServer::runApplication(const MemberSpec& m, const std::vector<Variant>&) {
+  if (m.member == Member::Activate) {
+    session_.requestActivate();
+  } else {  // Quit, after the reply has gone out
+    QMetaObject::invokeMethod(&session_, [s = &session_] { s->requestQuit(); }, Qt::QueuedConnection);
+  }
+  return {};
 }
 
-QVariantList CadServer::runBatch(const QList<BusOp>& ops, qsizetype& failedIndex, CadError& failure) {
+CadServer::Given CadServer::runDocument(Target& t, const MemberSpec& m, const std::vector<Variant>& args) {
+  if (m.member == Member::SaveAs) {
+    session_.saveDocument(t.docId, qt(toText(args[0], "path")));
+    return {};
+  }
+  if (CadSession::Document* d = session_.document(t.docId); d && d->closed)  // Close
+    throw CadError(errc::NoDocument, "The drawing has already been closed.");
+  session_.closeDocument(t.docId);
+  return {};
+}
+
+CadServer::Given CadServer::runTextStyles(Target& t, const std::vector<Variant>& args) {  // Add
+  const std::string name = toText(args[0], "name");
+  auto style = std::static_pointer_cast<CadTextStyles>(t.object)->Add(name);
+  std::size_t index = 0;
+  const CadSession::Document* d = session_.document(t.docId);
+  if (const DrawingData* data = d ? drawingOf(*d->doc) : nullptr) {
+    while (index < data->styles.size() && !platform::equalIgnoringCase(data->styles[index].name, name)) ++index;
+  }
+  return objectGiven(ObjectKind::TextStyle, t.docId, index, std::move(style));
+}
+
+CadServer::Given CadServer::runModelSpace(Target& t, const MemberSpec& m, const std::vector<Variant>& args) {
+  auto ms = std::static_pointer_cast<CadModelSpace>(t.object);
+  const bool text = m.member == Member::AddText;
+  std::shared_ptr<CadEntity> e = text ? ms->AddText(args[0], toDoubleArray(args[1], "point"), args[2])
+                                      : ms->AddLightWeightPolyline(toDoubleArray(args[0], "vertices"));
+  const CadSession::Document* d = session_.document(t.docId);
+  const DrawingData* data = d ? drawingOf(*d->doc) : nullptr;
+  return objectGiven(text ? ObjectKind::Text : ObjectKind::Polyline, t.docId, data ? data->entities.size() - 1 : 0,
+                     std::move(e));
+}
+
+packed::Result CadServer::runPath(Target& t, std::string_view member, const std::vector<Variant>& args,
+                                  std::vector<std::unique_ptr<Target>>& produced) {
+  // "ActiveDocument.ModelSpace.AddText": the properties in turn, each giving the object the
+  // next runs on, then the method; every object given is in the result.
+  const std::vector<std::string_view> parts = split(member, '.');
+  packed::Result result;
+  Target* current = &t;
+  for (std::size_t k = 0; k + 1 < parts.size(); ++k) {
+    Given g = get(*current, parts[k]);
+    if (!g.object) throw CadError(errc::InvalidArg, std::string(parts[k]) + " gives no object.");
+    result.objects.push_back(g.object->path());
+    produced.push_back(std::move(g.object));
+    current = produced.back().get();
+  }
+  Given g = run(*current, parts.back(), args);
+  if (g.object) {
+    result.objects.push_back(g.object->path());
+    produced.push_back(std::move(g.object));
+  }
+  result.value = std::move(g.value);
+  return result;
+}
+
+namespace {
+
+// "$k": the (last) object operation k of the batch gave; "$k.n": the n-th of those it gave.
+Target* earlier(std::string_view name, std::size_t i, std::vector<std::vector<std::unique_ptr<Target>>>& produced) {
+  const std::string_view ref = name.substr(1);
+  const std::size_t dot = ref.find('.');
+  std::size_t k = 0, n = 0;
+  const bool ok = parseIndex(ref.substr(0, dot), k) && k < i &&
+                  (dot == std::string_view::npos || parseIndex(ref.substr(dot + 1), n)) && !produced[k].empty() &&
+                  (dot == std::string_view::npos || n < produced[k].size());
+  if (!ok)
+    throw CadError(errc::InvalidArg, "Operation " + std::to_string(i) + " names " + std::string(name) +
+                                         ", which is not an object given by an earlier operation of the batch.");
+  return dot == std::string_view::npos ? produced[k].back().get() : produced[k][n].get();
+}
+
+}  // namespace
+
+std::vector<packed::Result> CadServer::runBatch(const std::vector<packed::Op>& ops, long& failedIndex,
+                                                CadError& failure) {
   failedIndex = -1;
-  QVariantList results;
+  std::vector<packed::Result> results;
   results.reserve(ops.size());
-  std::vector<std::unique_ptr<Target>> produced(std::size_t(ops.size()));
-  const QVariant none = QVariant::fromValue(QDBusVariant(QVariant::fromValue(uchar(0))));
-  for (qsizetype i = 0; i < ops.size(); ++i) {
-    const BusOp& op = ops[i];
+  std::vector<std::vector<std::unique_ptr<Target>>> produced(ops.size());
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    const packed::Op& op = ops[i];
     try {
       Target local;
-      Target* target = nullptr;
-      if (op.target.startsWith(QLatin1Char('$'))) {
-        std::size_t k = 0;
-        if (!parseIndex(QStringView(op.target).mid(1), k) || k >= std::size_t(i) || !produced[k])
-          throw CadError(errc::InvalidArg, "Operation " + std::to_string(i) + " names " + utf8(op.target) +
-                                               ", which is not an object given by an earlier operation of the batch.");
-        target = produced[k].get();
+      Target* target = &local;
+      if (op.target.starts_with('$')) {
+        target = earlier(op.target, i, produced);
       } else {
         local = resolve(op.target);
-        target = &local;
       }
-      const QVariant r = run(*target, op.member, op.args, &produced[std::size_t(i)]);
-      results.append(r.isValid() ? QVariant::fromValue(QDBusVariant(r)) : none);
+      results.push_back(runPath(*target, op.member, op.args, produced[i]));
     } catch (const CadError& e) {
-      failedIndex = i;
+      failedIndex = long(i);
       failure = e;
-      return results;
+      break;
     }
   }
   return results;
+}
+
+bool CadServer::handleBatch(const QDBusMessage& message, const QDBusConnection& connection) {
+  const bool isPacked = message.member() == QLatin1String("BatchPacked");
+  std::vector<packed::Op> ops;
+  if (isPacked) {
+    const QByteArray bytes = message.arguments().value(0).toByteArray();
+    ops = packed::decodeOps(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+  } else {
+    for (const BusOp& op : qdbus_cast<QList<BusOp>>(message.arguments().value(0))) {
+      std::vector<Variant> args;
+      args.reserve(std::size_t(op.args.size()));
+      for (const QVariant& a : op.args) args.push_back(fromQVariant(a));
+      ops.push_back(packed::Op{utf8(op.target), utf8(op.member), std::move(args)});
+    }
+  }
+  long failedIndex = -1;
+  CadError failure(errc::Fail, "");
+  const std::vector<packed::Result> results = runBatch(ops, failedIndex, failure);
+  QDBusMessage r;
+  if (isPacked) {
+    const std::string bytes = packed::encode(results);
+    r = message.createReply(QVariant(QByteArray(bytes.data(), qsizetype(bytes.size()))));
+  } else {
+    QVariantList list;
+    list.reserve(qsizetype(results.size()));
+    for (std::size_t i = 0; i < results.size(); ++i)
+      list.append(structuredResult(results[i], ops[i].member.find('.') != std::string::npos));
+    r = message.createReply(QVariant(list));
+  }
+  if (failedIndex >= 0) {
+    r << qint32(failedIndex) << errorName(failure.number()) << qt(failure.description());
+  } else {
+    r << qint32(-1) << QString() << QString();
+  }
+  if (message.isReplyRequired()) connection.send(r);
+  return true;
+}
+
+bool CadServer::handleProperties(Target& t, const QDBusMessage& message, const QDBusConnection& connection) {
+  const QString member = message.member();
+  const std::vector<Variant> args = argumentsOf(message.arguments());
+  const std::string name = utf8(member);
+  QDBusMessage r;
+  if (member == QLatin1String("Get")) {
+    expectArgs(args, 2, name);
+    r = message.createReply(QVariant::fromValue(QDBusVariant(toWire(get(t, toText(args[1], "property name"))))));
+  } else if (member == QLatin1String("Set")) {
+    expectArgs(args, 3, name);
+    set(t, toText(args[1], "property name"), args[2]);
+    r = message.createReply();
+  } else if (member == QLatin1String("GetAll")) {
+    expectArgs(args, 1, name);
+    QVariantMap all;
+    for (const MemberSpec& m : membersOf(t.kind)) {
+      if (m.access == Access::Method || (m.member == Member::ActiveDocument && !session_.active())) continue;
+      all.insert(QLatin1String(m.name), toWire(get(t, m.name)));
+    }
+    r = message.createReply(QVariant::fromValue(all));
+  } else {
+    return false;
+  }
+  if (message.isReplyRequired()) connection.send(r);
+  return true;
 }
 
 bool CadServer::handleMessage(const QDBusMessage& message, const QDBusConnection& connection) {
   if (message.type() != QDBusMessage::MethodCallMessage) return false;
   const QString iface = message.interface();
   const QString member = message.member();
-  auto reply = [&](QDBusMessage r) {
-    if (message.isReplyRequired()) connection.send(r);
-  };
-  auto fail = [&](const CadError& e) {
-    reply(message.createErrorReply(errorName(e.number()), qt(e.description())));
-  };
   try {
-    Target t = resolve(message.path());
-    if (t.kind == Kind::Application && member == QLatin1String("Batch") &&
-        (iface.isEmpty() || iface == QLatin1String(kApplicationInterface))) {
-      const QList<BusOp> ops = qdbus_cast<QList<BusOp>>(message.arguments().value(0));
-      qsizetype failedIndex = -1;
-      CadError failure(errc::Fail, "");
-      const QVariantList results = runBatch(ops, failedIndex, failure);
-      QDBusMessage r = message.createReply(QVariant(results));
-      if (failedIndex >= 0) {
-        r << qint32(failedIndex) << errorName(failure.number()) << qt(failure.description());
-      } else {
-        r << qint32(-1) << QString() << QString();
-      }
-      reply(r);
-      return true;
-    }
-    QVariantList args;
-    args.reserve(message.arguments().size());
-    for (const QVariant& a : message.arguments()) args.append(fromWire(a));
-
-    if (iface == QLatin1String(kPropertiesInterface)) {
-      if (member == QLatin1String("Get")) {
-        expectArgs(args, 2, member);
-        const QVariant v = getProperty(t, textArg(args, 1, "property name"), nullptr);
-        reply(message.createReply(QVariant::fromValue(QDBusVariant(v))));
-      } else if (member == QLatin1String("Set")) {
-        expectArgs(args, 3, member);
-        setProperty(t, textArg(args, 1, "property name"), args[2]);
-        reply(message.createReply());
-      } else if (member == QLatin1String("GetAll")) {
-        expectArgs(args, 1, member);
-        reply(message.createReply(QVariant::fromValue(getAll(t))));
-      } else {
-        return false;
-      }
-      return true;
-    }
-    if (!iface.isEmpty() && !iface.startsWith(QLatin1String("org.veskar.Cad."))) return false;
-
-    const QVariant r = run(t, member, args, nullptr);
-    reply(r.isValid() ? message.createReply(r) : message.createReply());
+    Target t = resolve(utf8(message.path()));
+    if (t.kind == ObjectKind::Application &&
+        (member == QLatin1String("Batch") || member == QLatin1String("BatchPacked")) &&
+        (iface.isEmpty() || iface == QLatin1String(kApplicationInterface)))
+      return handleBatch(message, connection);
+    if (iface == QLatin1String(kPropertiesInterface)) return handleProperties(t, message, connection);
+    if (!iface.isEmpty() && !iface.startsWith(QLatin1String(kInterfacePrefix))) return false;
+    const QVariant r = toWire(run(t, utf8(member), argumentsOf(message.arguments())));
+    if (message.isReplyRequired()) connection.send(r.isValid() ? message.createReply(r) : message.createReply());
   } catch (const CadError& e) {
-    fail(e);
+    if (message.isReplyRequired())
+      connection.send(message.createErrorReply(errorName(e.number()), qt(e.description())));
   }
   return true;
 }
 
 QString CadServer::introspect(const QString& path) const {
-  Kind kind;
-  bool text = true;
   try {
-    Target t = resolve(path);
-    kind = t.kind;
-    if (kind == Kind::Entity) text = isText(t, session_);
+    return interfaceXml(resolve(utf8(path)).kind);
   } catch (const CadError&) {
     return {};
   }
-  QString xml;
-  switch (kind) {
-    case Kind::Application: xml += QLatin1String(kApplicationXml); break;
-    case Kind::Document: xml += QLatin1String(kDocumentXml); break;
-    case Kind::TextStyles: xml += QLatin1String(kTextStylesXml); break;
-    case Kind::TextStyle: xml += QLatin1String(kTextStyleXml); break;
-    case Kind::ModelSpace: xml += QLatin1String(kModelSpaceXml); break;
-    case Kind::Entity: xml += QLatin1String(text ? kTextXml : kPolylineXml); break;
-  }
-  return xml;
 }
 
 }  // namespace veskar::cad::bus

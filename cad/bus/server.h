@@ -1,18 +1,22 @@
 // The drawing application's side of the bus: one virtual object serving /Application and
 // every object below it (drawings, their style tables and styles, model spaces, entities)
 // over the drawings of a CadSession. Every operation on a drawing is delegated to the
-// in-process automation objects, so it means exactly what it means in process.
+// in-process automation objects, so it means exactly what it means in process; the objects,
+// their members and their descriptions come from the automation's member table.
 #pragma once
 
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
 #include <QString>
-#include <QVariant>
-#include <QVariantList>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
+#include "cad/bus/packed.h"
 #include "cad/bus/protocol.h"
 #include "cad/bus/session.h"
+#include "cad/members.h"
 
 namespace veskar::cad::bus {
 
@@ -30,24 +34,27 @@ class CadServer : public QDBusVirtualObject {
   // `error` (e.g. the name already has an owner).
   bool publish(QDBusConnection connection, QString& error);
 
-  struct Target;  // a resolved object of the tree
-
-  // Runs one operation on the object at `path`, as one operation of a batch would: member
-  // "Get" / "Set" for properties, else a method. Objects come back as QDBusObjectPath.
-  // Throws CadError.
-  QVariant call(const QString& path, const QString& member, const QVariantList& args);
-
   // Runs a batch. On failure, `failedIndex` is the index of the failed operation and
   // `failure` its error; the results of the operations before it are returned.
-  QVariantList runBatch(const QList<BusOp>& ops, qsizetype& failedIndex, CadError& failure);
+  std::vector<packed::Result> runBatch(const std::vector<packed::Op>& ops, long& failedIndex, CadError& failure);
+
+  struct Target;  // a resolved object of the tree
+  struct Given;   // what an operation gives: a value or an object
 
  private:
-  Target resolve(const QString& path) const;
-  QVariant run(Target& target, const QString& member, const QVariantList& args,
-               std::unique_ptr<Target>* produced);
-  QVariant getProperty(Target& target, const QString& name, std::unique_ptr<Target>* produced);
-  void setProperty(Target& target, const QString& name, const QVariant& value);
-  QVariantMap getAll(Target& target);
+  Target resolve(std::string_view path) const;
+  Given get(Target& target, std::string_view name);
+  void set(Target& target, std::string_view name, const Variant& value);
+  Given run(Target& target, std::string_view member, const std::vector<Variant>& args);
+  Given runApplication(const MemberSpec& m, const std::vector<Variant>& args);
+  Given runDocument(Target& target, const MemberSpec& m, const std::vector<Variant>& args);
+  Given runTextStyles(Target& target, const std::vector<Variant>& args);
+  Given runModelSpace(Target& target, const MemberSpec& m, const std::vector<Variant>& args);
+  packed::Result runPath(Target& target, std::string_view member, const std::vector<Variant>& args,
+                         std::vector<std::unique_ptr<Target>>& produced);
+
+  bool handleBatch(const QDBusMessage& message, const QDBusConnection& connection);
+  bool handleProperties(Target& target, const QDBusMessage& message, const QDBusConnection& connection);
 
   CadSession& session_;
 };

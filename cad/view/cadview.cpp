@@ -1,6 +1,5 @@
 #include "cad/view/cadview.h"
 
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -16,9 +15,9 @@ CadView::CadView(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
   setAutoFillBackground(false);
   setMinimumSize(200, 150);
-  repaintTimer_.setSingleShot(true);
-  repaintTimer_.setInterval(200);
-  connect(&repaintTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+  settleTimer_.setSingleShot(true);
+  settleTimer_.setInterval(kSettleMs);
+  connect(&settleTimer_, &QTimer::timeout, this, &CadView::settle);
 }
 
 void CadView::setSource(std::function<const DrawingData*()> source) {
@@ -64,13 +63,20 @@ void CadView::zoomAt(double factor, QPointF devicePos) {
 
 void CadView::drawingChanged() {
   const DrawingData* d = drawing();
-  const bool has = d && !d->entities.empty();
-  if (has && !hadEntities_) {
-    zoomExtents();  // repaints now
-  } else if (!repaintTimer_.isActive()) {
-    repaintTimer_.start();
+  if (!settleTimer_.isActive()) fitOnSettle_ = !hadEntities_;  // a stream begins
+  hadEntities_ = d && !d->entities.empty();
+  settleTimer_.start();
+}
+
+void CadView::settle() {
+  settleTimer_.stop();
+  if (fitOnSettle_ && hadEntities_) {
+    zoomExtents();  // repaints
+  } else {
+    update();
   }
-  hadEntities_ = has;
+  fitOnSettle_ = false;
+  emit settled();
 }
 
 void CadView::drawingReplaced() {
@@ -80,13 +86,9 @@ void CadView::drawingReplaced() {
 }
 
 void CadView::paintEvent(QPaintEvent*) {
-  QElapsedTimer clock;
-  clock.start();
   QPainter painter(this);
   painter.fillRect(rect(), backgroundColor());
   if (const DrawingData* d = drawing()) paintDrawing(painter, *d, worldToDevice());
-  // While entities stream in, spend at most about a quarter of the time painting.
-  repaintTimer_.setInterval(int(std::clamp<qint64>(3 * clock.elapsed(), 200, 3000)));
 }
 
 void CadView::wheelEvent(QWheelEvent* event) {

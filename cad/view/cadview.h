@@ -21,10 +21,15 @@ class CadView : public QWidget {
   // open). The view never keeps the data itself.
   void setSource(std::function<const DrawingData*()> source);
 
-  // Call after the drawing changed: repaints (at most a few times a second while entities
-  // stream in), and fits the view when the drawing had no entities before (the first
-  // entities of a drawing are brought into view).
+  // Call after the drawing changed. While entities stream in (changes less than
+  // kSettleMs apart) the view stands still; when they stop it repaints once, and fits the
+  // view when the drawing had no entities before the stream began (a new drawing's entities
+  // are brought into view once, not jumped after).
   void drawingChanged();
+  static constexpr int kSettleMs = 300;
+  // Whether entities are streaming in; settle() ends that at once (tests, and the timer).
+  bool receiving() const { return settleTimer_.isActive(); }
+  void settle();
   // Call when another drawing is shown: fits it.
   void drawingReplaced();
 
@@ -32,6 +37,10 @@ class CadView : public QWidget {
   double scale() const { return scale_; }
   QPointF center() const { return center_; }
   QTransform worldToDevice() const;
+
+ signals:
+  // The stream of changes has ended (see drawingChanged).
+  void settled();
 
  public slots:
   void zoomExtents();
@@ -54,9 +63,10 @@ class CadView : public QWidget {
   double scale_ = 1.0;
   QPointF center_;
   bool hadEntities_ = false;
+  bool fitOnSettle_ = false;  // the stream began on a drawing without entities
   bool fitPending_ = true;  // fit once the widget has its size
   bool dragging_ = false;
-  QTimer repaintTimer_;
+  QTimer settleTimer_;
   QPointF lastDragPos_;
 };
 

@@ -74,6 +74,7 @@ CadWindow::CadWindow(CadSession& session, QWidget* parent) : QMainWindow(parent)
     view_->drawingChanged();
     updateState();
   });
+  connect(view_, &cad::CadView::settled, this, &CadWindow::updateState);
   connect(&session_, &CadSession::visibleChanged, this, &CadWindow::applyVisible);
   connect(&session_, &CadSession::activateRequested, this, [this] {
     if (!isVisible()) return;
@@ -94,8 +95,11 @@ void CadWindow::updateState() {
   saveAsAction_->setEnabled(d != nullptr);
   closeAction_->setEnabled(d != nullptr);
   const cad::DrawingData* data = session_.activeDrawing();
-  statusBar()->showMessage(data ? tr("%n entities", nullptr, int(data->entities.size()))
-                                : tr("No drawing is open."));
+  // While entities stream in, the count goes up with them.
+  const int count = data ? int(data->entities.size()) : 0;
+  statusBar()->showMessage(!data                ? tr("No drawing is open.")
+                           : view_->receiving() ? tr("Receiving: %n entities", nullptr, count)
+                                                : tr("%n entities", nullptr, count));
 }
 
 void CadWindow::applyVisible(bool visible) {

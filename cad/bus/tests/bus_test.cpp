@@ -20,6 +20,7 @@
 
 #include "cad/bus/cadbas.h"
 #include "cad/bus/client.h"
+#include "cad/bus/packed.h"
 #include "cad/bus/protocol.h"
 #include "cad/inprocess.h"
 #include "cad/tests/readback.h"
@@ -417,6 +418,63 @@ TEST_F(BusTest, AFailureMidDrawStopsThereAndKeepsWhatCameBefore) {
   EXPECT_EQ(app.EntitiesAdded(), 3u);
 }
 
+// The user closes the drawing in veskar-cad while a Draw is on its way. Where the application
+// has run everything sent before the close (flushed), the draw fails as in process at the same
+// point; otherwise the application ran nothing before the close (the draw is one batch) and it
+// fails as in process when the drawing closes before the draw.
+TEST_F(BusTest, ClosingTheDrawingMidDrawFailsAsItWouldInProcess) {
+  graticule::DrawInputs in;
+  in.texts = {"114", "5", "29.2", "10", "0.15", "0.1", "115.15"};
+  in.check = 1;
+  const auto save = [](const settings::SettingsRecord&) { return settings::SaveResult{}; };
+  constexpr std::size_t kCloseAfter = 40;  // of 115
+
+  auto local = makeInProcessApplication();
+  const auto outLocal = graticule::RunDrawCommand(
+      in, save,
+      [&](graticule::CadLink& link, std::string&) {
+        link.CadApp = local;
+        link.CadDoc = local->ActiveDocument();
+        return true;
+      },
+      [&](const graticule::EmissionProgress& p) {
+        if (p.done == kCloseAfter) local->ActiveDocument()->Close();
+      });
+  ASSERT_EQ(outLocal.status, graticule::DrawOutcome::Status::FailedAfterAttach);
+  ASSERT_EQ(outLocal.entitiesAdded, kCloseAfter);
+
+  for (const bool flushed : {true, false}) {
+    SCOPED_TRACE(flushed);
+    if (nameOwned()) TearDown();
+    while (nameOwned()) QThread::msleep(20);
+    Cadbas cadbas;
+    const auto outBus = graticule::RunDrawCommand(
+        in, save,
+        [&](graticule::CadLink& link, std::string& error) {
+          if (!cadbas.ConnectCad(error)) return false;
+          link.CadApp = cadbas.CadApp;
+          link.CadDoc = cadbas.CadDoc;
+          return true;
+        },
+        [&](const graticule::EmissionProgress& p) {
+          if (p.done != kCloseAfter) return;
+          if (flushed) cadbas.CadApp->Flush();
+          callOn(QStringLiteral("/Application/Documents/1"), kDocumentInterface, "Close", {});
+        });
+    // The step differs: over the bus the failure is learnt at the final flush.
+    EXPECT_EQ(outBus.status, outLocal.status);
+    if (flushed) {
+      EXPECT_EQ(outBus.message, outLocal.message);
+      EXPECT_EQ(outBus.entitiesAdded, outLocal.entitiesAdded);
+    } else {
+      // Nothing had run when the drawing closed: in process that is the style's refusal.
+      EXPECT_EQ(outBus.message, "The drawing \"Drawing1.dxf\" has been closed.");
+      EXPECT_EQ(outBus.entitiesAdded, 0u);
+    }
+    EXPECT_EQ(cadbas.CadApp->EntitiesAdded(), outBus.entitiesAdded);
+  }
+}
+
 // Small batches: while one is on its way the next is built, and a failure in it stops
 // everything queued since, wherever the caller learns of it.
 TEST_F(BusTest, NothingRunsAfterAFailedBatchEvenWhenTheNextWasAlreadyQueued) {
@@ -569,6 +627,19 @@ TEST_F(BusTest, BatchRunsInOrderNamesEarlierResultsAndStopsAtTheFirstFailure) {
   EXPECT_EQ(getProperty(ms, kModelSpaceInterface, "Count").toInt(), 2);
 }
 
+// The client's compact batch: a malformed one is refused whole, before anything runs.
+TEST_F(BusTest, ATruncatedPackedBatchIsRefusedAndRunsNothing) {
+  startCadOurselves();
+  const std::string whole = packed::encode(std::vector<packed::Op>{
+      {"/Application/Documents/1/ModelSpace", "AddLightWeightPolyline", {std::vector<double>{0, 0, 1, 1}}}});
+  for (const std::size_t cut : {std::size_t{1}, whole.size() - 1}) {
+    const QDBusMessage r = callOn(QLatin1String(kApplicationPath), kApplicationInterface, "BatchPacked",
+                                  {QByteArray(whole.data(), qsizetype(cut))});
+    EXPECT_EQ(r.errorName(), errorName(errc::InvalidArg)) << cut;
+  }
+  EXPECT_EQ(getProperty(QStringLiteral("/Application/Documents/1/ModelSpace"), kModelSpaceInterface, "Count").toInt(), 0);
+}
+
 TEST_F(BusTest, IntrospectionShowsEveryMember) {
   startCadOurselves();
   struct Case {
@@ -580,7 +651,7 @@ TEST_F(BusTest, IntrospectionShowsEveryMember) {
                 .type(),
             QDBusMessage::ReplyMessage);
   const Case cases[] = {
-      {"/Application", {"org.veskar.Cad.Application", "Visible", "Caption", "ActiveDocument", "Activate", "Quit", "Batch"}},
+      {"/Application", {"org.veskar.Cad.Application", "Visible", "Caption", "ActiveDocument", "Activate", "Quit", "Batch", "BatchPacked"}},
       {"/Application/Documents/1", {"org.veskar.Cad.Document", "Name", "ModelSpace", "TextStyles", "SaveAs", "Close"}},
       {"/Application/Documents/1/TextStyles", {"org.veskar.Cad.TextStyles", "Add"}},
       {"/Application/Documents/1/TextStyles/0", {"org.veskar.Cad.TextStyle", "Name", "fontFile", "BigFontFile"}},

@@ -2,6 +2,9 @@
 // dropped, and the view fitting the first entities of a drawing.
 #include <gtest/gtest.h>
 
+#include <QStatusBar>
+#include <QTest>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -138,7 +141,7 @@ TEST(CadWindow, SavedDrawingClosesWithoutAskingUntilChangedAgain) {
   EXPECT_EQ(f.asked.size(), 1);
 }
 
-TEST(CadWindow, ViewFitsWhenTheFirstEntitiesArriveAndKeepsTheUsersViewAfterwards) {
+TEST(CadWindow, ViewFitsOnceTheEntitiesStopArrivingAndKeepsTheUsersViewAfterwards) {
   Fixture f;
   f.window.resize(800, 600);
   f.window.show();
@@ -146,6 +149,13 @@ TEST(CadWindow, ViewFitsWhenTheFirstEntitiesArriveAndKeepsTheUsersViewAfterwards
   cad::CadView* v = f.window.view();
   EXPECT_EQ(v->scale(), 1.0);
   addLine(f.session);  // 1000 x 2000 m
+  // While they arrive the view stands still and the status line counts them.
+  EXPECT_TRUE(v->receiving());
+  EXPECT_EQ(v->scale(), 1.0);
+  EXPECT_EQ(f.window.statusBar()->currentMessage(), QStringLiteral("Receiving: 1 entities"));
+  QTest::qWait(cad::CadView::kSettleMs + 200);  // then it fits, once
+  EXPECT_FALSE(v->receiving());
+  EXPECT_EQ(f.window.statusBar()->currentMessage(), QStringLiteral("1 entities"));
   const double fitted = v->scale();
   EXPECT_NEAR(fitted, v->height() * 0.94 / 2000.0, 1e-9);
   EXPECT_NEAR(v->center().x(), 500500, 1e-6);
@@ -153,6 +163,7 @@ TEST(CadWindow, ViewFitsWhenTheFirstEntitiesArriveAndKeepsTheUsersViewAfterwards
   v->zoomAt(2.0, QPointF(0, 0));
   f.session.active()->doc->ModelSpace()->AddLightWeightPolyline({0, 0, 1, 1});
   QCoreApplication::processEvents();
+  v->settle();
   EXPECT_DOUBLE_EQ(v->scale(), 2 * fitted);  // not refitted: the user zoomed
   v->zoomExtents();
   EXPECT_LT(v->scale(), fitted);  // now (0, 0) is in the extents as well
