@@ -24,6 +24,10 @@
 // otherwise failed_index is -1 and the names are empty.
 // Results: one per operation that ran: the object path (a path operation: the list of every
 // object's path), the property value, or the byte 0 for an operation without one.
+//
+// BatchPacked(ay operations) -> (ay results, i failed_index, s error_name, s error_message):
+// the same batch with operations and results in the compact form of packed.h, which costs a
+// fraction of the time to build and to read; the client of this project uses it.
 #pragma once
 
 #include <QDBusArgument>

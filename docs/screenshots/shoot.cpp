@@ -1,6 +1,7 @@
-// veskar-screenshots DIR: shows the main window as on a first start (no vesk.ini) and the
-// about window over it, and saves what the X server shows of each as DIR/form1.png and
-// DIR/aboutfrm.png. Run under Xvfb (tools/screenshots).
+// veskar-screenshots DIR: shows the main window as on a first start (no vesk.ini), the about
+// window over it, and the progress window of a long draw over it, and saves what the X server
+// shows of each as DIR/form1.png, DIR/aboutfrm.png and DIR/progress.png. Run under Xvfb
+// (tools/screenshots).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include <cstdio>
 
 #include "ui/mainwindow/aboutfrm.h"
+#include "ui/mainwindow/drawprogress.h"
 #include "ui/mainwindow/form1.h"
 #include "ui/mainwindow/platform.h"
 
@@ -55,5 +57,14 @@ int main(int argc, char** argv) {
   veskar::ui::AboutForm about(&shell, &form);
   about.show();
   if (!shoot(about, out.filePath(QStringLiteral("aboutfrm.png")))) return 1;
+  about.hide();
+
+  // A 100 x 100 graticule part of the way.
+  veskar::ui::DrawProgressWindow progress(&form);
+  progress.setProgress({8192, 20200});
+  progress.adjustSize();
+  progress.move(form.geometry().center() - progress.rect().center());
+  progress.show();
+  if (!shoot(progress, out.filePath(QStringLiteral("progress.png")))) return 1;
   return 0;
 }

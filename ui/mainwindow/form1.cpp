@@ -21,6 +21,7 @@
 #include "settings/fields.h"
 #include "ui/layout/forms.h"
 #include "ui/mainwindow/aboutfrm.h"
+#include "ui/mainwindow/drawprogress.h"
 #include "ui/mainwindow/fonts.h"
 #include "ui/mainwindow/placement.h"
 #include "ui/mainwindow/platform.h"
@@ -225,17 +226,11 @@ void Form1::draw() {
                               return connectOverBus(link, error);
                             });
 
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  // Let the window system show the cursor now; no input reaches the window until Draw ends.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   graticule::DrawOutcome outcome;
-  try {
-    outcome = graticule::RunDrawCommand(in, save, connect);
-  } catch (...) {
-    QApplication::restoreOverrideCursor();
-    throw;
+  {
+    DrawGuard guard(this, options_.progressAfterMs);
+    outcome = graticule::RunDrawCommand(in, save, connect, guard.progressFn());
   }
-  QApplication::restoreOverrideCursor();
   showOutcome(outcome);
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "graticule/draw_command.h"
+#include "graticule/draw_messages.h"
 #include "ui/layout/forms.h"
 
 class QCheckBox;
@@ -30,6 +31,8 @@ struct Form1Options {
   Messages* messages = nullptr;  // null: message boxes
   // How Draw reaches the drawing application; empty: over the session bus (Cadbas).
   graticule::ConnectCadFn connectCad;
+  // A Draw running longer than this shows its progress.
+  int progressAfterMs = graticule::kProgressAfterMs;
 };
 
 class Form1 : public QWidget {

@@ -16,6 +16,7 @@
 #include "cad/inprocess.h"
 #include "ui/layout/about_config.h"
 #include "ui/mainwindow/aboutfrm.h"
+#include "ui/mainwindow/drawprogress.h"
 #include "ui/mainwindow/form1.h"
 #include "ui/mainwindow/placement.h"
 #include "ui/mainwindow/platform.h"
@@ -563,6 +564,50 @@ class Form1Test : public QObject {
     const QString m = messages_.shown.front();
     QVERIFY2(m.contains(QStringLiteral("已绘制图元：0 个")), qPrintable(m));
     QVERIFY2(m.contains(QStringLiteral("失败的操作：")), qPrintable(m));
+  }
+
+  // A draw that has run long enough shows how far it has got; meanwhile a click on Draw, typing
+  // and the close box do nothing.
+  void drawShowsProgressAndTakesNoInputUntilItEnds() {
+    std::shared_ptr<cad::CadApplication> app = cad::makeInProcessApplication();
+    int connects = 0;
+    ui::Form1Options o = options([&](graticule::CadLink& link, std::string&) {
+      ++connects;
+      link.CadApp = app;
+      link.CadDoc = app->ActiveDocument();
+      return true;
+    });
+    o.progressAfterMs = 0;
+    Form1 form(o);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    setFieldTexts(form, kWorkedExample);
+    QPushButton* draw = form.findChild<QPushButton*>("Command1");
+    QStringList seen;
+    bool closed = true;
+    QTimer poll;
+    poll.setInterval(0);
+    connect(&poll, &QTimer::timeout, [&] {
+      auto* progress = form.findChild<ui::DrawProgressWindow*>(QStringLiteral("drawProgress"));
+      if (!progress || !progress->isVisible() || !seen.isEmpty()) return;
+      seen << progress->windowTitle() << progress->text();
+      QTest::mouseClick(draw, Qt::LeftButton);
+      QTest::keyClicks(field(form, 1), QStringLiteral("9"));
+      closed = form.close();
+    });
+    poll.start();
+    draw->click();
+    poll.stop();
+    QCOMPARE(seen, (QStringList{QStringLiteral("正在绘制经纬网"), QStringLiteral("已发送 115 / 115 个图元")}));
+    QVERIFY(!closed);
+    QVERIFY(form.isVisible());
+    QCOMPARE(connects, 1);
+    QCOMPARE(field(form, 1)->text(), QStringLiteral("114"));
+    QCOMPARE(cad::drawingOf(*app->ActiveDocument())->entities.size(), std::size_t(115));
+    QVERIFY(!form.findChild<ui::DrawProgressWindow*>(QStringLiteral("drawProgress")));
+    QVERIFY2(messages_.shown.isEmpty(), qPrintable(messages_.shown.join('|')));
+    // Afterwards the window takes input again.
+    QVERIFY(form.close());
   }
 
   void drawWithoutMeridiansNamesTheField() {
