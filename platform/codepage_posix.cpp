@@ -5,6 +5,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include "platform/codepage_native.h"
 #include "platform/text.h"
 
 namespace veskar::platform {
@@ -85,20 +86,6 @@ std::string decode(Converter& c, std::string_view bytes) {
   return out;
 }
 
-bool twoByteForm(const std::string& b) {
-  for (std::size_t i = 0; i < b.size();) {
-    const auto c = static_cast<unsigned char>(b[i]);
-    if (c < 0x80) {
-      ++i;
-    } else if (c == 0x80 || c == 0xFF || i + 1 >= b.size()) {
-      return false;
-    } else {
-      i += 2;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string systemCodePageName() { return localeCodeset(); }
@@ -119,11 +106,9 @@ std::string fromSystemCodePage(std::string_view bytes) {
   return decode(c, bytes);
 }
 
-std::optional<std::string> toCodePage936(std::string_view utf8) {
+std::optional<std::string> convertToCodePage936(std::string_view utf8) {
   thread_local Converter c("CP936", "UTF-8");
-  std::optional<std::string> out = encode(c, utf8, nullptr);
-  if (!out || !twoByteForm(*out)) return std::nullopt;
-  return out;
+  return encode(c, utf8, nullptr);
 }
 
 std::string fromCodePage936(std::string_view bytes) {

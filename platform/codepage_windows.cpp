@@ -1,6 +1,7 @@
 // Code pages on Windows: the ANSI code page for the system code page, 936 for DXF text.
 #include <windows.h>
 
+#include "platform/codepage_native.h"
 #include "platform/text.h"
 
 namespace veskar::platform {
@@ -61,20 +62,6 @@ std::string decode(UINT codePage, std::string_view bytes) {
   return narrow(w);
 }
 
-bool twoByteForm(const std::string& b) {
-  for (std::size_t i = 0; i < b.size();) {
-    const auto c = static_cast<unsigned char>(b[i]);
-    if (c < 0x80) {
-      ++i;
-    } else if (c == 0x80 || c == 0xFF || i + 1 >= b.size()) {
-      return false;
-    } else {
-      i += 2;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string systemCodePageName() {
@@ -90,10 +77,8 @@ std::string toSystemCodePage(std::string_view utf8) {
 
 std::string fromSystemCodePage(std::string_view bytes) { return decode(CP_ACP, bytes); }
 
-std::optional<std::string> toCodePage936(std::string_view utf8) {
-  std::optional<std::string> out = encode(936, wide(utf8), true);
-  if (!out || !twoByteForm(*out)) return std::nullopt;
-  return out;
+std::optional<std::string> convertToCodePage936(std::string_view utf8) {
+  return encode(936, wide(utf8), true);
 }
 
 std::string fromCodePage936(std::string_view bytes) { return decode(936, bytes); }

@@ -1,8 +1,11 @@
-// The portable half of platform/text.h: UTF-8 and UTF-16, case folding.
+// The portable half of platform/text.h: UTF-8 and UTF-16, case folding, the check on what the
+// system's converter makes of code page 936.
 #include "platform/text.h"
 
 #include <algorithm>
 #include <cstdint>
+
+#include "platform/codepage_native.h"
 
 namespace veskar::platform {
 namespace {
@@ -158,6 +161,31 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
     if (lower(next(a, i)) != lower(next(b, j))) return false;
   }
   return i == a.size() && j == b.size();
+}
+
+namespace {
+
+// Whether the bytes are ASCII and whole two-byte characters only (lead byte 0x81-0xFE).
+bool twoByteForm(const std::string& b) {
+  for (std::size_t i = 0; i < b.size();) {
+    const auto c = static_cast<unsigned char>(b[i]);
+    if (c < 0x80) {
+      ++i;
+    } else if (c == 0x80 || c == 0xFF || i + 1 >= b.size()) {
+      return false;
+    } else {
+      i += 2;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> toCodePage936(std::string_view utf8) {
+  std::optional<std::string> out = convertToCodePage936(utf8);
+  if (!out || !twoByteForm(*out)) return std::nullopt;
+  return out;
 }
 
 }  // namespace veskar::platform

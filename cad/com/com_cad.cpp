@@ -4,6 +4,7 @@
 
 
 #include "cad/com/dispatch.h"
+#include "cad/members.h"
 #include "platform/text.h"
 
 namespace veskar::cad::com {
@@ -13,6 +14,10 @@ std::wstring wide(std::string_view utf8) {
   const std::u16string w = platform::utf8ToUtf16(utf8);
   return std::wstring(w.begin(), w.end());
 }
+
+// Members and object kinds by the names the CAD program's automation gives them.
+std::string memberName(Member m) { return nameOf(m); }
+std::string kindName(ObjectKind k) { return objectSpec(k).name; }
 
 // Properties by name, through the object's Dispatch.
 #define VESKAR_COM_PROPERTIES                                                                   \
@@ -42,7 +47,7 @@ class ComTextStyles final : public CadTextStyles {
   std::shared_ptr<CadTextStyle> Add(const std::string& name) override {
     std::vector<Arg> args;
     args.push_back(Arg::value(name));
-    return std::make_shared<ComTextStyle>(d_.callForObject("Add", std::move(args), "TextStyle"));
+    return std::make_shared<ComTextStyle>(d_.callForObject(memberName(Member::Add), std::move(args), kindName(ObjectKind::TextStyle)));
   }
 
  private:
@@ -61,13 +66,13 @@ class ComModelSpace final : public CadModelSpace {
     args.push_back(std::holds_alternative<std::string>(text) ? Arg::byReference(text) : Arg::value(text));
     args.push_back(Arg::byReference(point));
     args.push_back(Arg::value(height));
-    return added(d_.callForObject("AddText", std::move(args), "Text"));
+    return added(d_.callForObject(memberName(Member::AddText), std::move(args), kindName(ObjectKind::Text)));
   }
   // The vertices by reference (VT_BYREF|VT_ARRAY|VT_R8).
   std::shared_ptr<CadEntity> AddLightWeightPolyline(const std::vector<double>& vertices) override {
     std::vector<Arg> args;
     args.push_back(Arg::byReference(vertices));
-    return added(d_.callForObject("AddLightWeightPolyline", std::move(args), "LightWeightPolyline"));
+    return added(d_.callForObject(memberName(Member::AddLightWeightPolyline), std::move(args), kindName(ObjectKind::Polyline)));
   }
 
  private:
@@ -83,17 +88,17 @@ class ComDocument final : public CadDocument {
   explicit ComDocument(Dispatch d) : d_(std::move(d)) {}
   VESKAR_COM_PROPERTIES
   std::shared_ptr<CadTextStyles> TextStyles() override {
-    return std::make_shared<ComTextStyles>(d_.getObject("TextStyles", "TextStyles"));
+    return std::make_shared<ComTextStyles>(d_.getObject(memberName(Member::TextStyles), kindName(ObjectKind::TextStyles)));
   }
   std::shared_ptr<CadModelSpace> ModelSpace() override {
-    return std::make_shared<ComModelSpace>(d_.getObject("ModelSpace", "ModelSpace"));
+    return std::make_shared<ComModelSpace>(d_.getObject(memberName(Member::ModelSpace), kindName(ObjectKind::ModelSpace)));
   }
   void SaveAs(const std::string& path) override {
     std::vector<Arg> args;
     args.push_back(Arg::value(path));
-    d_.call("SaveAs", std::move(args));
+    d_.call(memberName(Member::SaveAs), std::move(args));
   }
-  void Close() override { d_.call("Close", {}); }
+  void Close() override { d_.call(memberName(Member::Close), {}); }
 
  private:
   Dispatch d_;
@@ -104,11 +109,11 @@ class ComApplication final : public CadApplication {
   explicit ComApplication(Dispatch d) : d_(std::move(d)) {}
   VESKAR_COM_PROPERTIES
   std::shared_ptr<CadDocument> ActiveDocument() override {
-    return std::make_shared<ComDocument>(d_.getObject("ActiveDocument", "Document"));
+    return std::make_shared<ComDocument>(d_.getObject(memberName(Member::ActiveDocument), kindName(ObjectKind::Document)));
   }
   // The window whose title is the application's Caption, to the front.
   void Activate() override {
-    const std::wstring caption = wide(toText(d_.get("Caption"), "Caption"));
+    const std::wstring caption = wide(toText(d_.get(memberName(Member::Caption)), "Caption"));
     if (HWND window = FindWindowW(nullptr, caption.c_str())) {
       if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
       SetForegroundWindow(window);
@@ -188,59 +193,62 @@ ComCadbas::~ComCadbas() {
   if (started_) started_->Release();
 }
 
-bool ComCadbas::ConnectCad(std::string& error) {
-  startCom();
-  // The ProgID: the one named, else AutoCAD's, else the first compatible program registered.
+// The ProgID to use: the one named, else AutoCAD's, else the first compatible program
+// registered; empty with the platform's words for the first one's failure in `error`.
+std::string ComCadbas::chooseProgId(CLSID& clsid, std::string& error) const {
   std::vector<std::string> candidates;
   if (named_.empty()) {
     candidates.assign(kProgIds.begin(), kProgIds.end());
   } else {
     candidates.push_back(named_);
   }
-  CLSID clsid{};
   HRESULT first = S_OK;
-  std::string chosen;
-  for (std::size_t i = 0; i < candidates.size() && chosen.empty(); ++i) {
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
     const HRESULT hr = CLSIDFromProgID(wide(candidates[i]).c_str(), &clsid);
-    if (SUCCEEDED(hr)) {
-      chosen = candidates[i];
-    } else if (i == 0) {
-      first = hr;
-    }
+    if (SUCCEEDED(hr)) return candidates[i];
+    if (i == 0) first = hr;
   }
-  if (chosen.empty()) {
-    error = describe(first);
-    return false;
-  }
-  // 1. Attach. A program this link started a moment ago may not be in the running-object
-  // table yet (CAD programs enter it seconds after they start): while it answers, it is the
-  // one to attach to, never a second one.
+  error = describe(first);
+  return {};
+}
+
+// The running program (one this link started a moment ago counts, even before it is in the
+// running-object table: CAD programs enter it seconds after they start), else a new one.
+IDispatch* ComCadbas::attachOrStart(const CLSID& clsid, const std::string& chosen, std::string& error) {
   IDispatch* app = attach(clsid);
   if (!app && started_ && startedProgId_ == chosen && alive(started_)) {
     app = started_;
     app->AddRef();
   }
-  // 2. Else start one.
-  if (!app) {
-    const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                        reinterpret_cast<void**>(&app));
-    if (FAILED(hr) || !app) {
-      // 3. Neither: the platform's words; the references keep what they held.
-      error = describe(FAILED(hr) ? hr : E_NOINTERFACE);
-      return false;
-    }
-    if (started_) started_->Release();
-    started_ = app;
-    started_->AddRef();
-    startedProgId_ = chosen;
+  if (app) return app;
+  const HRESULT hr =
+      CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app));
+  if (FAILED(hr) || !app) {
+    error = describe(FAILED(hr) ? hr : E_NOINTERFACE);
+    return nullptr;
   }
+  if (started_) started_->Release();
+  started_ = app;
+  started_->AddRef();
+  startedProgId_ = chosen;
+  return app;
+}
+
+bool ComCadbas::ConnectCad(std::string& error) {
+  startCom();
+  CLSID clsid{};
+  const std::string chosen = chooseProgId(clsid, error);
+  if (chosen.empty()) return false;
+  // 1. Attach, 2. else start; 3. neither: the platform's words, the references keep what they held.
+  IDispatch* app = attachOrStart(clsid, chosen, error);
+  if (!app) return false;
   progId = chosen;
   auto program = std::make_shared<Program>();
   program->progId = chosen;
-  CadApp = std::make_shared<ComApplication>(Dispatch(app, "Application", program));
+  CadApp = std::make_shared<ComApplication>(Dispatch(app, kindName(ObjectKind::Application), program));
   // 4 to 6: each may fail; a failure leaves its reference as it was and the next step runs.
   try {
-    CadApp->Put("Visible", true);
+    CadApp->Put(memberName(Member::Visible), true);
   } catch (const CadError&) {
   }
   try {

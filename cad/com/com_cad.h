@@ -44,6 +44,9 @@ class ComCadbas {
   std::string progId;  // the program attached to or started
 
  private:
+  std::string chooseProgId(CLSID& clsid, std::string& error) const;
+  IDispatch* attachOrStart(const CLSID& clsid, const std::string& chosen, std::string& error);
+
   std::string named_;
   IDispatch* started_ = nullptr;  // the program this link started last, while it lives
   std::string startedProgId_;
