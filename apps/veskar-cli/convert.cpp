@@ -165,13 +165,9 @@ int convertLines(Direction d, double L0, const geodesy::ProjectionParameters& p,
 
 int runConvert(Direction direction, const Args& args, std::istream& in, std::ostream& out, std::ostream& err) {
   const Command c = convertCommand(direction);
-  bool help = false;
-  const std::optional<Parsed> p = parse(c, args, err, help);
-  if (!p) return 2;
-  if (help) {
-    usage(c, out);
-    return 0;
-  }
+  int status = 0;
+  const std::optional<Parsed> p = parseOrAnswer(c, args, out, err, status);
+  if (!p) return status;
   if (!p->has("--central-meridian")) {
     err << "veskar-cli: --central-meridian is required\n";
     usage(c, err);

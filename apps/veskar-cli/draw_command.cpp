@@ -282,14 +282,9 @@ void summary(const DrawOutcome& outcome, const std::string& title, const std::st
 
 int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::ostream& err) {
   const Command c = drawCommand(backends);
-  bool help = false;
-  const std::optional<Parsed> p = parse(c, args, err, help);
-  if (!p) return 2;
-  if (help) {
-    usage(c, out);
-    return 0;
-  }
   int status = 0;
+  const std::optional<Parsed> p = parseOrAnswer(c, args, out, err, status);
+  if (!p) return status;
   std::optional<graticule::DrawInputs> in = inputsOf(*p, err, status);
   if (!in) return status;
   const std::optional<Target> t = targetOf(*p, c, backends, err);

@@ -80,4 +80,16 @@ void usage(const Command& c, std::ostream& os) {
   if (!c.notes.empty()) os << "\n" << c.notes;
 }
 
+std::optional<Parsed> parseOrAnswer(const Command& command, const Args& args, std::ostream& out, std::ostream& err,
+                                    int& status) {
+  bool help = false;
+  std::optional<Parsed> p = parse(command, args, err, help);
+  status = p ? 0 : 2;
+  if (p && help) {
+    usage(command, out);
+    return std::nullopt;
+  }
+  return p;
+}
+
 }  // namespace veskar::cli

@@ -56,4 +56,9 @@ std::optional<Parsed> parse(const Command& command, const Args& args, std::ostre
 
 void usage(const Command& command, std::ostream& os);
 
+// What a command does first: parses `args`; nothing when the command ends here - with the
+// usage on `out` after --help (`status` 0), or after a usage error (`status` 2).
+std::optional<Parsed> parseOrAnswer(const Command& command, const Args& args, std::ostream& out, std::ostream& err,
+                                    int& status);
+
 }  // namespace veskar::cli

@@ -124,13 +124,9 @@ std::optional<geodesy::MapSheet> sheetOf(const Parsed& p, std::ostream& err) {
 
 int runSheet(const Args& args, std::ostream& out, std::ostream& err) {
   const Command c = sheetCommand();
-  bool help = false;
-  const std::optional<Parsed> p = parse(c, args, err, help);
-  if (!p) return 2;
-  if (help) {
-    usage(c, out);
-    return 0;
-  }
+  int status = 0;
+  const std::optional<Parsed> p = parseOrAnswer(c, args, out, err, status);
+  if (!p) return status;
   const geodesy::CoordinateSystem system = systemOf(*p, geodesy::CoordinateSystem::CGCS2000);
   try {
     const std::optional<geodesy::MapSheet> s = sheetOf(*p, err);
