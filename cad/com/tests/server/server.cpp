@@ -99,8 +99,9 @@ HWND CreateMainWindow(const std::wstring& title) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = L"VeskarTestCadWindow";
   RegisterClassW(&windowClass);
+  const RECT& place = TheServer().config.window;
   return CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW,
-                         CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr,
+                         place.left, place.top, place.right, place.bottom, nullptr, nullptr,
                          windowClass.hInstance, nullptr);
 }
 
