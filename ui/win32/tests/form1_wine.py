@@ -18,6 +18,8 @@ Usage: form1_wine.py BIN_DIR WINE_RUN WINE_PREFIX SCRATCH_DIR SCENARIO [OUTPUT_D
 Exit status 0 when the scenario holds, 1 otherwise.
 """
 import os
+import re
+import struct
 import sys
 import time
 
@@ -29,6 +31,8 @@ SOURCE = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..
 
 WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x00C00000, 0x00080000, 0x00040000
 WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_TABSTOP = 0x00020000, 0x00010000, 0x00010000
+# A Chinese system: ANSI code page 936, Chinese fonts for the system's texts.
+CHINESE = {"LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8"}
 CLASSES = {"field": "Edit", "label": "Static", "checkbox": "Button", "button": "Button"}
 
 
@@ -51,6 +55,7 @@ REGISTRY = r'''Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Decorated"="N"
+"Managed"="N"
 
 [HKEY_CURRENT_USER\Control Panel\Desktop]
 "CursorBlinkRate"="-1"
@@ -75,9 +80,10 @@ def opened(wine):
 
 def prefix(wine, layout):
     """Wine's own fonts (this Wine does not find Debian's fonts-wine by itself), "宋体" and
-    SimSun as AR PL UMing CN (the same pictures on every machine), frames drawn by Wine (the test
-    display has no window manager), a caret that does not blink, and a recorder in place of the
-    desktop's browser and mail program."""
+    SimSun as AR PL UMing CN (the same pictures on every machine), windows that Wine frames and
+    places itself (the test display has no window manager: a managed window would have no frame,
+    and hiding one would wait 2 s for the manager), a caret that does not blink, and a recorder
+    in place of the desktop's browser and mail program."""
     check(os.path.exists(os.path.join(WINE_FONTS, "tahoma.ttf")), "no %s/tahoma.ttf: run tools/bootstrap" % WINE_FONTS)
     opener = os.path.join(wine.scratch, "open")
     with open(opener, "w") as f:
@@ -215,7 +221,262 @@ def settings_scenario(wine, layout):
         check(program.control("Check1")["check"] == 1, "Check1 changed by an unreadable file")
 
 
-SCENARIOS = {"prefix": prefix, "layout": layout_scenario, "settings": settings_scenario}
+# ---- draw -------------------------------------------------------------------------------------------
+
+def ini_bytes(texts, check_value):
+    return "".join(t + "\r\n" for t in list(texts) + [str(check_value)]).encode()
+
+
+def wait_for_draw(program, server):
+    """Until the command has run: Form1 is disabled from before the connection to the end."""
+    wait_for("the Draw command to end", lambda: server.lines() and program.state()["enabled"], timeout=60)
+    program.refresh()
+
+
+def cli_calls(wine, layout, texts, beijing54):
+    """What veskar-cli.exe sends for the same fields, to a server of its own."""
+    server = CadServer(wine, "cli")
+    server.register(["Veskar.TestCad.Application"])
+    args = [a for option, text in zip(layout["cliOptions"], texts) for a in (option, text)]
+    args += ["--beijing54" if beijing54 else "--iag75", "--cad", "--progid", "Veskar.TestCad.Application"]
+    status, out, err = wine.run(os.path.join(wine.bin, "veskar-cli.exe"), "draw", *args)
+    check(status == 0, "veskar-cli.exe draw: %d %s %s" % (status, out, err))
+    return server.calls()
+
+
+def draw_scenario(wine, layout):
+    server = CadServer(wine, "draw")
+    server.unregister_all()
+    server.register(["AutoCAD.Application"])
+    cad = server.start("AutoCAD.Application")  # the CAD program the user started
+    try:
+        wait_for("the CAD program", lambda: wine.probe("active", "AutoCAD.Application") is not None)
+        texts = ["113.3"] + layout["missingFileDefaults"][1:]
+        with Program(wine, layout, "draw") as program:
+            type_into(program.xid, texts[0])  # Text1 has the focus, its text selected
+            program.click("Check1")  # not ticked: IAG 1975
+            program.click("Command1")
+            wait_for_draw(program, server)
+            check([o for o in program.form["owned"] if o["class"] == "#32770"] == [], "a message box after Draw")
+            with open(program.ini_path, "rb") as f:
+                ini = f.read()
+            check(ini == ini_bytes(texts, 0), "vesk.ini holds %r" % ini)
+            program.click("xpcmdbutton5")
+            check(program.ended(), "Exit did not end the program")
+        check(cad.poll() is None, "the CAD program ended with veskar.exe")
+        check([line[4] for line in server.lines() if line[0] == "start"] == ["direct"],
+              "not attached to the running CAD program: %s" % [line for line in server.lines() if line[0] == "start"])
+    finally:
+        cad.kill()
+        cad.wait()
+    drawn = server.calls()
+    expected = cli_calls(wine, layout, texts, beijing54=False)
+    check(len(expected) > 100, "veskar-cli.exe sent only %d calls" % len(expected))
+    for n, (got, want) in enumerate(zip(drawn, expected)):
+        check(got == want, "call %d: %s, veskar-cli.exe sent %s" % (n, got, want))
+    check(len(drawn) == len(expected), "%d calls, veskar-cli.exe sent %d" % (len(drawn), len(expected)))
+
+
+def message_box(wine, layout):
+    box = wine.dump(layout["programName"], "#32770")
+    return box and {"box": box, "text": [c["text"] for c in box["children"] if c["id"] == 0xFFFF]}
+
+
+def connect_failure_scenario(wine, layout):
+    CadServer(wine, "none").unregister_all()
+    expected = wine.probe("connect-error")["error"]
+    with Program(wine, layout, "connect") as program:
+        program.click("Command1")
+        shown = wait_for("the message box", lambda: message_box(wine, layout), timeout=30)
+        check(shown["text"] == [expected], "the message box says %s, expected %r" % (shown["text"], expected))
+        check(not program.refresh()["enabled"], "Form1 takes input under its message box")
+        box = shown["box"]
+        ok = next(c for c in box["children"] if c["id"] == 1)  # IDOK
+        click(box["client"][0] + ok["rect"][0] + ok["rect"][2] // 2, box["client"][1] + ok["rect"][1] + ok["rect"][3] // 2)
+        wait_for("the message box to close", lambda: not message_box(wine, layout))
+        check(program.refresh()["enabled"] and x_window(program.title), "Form1 is gone or disabled")
+        check(program.process.poll() is None, "the program ended")
+        with open(program.ini_path, "rb") as f:
+            check(f.read() == ini_bytes(layout["missingFileDefaults"], 1), "vesk.ini not written before connecting")
+
+
+# ---- help and about ----------------------------------------------------------------------------------
+
+def help_title():
+    with open(os.path.join(SOURCE, "docs", "help", "vesk.hhp"), encoding="utf-8") as f:
+        return next(line.split("=", 1)[1].strip() for line in f if line.startswith("Title="))
+
+
+def help_scenario(wine, layout):
+    """Windows and Wine read a help file's title in the ANSI code page: 936, as on a Chinese system."""
+    title = help_title()
+    with Program(wine, layout, "help", help_file=True, env=CHINESE) as program:
+        program.click("xpcmdbutton4")
+        wait_for("the help viewer titled %r" % title, lambda: x_window(title), timeout=30)
+        viewer = wine.dump(title)
+        check(viewer["class"] == "HH Parent", "the window %r is a %s" % (title, viewer["class"]))
+        wine.probe("close", title)
+        wait_for("the help viewer to close", lambda: not x_window(title))
+        key(program.xid, "F1")
+        wait_for("the help viewer after F1", lambda: x_window(title), timeout=30)
+
+
+def about_scenario(wine, layout):
+    spec = layout["about"]
+    if os.path.exists(opened_log(wine)):
+        os.remove(opened_log(wine))
+    with Program(wine, layout, "about") as program:
+        program.click("xpcmdbutton3")
+        about = wait_for("the about window", lambda: wine.dump(spec["title"], spec["class"]))
+        wait_for("the maker's page", lambda: opened(wine) == [spec["makerPage"]])
+        check(not program.refresh()["enabled"], "Form1 takes input under the about window")
+        dpi = about["dpi"]
+        check(about["client"][2:] == [pixels(spec["width"], dpi), pixels(spec["height"], dpi)],
+              "about window's client area %s" % about["client"][2:])
+        l, t, r, b = about["rect"]
+        check([l, t] == list(centered(about["screen"], [r - l, b - t], dpi)), "about window at %d, %d" % (l, t))
+        windows = {c["id"]: c for c in about["children"]}
+        for e in spec["elements"]:
+            if e["kind"] in ("band", "line"):
+                continue
+            w = windows.get(e["id"])
+            check(w is not None, "no %s" % e["name"])
+            check(w["rect"] == [pixels(v, dpi) for v in e["place"]], "%s at %s" % (e["name"], w["rect"]))
+            check(e["kind"] == "icon" or w["text"] == e["text"], "%s shows %r" % (e["name"], w["text"]))
+        at = lambda name: next(  # noqa: E731
+            (about["client"][0] + w["rect"][0] + 3, about["client"][1] + w["rect"][1] + w["rect"][3] // 2)
+            for e in spec["elements"] if e["name"] == name for w in [windows[e["id"]]])
+        click(*at("lblHomepage"))
+        click(*at("Label4"))
+        wait_for("the mail and the page", lambda: opened(wine) == [spec["makerPage"], spec["mailTo"], spec["makerPage"]])
+        click(*at("Command1"))
+        wait_for("the about window to close", lambda: not wine.dump(spec["title"], spec["class"]))
+        check(program.refresh()["enabled"], "Form1 stays disabled")
+
+
+# ---- progress ----------------------------------------------------------------------------------------
+
+WS_EX_TOPMOST = 0x00000008
+
+
+def progress_window(wine, layout):
+    return wine.dump(layout["progress"]["title"], layout["progress"]["class"])
+
+
+def progress_count(layout, window):
+    """done and total from the progress window's line, read against progressText(12345, 67890)."""
+    text = next(c["text"] for c in window["children"] if c["id"] == layout["progress"]["textId"])
+    pattern = "^" + re.escape(layout["progress"]["sample"]).replace("12345", r"(\d+)").replace("67890", r"(\d+)") + "$"
+    match = re.match(pattern, text)
+    check(match, "the progress window says %r" % text)
+    return int(match.group(1)), int(match.group(2))
+
+
+def shown_count(wine, layout):
+    """What the progress window says now: done and total, or None without the window."""
+    window = progress_window(wine, layout)
+    return progress_count(layout, window) if window else None
+
+
+def check_progress_window(program, layout, shown):
+    check(not program.state()["enabled"], "Form1 takes input while Draw runs")
+    check(shown["style"] & WS_CAPTION == WS_CAPTION and not shown["style"] & WS_SYSMENU,
+          "the progress window has no caption or has a close box: %08x" % shown["style"])
+    check(shown["exStyle"] & WS_EX_TOPMOST, "the progress window is not in front of the CAD program")
+    fl, ft, fr, fb = program.form["rect"]
+    l, t, r, b = shown["rect"]
+    f = lambda v: struct.unpack("f", struct.pack("f", v))[0]  # noqa: E731
+    expected = [fl + int(f(f(fr - fl - (r - l)) / 2)), ft + int(f(f(fb - ft - (b - t)) / 3))]
+    check([l, t] == expected, "the progress window at %d, %d over Form1 at %s, expected %s" % (
+        l, t, program.form["rect"], expected))
+
+
+def entities(server):
+    return sum(1 for line in server.lines() if line[0] == "invoke" and line[4] in ("AddText", "AddLightWeightPolyline"))
+
+
+def progress_scenario(wine, layout):
+    """Calls that each take 10 ms more keep the command running for seconds."""
+    server = CadServer(wine, "progress")
+    server.unregister_all()
+    server.register(["AutoCAD.Application"], "call_delay_ms=10\n")
+    with Program(wine, layout, "progress") as program:
+        program.click("Command1")
+        shown = wait_for("the progress window", lambda: progress_window(wine, layout), timeout=30)
+        check_progress_window(program, layout, shown)
+        done, total = progress_count(layout, shown)
+        check(0 < done < total, "progress %d of %d" % (done, total))
+        program.click("Command1")
+        click(*program.form["closeBox"])
+        still = shown_count(wine, layout)
+        check(still and still[0] < total, "the command ended before the clicks: make it longer")
+        wait_for("the command to end", lambda: not progress_window(wine, layout) and program.state()["enabled"],
+                 timeout=60)
+        time.sleep(0.3)  # anything the clicks left behind would run now
+        state = program.state()
+        check(state and state["enabled"] and program.process.poll() is None, "Form1 closed or disabled")
+        check(not [o for o in state["owned"] if o["class"] == "#32770"], "a message box after Draw")
+    check(entities(server) == total, "%d entities drawn, the progress window counted %d" % (entities(server), total))
+    presses = [line for line in server.lines() if line[0] == "invoke" and line[4] == "Add"]
+    check(len(presses) == 1, "Draw ran %d times" % len(presses))
+
+
+# ---- screenshots ---------------------------------------------------------------------------------------
+
+def shoot(rect, path):
+    l, t, r, b = rect
+    time.sleep(0.3)  # painted
+    screenshot(l, t, r - l, b - t, path)
+
+
+def screenshots_scenario(wine, layout, out=None):
+    """The progress window is taken while the CAD program holds the 8th entity's AddText (call
+    93) for seconds: every call takes 30 ms more, so each entity (4 or 10 calls) is shown, and
+    the window says "7 / 38" on every machine. The CAD program then ends."""
+    out = out or os.path.join(wine.scratch, "screenshots")
+    os.makedirs(out, exist_ok=True)
+    server = CadServer(wine, "screenshots")
+    server.unregister_all()
+    server.register(["AutoCAD.Application"], "call_delay_ms=30\npause_at=93\npause_ms=2500\nexit_at=94\n")
+    about = layout["about"]
+    with Program(wine, layout, "shots", env=CHINESE) as program:
+        shoot(program.form["rect"], os.path.join(out, "windows-form1.png"))
+        program.click("xpcmdbutton3")
+        window = wait_for("the about window", lambda: wine.dump(about["title"], about["class"]))
+        shoot(window["rect"], os.path.join(out, "windows-aboutfrm.png"))
+        wine.probe("close", about["title"])
+        wait_for("the about window to close", lambda: not wine.dump(about["title"], about["class"]))
+        program.click("Command1")
+        seen = []
+        wait_for("the 7th entity", lambda: seen.append(shown_count(wine, layout)) or seen[-1] == (7, 38), timeout=30)
+        shoot(program.form["rect"], os.path.join(out, "windows-progress.png"))
+        check(shown_count(wine, layout) == (7, 38), "the command went on while shot (saw %s)" % seen)
+        wait_for("the end of the CAD program", lambda: message_box(wine, layout), timeout=30)
+    for name in ("windows-form1.png", "windows-aboutfrm.png", "windows-progress.png"):
+        check(os.path.getsize(os.path.join(out, name)) > 1000, "no picture " + name)
+    print("screenshots in %s" % out)
+
+
+def startup_scenario(wine, layout, runs="10"):
+    """Start to the shown window (filled before it is shown), with Wine's session running."""
+    times = []
+    for n in range(int(runs) + 1):
+        program = Program(wine, layout, "startup")
+        start = time.monotonic()
+        program.process = wine.start(os.path.join(program.dir, "veskar.exe"))
+        wait_for("the window", lambda: x_window(program.title), every=0.005)
+        if n:  # the first run warms the file cache
+            times.append(time.monotonic() - start)
+        program.__exit__()
+        time.sleep(0.3)
+    times.sort()
+    print("start to shown window, %d runs: median %.3f s, min %.3f s, max %.3f s" % (
+        len(times), times[len(times) // 2], times[0], times[-1]))
+
+
+SCENARIOS = {"prefix": prefix, "layout": layout_scenario, "settings": settings_scenario, "draw": draw_scenario,
+             "connect_failure": connect_failure_scenario, "help": help_scenario, "about": about_scenario,
+             "progress": progress_scenario, "screenshots": screenshots_scenario, "startup": startup_scenario}
 
 
 def main():

@@ -6,9 +6,13 @@
 //   veskar_win32_probe dump TITLE [CLASS]  the visible top-level window of that title: place,
 //                                          style, DPI, focus, children, tab order, close box;
 //                                          exit status 1 when there is none
+//   veskar_win32_probe state TITLE [CLASS] whether it is enabled, and its owned windows
 //   veskar_win32_probe close TITLE         WM_CLOSE to that window
+//   veskar_win32_probe close-all CLASS     WM_CLOSE to every window of the class until none is
+//                                          left (10 s at most; exit status 1 then)
 //   veskar_win32_probe connect-error       ConnectCad's failure text when no CAD program is
 //                                          registered
+//   veskar_win32_probe active PROGID       exit status 0 when a program runs under PROGID
 //   veskar_win32_probe resources EXE       the program's icon and manifest
 #include <windows.h>
 
@@ -141,6 +145,8 @@ int layout() {
     defaults[0].push_back(f.missingFileDefault);
     defaults[1].push_back(f.readFailureDefault);
   }
+  std::vector<std::string> options;
+  for (const settings::Field& f : settings::kFields) options.push_back(f.option);
   const auto texts = [](const std::vector<std::string>& v) { return list(v, quote); };
   std::printf("%s\n", Object()
                           .str("programName", ui::layout::kProgramName)
@@ -155,6 +161,7 @@ int layout() {
                                                .done())
                           .add("missingFileDefaults", texts(defaults[0]))
                           .add("readFailureDefaults", texts(defaults[1]))
+                          .add("cliOptions", texts(options))
                           .done()
                           .c_str());
   return 0;
@@ -291,10 +298,19 @@ std::string windowJson(HWND w) {
       .done();
 }
 
-int dump(const std::string& title, const std::string& cls) {
+// Without asking the window's thread anything: it may be busy.
+std::string stateJson(HWND w) {
+  return Object()
+      .add("enabled", IsWindowEnabled(w) ? "true" : "false")
+      .add("owned", list(ownedWindows(w),
+                         [](HWND o) { return Object().str("class", className(o)).str("title", windowText(o)).done(); }))
+      .done();
+}
+
+int dump(const std::string& title, const std::string& cls, bool state) {
   const HWND w = findWindow(title, cls);
   if (!w) return 1;
-  std::printf("%s\n", windowJson(w).c_str());
+  std::printf("%s\n", (state ? stateJson(w) : windowJson(w)).c_str());
   return 0;
 }
 
@@ -303,11 +319,45 @@ int close(const std::string& title) {
   return w && PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
+// WM_CLOSE to every top-level window of `cls`, shown or not; true when all are gone in time.
+int closeAll(const std::string& cls) {
+  for (int tries = 0; tries < 200; ++tries) {
+    std::pair<std::wstring, int> q{wide(cls), 0};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto& q = *reinterpret_cast<std::pair<std::wstring, int>*>(p);
+          wchar_t name[256] = {};
+          GetClassNameW(w, name, 256);
+          if (q.first == name) {
+            PostMessageW(w, WM_CLOSE, 0, 0);
+            ++q.second;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&q));
+    if (q.second == 0) return 0;
+    Sleep(50);
+  }
+  return 1;
+}
+
 int connectError() {
   cad::com::ComCadbas cadbas;
   std::string error;
   if (cadbas.ConnectCad(error)) return 1;
   std::printf("%s\n", Object().str("error", error).done().c_str());
+  return 0;
+}
+
+// Whether a program is in the running-object table under `progId` (COM attaches to it).
+int active(const std::string& progId) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  CLSID clsid{};
+  IUnknown* running = nullptr;
+  if (FAILED(CLSIDFromProgID(wide(progId).c_str(), &clsid)) || FAILED(GetActiveObject(clsid, nullptr, &running)))
+    return 1;
+  running->Release();
+  std::printf("{}\n");
   return 0;
 }
 
@@ -341,11 +391,13 @@ int main() {
   const std::string command = args.size() > 1 ? args[1] : "";
   const auto arg = [&](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
   if (command == "layout") return layout();
-  if (command == "dump" && args.size() >= 3) return dump(arg(2), arg(3));
+  if ((command == "dump" || command == "state") && args.size() >= 3) return dump(arg(2), arg(3), command == "state");
   if (command == "close" && args.size() == 3) return close(arg(2));
+  if (command == "close-all" && args.size() == 3) return closeAll(arg(2));
   if (command == "connect-error") return connectError();
+  if (command == "active" && args.size() == 3) return active(arg(2));
   if (command == "resources" && args.size() == 3) return resources(arg(2));
-  std::fprintf(stderr, "usage: veskar_win32_probe layout | dump TITLE [CLASS] | close TITLE | connect-error | "
-                       "resources EXE\n");
+  std::fprintf(stderr, "usage: veskar_win32_probe layout | dump|state TITLE [CLASS] | close TITLE | close-all CLASS | "
+                       "connect-error | active PROGID | resources EXE\n");
   return 2;
 }

@@ -69,13 +69,14 @@ def x_window(title):
     return found[0] if found else ""
 
 
+# (xdotool's mousemove --sync waits 15 s when the pointer is already there.)
 def click(x, y):
-    xdotool("mousemove", "--sync", x, y, "click", "1")
-    xdotool("mousemove", "--sync", 0, 0)  # no hover effects, tooltips or hidden targets after
+    xdotool("mousemove", x, y, "click", "1")
+    xdotool("mousemove", 0, 0)  # no hover effects or tooltips after
 
 
 def hover(x, y):
-    xdotool("mousemove", "--sync", x, y)
+    xdotool("mousemove", x, y)
 
 
 def type_into(xid, text):
@@ -135,10 +136,13 @@ class Wine:
         if status == 1:
             return None
         check(status == 0, "probe %s: status %d %s" % (" ".join(args), status, err))
-        return json.loads(out)
+        return json.loads(out) if out.strip() else {}
 
     def dump(self, title, cls=""):
         return self.probe("dump", title, cls)
+
+    def state(self, title, cls=""):
+        return self.probe("state", title, cls)
 
 
 # ---- The program ----------------------------------------------------------------------------------
@@ -172,9 +176,16 @@ class Program:
         return self
 
     def __exit__(self, *exc):
+        """Ends the program as the close box does (its CAD program then ends as its last client
+        goes); by force when it does not answer."""
         if self.process and self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+            self.wine.probe("close", self.title)
+            if not self.ended(timeout=5):
+                self.process.kill()
+                self.process.wait()
+
+    def state(self):
+        return self.wine.state(self.title, self.layout["form1"]["class"])
 
     def refresh(self):
         self.form = wait_for("Form1 to answer", lambda: self.wine.dump(self.title, self.layout["form1"]["class"]))
@@ -224,6 +235,8 @@ class CadServer:
                 os.remove(f)
 
     def unregister_all(self):
+        """No test CAD server left running (an earlier one would be attached to) or registered."""
+        check(self.wine.probe("close-all", "VeskarTestCadWindow") is not None, "a test CAD server does not end")
         self.wine.run(self.exe, "/unregister", *ALL_PROGIDS)
 
     def register(self, progids, keys=""):
