@@ -53,7 +53,7 @@ REGISTRY = r'''Windows Registry Editor Version 5.00
 [HKEY_CURRENT_USER\Software\Wine\Fonts]
 "Path"="%(fonts)s"
 
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\veskar.exe\X11 Driver]
 "Decorated"="N"
 "Managed"="N"
 
@@ -80,10 +80,11 @@ def opened(wine):
 
 def prefix(wine, layout):
     """Wine's own fonts (this Wine does not find Debian's fonts-wine by itself), "宋体" and
-    SimSun as AR PL UMing CN (the same pictures on every machine), windows that Wine frames and
-    places itself (the test display has no window manager: a managed window would have no frame,
-    and hiding one would wait 2 s for the manager), a caret that does not blink, and a recorder
-    in place of the desktop's browser and mail program."""
+    SimSun as AR PL UMing CN (the same pictures on every machine), veskar.exe's windows framed and
+    placed by Wine itself (the test display has no window manager: a managed window would have
+    no frame, and hiding one would wait 2 s for the manager; other programs stay managed, the
+    COM tests rely on their foreground window), a caret that does not blink, and a recorder in
+    place of the desktop's browser and mail program."""
     check(os.path.exists(os.path.join(WINE_FONTS, "tahoma.ttf")), "no %s/tahoma.ttf: run tools/bootstrap" % WINE_FONTS)
     opener = os.path.join(wine.scratch, "open")
     with open(opener, "w") as f:
