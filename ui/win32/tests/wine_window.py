@@ -185,7 +185,8 @@ class Program:
                 self.process.wait()
 
     def state(self):
-        return self.wine.state(self.title, self.layout["form1"]["class"])
+        """Whether Form1 takes input, and its owned windows; {} when it is gone."""
+        return self.wine.state(self.title, self.layout["form1"]["class"]) or {}
 
     def refresh(self):
         self.form = wait_for("Form1 to answer", lambda: self.wine.dump(self.title, self.layout["form1"]["class"]))
