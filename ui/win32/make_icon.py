@@ -16,8 +16,8 @@ def read_xpm(path):
     width, height, ncolours, per_pixel = map(int, rows[0].split()[:4])
     colours = {}
     for line in rows[1:1 + ncolours]:
-        key, spec = line[:per_pixel], line[per_pixel:].split()
-        value = spec[spec.index("c") + 1]
+        key, definition = line[:per_pixel], line[per_pixel:].split()
+        value = definition[definition.index("c") + 1]
         colours[key] = None if value.lower() == "none" else int(value.lstrip("#"), 16)
     pixels = [[colours[row[x:x + per_pixel]] for x in range(0, width * per_pixel, per_pixel)]
               for row in rows[1 + ncolours:1 + ncolours + height]]

@@ -102,11 +102,11 @@ def prefix(wine, layout):
 # ---- layout ---------------------------------------------------------------------------------------
 
 def check_window(program, layout):
-    form, spec = program.form, layout["form1"]
+    form, table = program.form, layout["form1"]
     dpi = form["dpi"]
     check(dpi == 96, "the test prefix runs at 96 dpi, the window at %d" % dpi)
-    check(form["title"] == spec["title"], "title %r" % form["title"])
-    size = [pixels(spec["width"], dpi), pixels(spec["height"], dpi)]
+    check(form["title"] == table["title"], "title %r" % form["title"])
+    size = [pixels(table["width"], dpi), pixels(table["height"], dpi)]
     check(form["client"][2:] == size == [302, 190], "client area %s, expected %s" % (form["client"][2:], size))
     style = form["style"]
     check(style & WS_CAPTION == WS_CAPTION and style & WS_SYSMENU and style & WS_MINIMIZEBOX,
@@ -329,21 +329,21 @@ def help_scenario(wine, layout):
 
 
 def about_scenario(wine, layout):
-    spec = layout["about"]
+    table = layout["about"]
     if os.path.exists(opened_log(wine)):
         os.remove(opened_log(wine))
     with Program(wine, layout, "about") as program:
         program.click("xpcmdbutton3")
-        about = wait_for("the about window", lambda: wine.dump(spec["title"], spec["class"]))
-        wait_for("the maker's page", lambda: opened(wine) == [spec["makerPage"]])
+        about = wait_for("the about window", lambda: wine.dump(table["title"], table["class"]))
+        wait_for("the maker's page", lambda: opened(wine) == [table["makerPage"]])
         check(not program.refresh()["enabled"], "Form1 takes input under the about window")
         dpi = about["dpi"]
-        check(about["client"][2:] == [pixels(spec["width"], dpi), pixels(spec["height"], dpi)],
+        check(about["client"][2:] == [pixels(table["width"], dpi), pixels(table["height"], dpi)],
               "about window's client area %s" % about["client"][2:])
         l, t, r, b = about["rect"]
         check([l, t] == list(centered(about["screen"], [r - l, b - t], dpi)), "about window at %d, %d" % (l, t))
         windows = {c["id"]: c for c in about["children"]}
-        for e in spec["elements"]:
+        for e in table["elements"]:
             if e["kind"] in ("band", "line"):
                 continue
             w = windows.get(e["id"])
@@ -352,12 +352,12 @@ def about_scenario(wine, layout):
             check(e["kind"] == "icon" or w["text"] == e["text"], "%s shows %r" % (e["name"], w["text"]))
         at = lambda name: next(  # noqa: E731
             (about["client"][0] + w["rect"][0] + 3, about["client"][1] + w["rect"][1] + w["rect"][3] // 2)
-            for e in spec["elements"] if e["name"] == name for w in [windows[e["id"]]])
+            for e in table["elements"] if e["name"] == name for w in [windows[e["id"]]])
         click(*at("lblHomepage"))
         click(*at("Label4"))
-        wait_for("the mail and the page", lambda: opened(wine) == [spec["makerPage"], spec["mailTo"], spec["makerPage"]])
+        wait_for("the mail and the page", lambda: opened(wine) == [table["makerPage"], table["mailTo"], table["makerPage"]])
         click(*at("Command1"))
-        wait_for("the about window to close", lambda: not wine.dump(spec["title"], spec["class"]))
+        wait_for("the about window to close", lambda: not wine.dump(table["title"], table["class"]))
         check(program.refresh()["enabled"], "Form1 stays disabled")
 
 

@@ -193,9 +193,9 @@ class Program:
         return self.form
 
     def control(self, name):
-        spec = next(c for c in self.layout["form1"]["controls"] if c["name"] == name)
-        found = [c for c in self.form["children"] if c["id"] == spec["id"]]
-        check(len(found) == 1, "%s: %d windows with its id %d" % (name, len(found), spec["id"]))
+        row = next(c for c in self.layout["form1"]["controls"] if c["name"] == name)
+        found = [c for c in self.form["children"] if c["id"] == row["id"]]
+        check(len(found) == 1, "%s: %d windows with its id %d" % (name, len(found), row["id"]))
         return found[0]
 
     def name_of(self, control_id):
