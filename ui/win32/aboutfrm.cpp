@@ -37,7 +37,7 @@ class AboutForm {
   HWND window_ = nullptr;
   HWND tooltip_ = nullptr;
   std::array<HWND, layout::kAbout.size()> controls_{};  // null for what is painted
-  std::vector<HGDIOBJ> dpiObjects_;                      // fonts and the icon at the DPI
+  std::vector<HGDIOBJ> dpiObjects_;                     // fonts and the icon at the DPI
   HBRUSH white_ = CreateSolidBrush(layout::kWhite);
   bool closed_ = false;
 };
@@ -54,8 +54,8 @@ AboutForm::AboutForm(HWND owner) : owner_(owner) {
     return RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
-  window_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kAboutClass, wide(layout::aboutTitle()).c_str(), kStyle, 0, 0, 0,
-                            0, owner, nullptr, GetModuleHandleW(nullptr), this);
+  window_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kAboutClass, wide(layout::aboutTitle()).c_str(),
+                            kStyle, 0, 0, 0, 0, owner, nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) return;
   build();
   applyDpi(windowDpi(window_));
@@ -69,19 +69,22 @@ AboutForm::~AboutForm() {
 }
 
 void AboutForm::build() {
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
-                             0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, window_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
   for (std::size_t i = 0; i < layout::kAbout.size(); ++i) {
     const Element& e = layout::kAbout[i];
     if (e.kind == Element::Kind::Band || e.kind == Element::Kind::Line) continue;
     const bool button = e.kind == Element::Kind::Button;
-    const DWORD style = button ? WS_TABSTOP | BS_DEFPUSHBUTTON
-                               : SS_NOTIFY | (e.kind == Element::Kind::Icon ? SS_ICON | SS_REALSIZECONTROL
-                                                                             : SS_LEFT | SS_NOPREFIX);
-    controls_[i] = CreateWindowExW(0, button ? WC_BUTTONW : WC_STATICW, wide(layout::aboutText(e)).c_str(),
-                                   WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutControlId + static_cast<int>(i))),
-                                   GetModuleHandleW(nullptr), nullptr);
+    const DWORD style =
+        button ? WS_TABSTOP | BS_DEFPUSHBUTTON
+               : SS_NOTIFY | (e.kind == Element::Kind::Icon ? SS_ICON | SS_REALSIZECONTROL
+                                                            : SS_LEFT | SS_NOPREFIX);
+    controls_[i] = CreateWindowExW(
+        0, button ? WC_BUTTONW : WC_STATICW, wide(layout::aboutText(e)).c_str(),
+        WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutControlId + static_cast<int>(i))),
+        GetModuleHandleW(nullptr), nullptr);
     if (const std::string tip = layout::aboutTip(e); !tip.empty()) {
       const std::wstring text = wide(tip);  // the tooltip keeps a copy
       TTTOOLINFOW info{};
@@ -98,7 +101,8 @@ void AboutForm::build() {
 RECT AboutForm::rectOf(const Element& e) const {
   const UINT dpi = windowDpi(window_);
   const layout::Place& p = e.place;
-  return {pixels(p.left, dpi), pixels(p.top, dpi), pixels(p.left + p.width, dpi), pixels(p.top + p.height, dpi)};
+  return {pixels(p.left, dpi), pixels(p.top, dpi), pixels(p.left + p.width, dpi),
+          pixels(p.top + p.height, dpi)};
 }
 
 // Places, fonts and the icon at the window's DPI; the window's own font is Tahoma 8.25 pt.
@@ -152,10 +156,15 @@ int AboutForm::indexOf(HWND control) const {
 
 void AboutForm::click(layout::AboutClick what) {
   switch (what) {
-    case layout::AboutClick::MakerPage: return openAddress(window_, layout::makerPage());
-    case layout::AboutClick::Mail: return openAddress(window_, layout::mailTo());
-    case layout::AboutClick::Close: closed_ = true; return;
-    case layout::AboutClick::None: return;
+    case layout::AboutClick::MakerPage:
+      return openAddress(window_, layout::makerPage());
+    case layout::AboutClick::Mail:
+      return openAddress(window_, layout::mailTo());
+    case layout::AboutClick::Close:
+      closed_ = true;
+      return;
+    case layout::AboutClick::None:
+      return;
   }
 }
 
@@ -166,7 +175,8 @@ LRESULT CALLBACK AboutForm::proc(HWND window, UINT message, WPARAM wParam, LPARA
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<AboutForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+  return self ? self->handle(message, wParam, lParam)
+              : DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT AboutForm::handle(UINT message, WPARAM wParam, LPARAM lParam) {

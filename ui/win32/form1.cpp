@@ -32,11 +32,15 @@ struct ControlClass {
 };
 ControlClass controlClass(layout::Kind kind) {
   switch (kind) {
-    case layout::Kind::Field: return {WC_EDITW, WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case layout::Kind::Label: return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
+    case layout::Kind::Field:
+      return {WC_EDITW, WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case layout::Kind::Label:
+      return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
     // Ticked or not by a click; greyed only from the settings file.
-    case layout::Kind::CheckBox: return {WC_BUTTONW, WS_TABSTOP | BS_3STATE, 0};
-    case layout::Kind::Button: break;
+    case layout::Kind::CheckBox:
+      return {WC_BUTTONW, WS_TABSTOP | BS_3STATE, 0};
+    case layout::Kind::Button:
+      break;
   }
   return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0};
 }
@@ -81,7 +85,7 @@ class Form1 {
   HWND highlighted_ = nullptr;  // the field that has the focus
   HWND lastFocus_ = nullptr;    // the control to give the focus back to on activation
   HACCEL accelerators_ = nullptr;
-  bool busy_ = false;           // the Draw command runs
+  bool busy_ = false;  // the Draw command runs
 };
 
 Form1::Form1(Form1Options options)
@@ -107,8 +111,8 @@ bool Form1::create(HINSTANCE instance) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kForm1Class;
   RegisterClassExW(&wc);
-  window_ = CreateWindowExW(0, kForm1Class, wide(layout::kForm1Title).c_str(), kStyle, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+  window_ = CreateWindowExW(0, kForm1Class, wide(layout::kForm1Title).c_str(), kStyle,
+                            CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
   if (!window_) return false;
   buildControls();
   applyDpi(windowDpi(window_));
@@ -119,13 +123,15 @@ bool Form1::create(HINSTANCE instance) {
 }
 
 void Form1::buildControls() {
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, window_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
   for (std::size_t i = 0; i < layout::kForm1.size(); ++i) {
     const layout::Control& c = layout::kForm1[i];
     const ControlClass k = controlClass(c.kind);
-    const HWND w = CreateWindowExW(k.exStyle, k.className, wide(c.caption).c_str(), WS_CHILD | WS_VISIBLE | k.style,
-                                   0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(form1ControlId(i))),
+    const HWND w = CreateWindowExW(k.exStyle, k.className, wide(c.caption).c_str(),
+                                   WS_CHILD | WS_VISIBLE | k.style, 0, 0, 0, 0, window_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(form1ControlId(i))),
                                    GetModuleHandleW(nullptr), nullptr);
     controls_[i] = w;
     if (c.kind == layout::Kind::Field) {
@@ -159,8 +165,8 @@ void Form1::applyDpi(UINT dpi) {
   buttonFont_ = createFont(layout::kButtonFont, dpi);
   for (std::size_t i = 0; i < layout::kForm1.size(); ++i) {
     const layout::Place& p = layout::kForm1[i].place;
-    SetWindowPos(controls_[i], nullptr, pixels(p.left, dpi), pixels(p.top, dpi), pixels(p.width, dpi),
-                 pixels(p.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(controls_[i], nullptr, pixels(p.left, dpi), pixels(p.top, dpi),
+                 pixels(p.width, dpi), pixels(p.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     const HFONT font = layout::kForm1[i].kind == layout::Kind::Button ? buttonFont_ : windowFont_;
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
@@ -174,7 +180,8 @@ void Form1::loadSequence() {
   const bool placed = !helpFile_.empty() && centerOnScreen(window_);
   const settings::SettingsRecord record =
       placed ? settings::LoadSettings(appDir_) : settings::readFailureDefaults();
-  for (std::size_t i = 0; i < fields_.size(); ++i) SetWindowTextW(fields_[i], wide(record.texts[i]).c_str());
+  for (std::size_t i = 0; i < fields_.size(); ++i)
+    SetWindowTextW(fields_[i], wide(record.texts[i]).c_str());
   if (record.boxState) {
     static constexpr WPARAM states[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
     SendMessageW(check1_, BM_SETCHECK, states[*record.boxState], 0);
@@ -205,7 +212,8 @@ LRESULT CALLBACK Form1::proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+  return self ? self->handle(message, wParam, lParam)
+              : DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -231,7 +239,8 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_DPICHANGED: {
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       applyDpi(HIWORD(wParam));
       return 0;
     }
@@ -265,27 +274,37 @@ void Form1::command(int id, int code) {
   if (c.kind == layout::Kind::Field && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
     // Gaining the focus selects the whole text; the colour follows the focus.
     if (code == EN_SETFOCUS) SendMessageW(control, EM_SETSEL, 0, -1);
-    highlighted_ = code == EN_SETFOCUS ? control : (highlighted_ == control ? nullptr : highlighted_);
+    highlighted_ =
+        code == EN_SETFOCUS ? control : (highlighted_ == control ? nullptr : highlighted_);
     InvalidateRect(control, nullptr, TRUE);
     return;
   }
   if (c.kind == layout::Kind::CheckBox && code == BN_CLICKED) return clickCheck1();
   if (c.kind != layout::Kind::Button || code != BN_CLICKED) return;
   switch (c.action) {
-    case layout::Action::Draw: return draw();
-    case layout::Action::MoreSoftware: return moreSoftware();
-    case layout::Action::Help: return help(settings::AppFilePath(appDir_, layout::kHelpFile));
-    case layout::Action::Exit: DestroyWindow(window_); return;  // nothing saved, the CAD program stays
-    case layout::Action::None: return;
+    case layout::Action::Draw:
+      return draw();
+    case layout::Action::MoreSoftware:
+      return moreSoftware();
+    case layout::Action::Help:
+      return help(settings::AppFilePath(appDir_, layout::kHelpFile));
+    case layout::Action::Exit:
+      DestroyWindow(window_);
+      return;  // nothing saved, the CAD program stays
+    case layout::Action::None:
+      return;
   }
 }
 
 // Check1's value as the Draw command and the settings file count it: 0, 1, 2 (greyed).
 int Form1::checkValue() const {
   switch (SendMessageW(check1_, BM_GETCHECK, 0, 0)) {
-    case BST_CHECKED: return 1;
-    case BST_INDETERMINATE: return 2;
-    default: return 0;
+    case BST_CHECKED:
+      return 1;
+    case BST_INDETERMINATE:
+      return 2;
+    default:
+      return 0;
   }
 }
 
@@ -299,7 +318,8 @@ void Form1::draw() {
   graticule::DrawInputs in;
   for (std::size_t i = 0; i < fields_.size(); ++i) in.texts[i] = windowText(fields_[i]);
   in.check = checkValue();
-  if (!options_.connectCad) options_.connectCad = cad::com::connectCadFn();  // kept from press to press
+  if (!options_.connectCad)
+    options_.connectCad = cad::com::connectCadFn();  // kept from press to press
   const graticule::DrawOutcome outcome = runDrawCommand(in);
   for (const std::string& text : graticule::drawMessages(outcome))
     MessageBoxW(window_, wide(text).c_str(), wide(layout::kProgramName).c_str(), MB_OK);

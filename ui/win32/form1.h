@@ -15,7 +15,9 @@ namespace veskar::ui::win32 {
 // Every control of Form1 has the id kForm1ControlId + its index in layout::kForm1, so that
 // tools and tests can tell the controls by their names.
 inline constexpr int kForm1ControlId = 1000;
-inline constexpr int form1ControlId(std::size_t index) { return kForm1ControlId + static_cast<int>(index); }
+inline constexpr int form1ControlId(std::size_t index) {
+  return kForm1ControlId + static_cast<int>(index);
+}
 // The window classes of Form1, the about window and the progress window.
 inline constexpr const wchar_t* kForm1Class = L"VeskarForm1";
 

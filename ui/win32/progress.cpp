@@ -37,7 +37,8 @@ void registerClass() {
 
 }  // namespace
 
-DrawProgress::DrawProgress(HWND owner) : owner_(owner), start_(GetTickCount64()), lastPump_(start_) {}
+DrawProgress::DrawProgress(HWND owner)
+    : owner_(owner), start_(GetTickCount64()), lastPump_(start_) {}
 
 DrawProgress::~DrawProgress() {
   if (window_) DestroyWindow(window_);
@@ -64,8 +65,8 @@ void DrawProgress::operator()(std::size_t done, std::size_t total) {
 void DrawProgress::show() {
   registerClass();
   window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kProgressClass,
-                            wide(graticule::kProgressTitle).c_str(), WS_POPUP | WS_CAPTION, 0, 0, 0, 0,
-                            owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            wide(graticule::kProgressTitle).c_str(), WS_POPUP | WS_CAPTION, 0, 0, 0,
+                            0, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!window_) return;
   const UINT dpi = windowDpi(window_);
   setClientSize(window_, kWidth, kHeight);
@@ -75,10 +76,12 @@ void DrawProgress::show() {
   const layout::Position p = layout::centeredPosition(
       static_cast<float>(form.right - form.left), static_cast<float>(form.bottom - form.top),
       static_cast<float>(mine.right - mine.left), static_cast<float>(mine.bottom - mine.top));
-  SetWindowPos(window_, nullptr, form.left + static_cast<int>(p.left), form.top + static_cast<int>(p.top), 0, 0,
+  SetWindowPos(window_, nullptr, form.left + static_cast<int>(p.left),
+               form.top + static_cast<int>(p.top), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  text_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0,
-                          0, pixels(kWidth, dpi), pixels(kHeight, dpi), window_,
+  text_ = CreateWindowExW(0, L"STATIC", L"",
+                          WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0,
+                          pixels(kWidth, dpi), pixels(kHeight, dpi), window_,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressTextId)),
                           GetModuleHandleW(nullptr), nullptr);
   font_ = createMessageFont(dpi);

@@ -17,7 +17,8 @@ HtmlHelpFn htmlHelp(bool load) {
   if (!fn && load && !tried) {
     tried = true;
     if (const HMODULE hhctrl = LoadLibraryW(L"hhctrl.ocx"))
-      fn = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(hhctrl, "HtmlHelpW")));
+      fn = reinterpret_cast<HtmlHelpFn>(
+          reinterpret_cast<void*>(GetProcAddress(hhctrl, "HtmlHelpW")));
   }
   return fn;
 }

@@ -14,7 +14,8 @@ namespace {
 template <typename Fn>
 Fn user32Function(const char* name) {
   static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+                : nullptr;
 }
 
 }  // namespace
@@ -30,7 +31,8 @@ std::string narrow(const std::wstring& utf16) {
 
 std::string windowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return narrow(text);
 }
 
@@ -63,7 +65,8 @@ void setClientSize(HWND window, int width, int height) {
 }
 
 bool centerOnScreen(HWND window) {
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN),
+            screenHeight = GetSystemMetrics(SM_CYSCREEN);
   RECT outer{};
   if (screenWidth <= 0 || screenHeight <= 0 || !GetWindowRect(window, &outer)) return false;
   const UINT dpi = windowDpi(window);
@@ -80,8 +83,9 @@ HFONT createFont(const layout::Font& font, UINT dpi) {
   const bool song = std::strcmp(font.family, layout::kSongFamily) == 0;
   const int height = -static_cast<int>(std::lround(font.points * dpi / 72.0));
   return CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
-                     song ? GB2312_CHARSET : DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, wide(font.family).c_str());
+                     song ? GB2312_CHARSET : DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     wide(font.family).c_str());
 }
 
 HFONT createMessageFont(UINT dpi) {
@@ -97,17 +101,19 @@ HFONT createMessageFont(UINT dpi) {
   const HDC screen = GetDC(nullptr);
   const int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
   if (screen) ReleaseDC(nullptr, screen);
-  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
+  metrics.lfMessageFont.lfHeight =
+      MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
 HICON programIcon(int size) {
-  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(VESKAR_ICON), IMAGE_ICON,
-                                       size, size, LR_DEFAULTCOLOR));
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(VESKAR_ICON),
+                                       IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 bool dialogMessage(HWND window, MSG& msg) {
-  return window && (msg.hwnd == window || IsChild(window, msg.hwnd)) && IsDialogMessageW(window, &msg);
+  return window && (msg.hwnd == window || IsChild(window, msg.hwnd)) &&
+         IsDialogMessageW(window, &msg);
 }
 
 void pumpMessages() {

@@ -76,7 +76,9 @@ std::string numbers(std::initializer_list<long long> values) {
   return list(values, [](long long v) { return std::to_string(v); });
 }
 
-std::string place(const ui::layout::Place& p) { return numbers({p.left, p.top, p.width, p.height}); }
+std::string place(const ui::layout::Place& p) {
+  return numbers({p.left, p.top, p.width, p.height});
+}
 
 // ---- layout -----------------------------------------------------------------------------------
 
@@ -93,20 +95,22 @@ std::string form1Layout() {
       .num("captionColour", ui::layout::kBlue)
       .str("helpFile", ui::layout::kHelpFile)
       .str("angleTip", settings::kAngleTip)
-      .add("controls", list(indices, [](std::size_t i) {
-             const ui::layout::Control& c = ui::layout::kForm1[i];
-             const bool tip = c.kind == ui::layout::Kind::Field &&
-                              settings::kFields[static_cast<std::size_t>(c.field)].tooltip;
-             return Object()
-                 .str("name", c.name)
-                 .str("kind", kinds[static_cast<int>(c.kind)])
-                 .str("caption", c.caption)
-                 .add("place", place(c.place))
-                 .num("field", c.field)
-                 .num("id", form1ControlId(i))
-                 .add("tooltip", tip ? "true" : "false")
-                 .done();
-           }))
+      .add("controls", list(indices,
+                            [](std::size_t i) {
+                              const ui::layout::Control& c = ui::layout::kForm1[i];
+                              const bool tip =
+                                  c.kind == ui::layout::Kind::Field &&
+                                  settings::kFields[static_cast<std::size_t>(c.field)].tooltip;
+                              return Object()
+                                  .str("name", c.name)
+                                  .str("kind", kinds[static_cast<int>(c.kind)])
+                                  .str("caption", c.caption)
+                                  .add("place", place(c.place))
+                                  .num("field", c.field)
+                                  .num("id", form1ControlId(i))
+                                  .add("tooltip", tip ? "true" : "false")
+                                  .done();
+                            }))
       .done();
 }
 
@@ -122,20 +126,21 @@ std::string aboutLayout() {
       .num("height", ui::layout::kAboutHeight)
       .str("makerPage", ui::layout::makerPage())
       .str("mailTo", ui::layout::mailTo())
-      .add("elements", list(indices, [](std::size_t i) {
-             const ui::layout::AboutElement& e = ui::layout::kAbout[i];
-             return Object()
-                 .str("name", e.name)
-                 .str("kind", kinds[static_cast<int>(e.kind)])
-                 .str("text", ui::layout::aboutText(e))
-                 .add("place", place(e.place))
-                 .num("colour", e.colour)
-                 .num("id", kAboutControlId + static_cast<int>(i))
-                 .str("click", clicks[static_cast<int>(e.click)])
-                 .str("tip", ui::layout::aboutTip(e))
-                 .add("hand", e.handPointer ? "true" : "false")
-                 .done();
-           }))
+      .add("elements", list(indices,
+                            [](std::size_t i) {
+                              const ui::layout::AboutElement& e = ui::layout::kAbout[i];
+                              return Object()
+                                  .str("name", e.name)
+                                  .str("kind", kinds[static_cast<int>(e.kind)])
+                                  .str("text", ui::layout::aboutText(e))
+                                  .add("place", place(e.place))
+                                  .num("colour", e.colour)
+                                  .num("id", kAboutControlId + static_cast<int>(i))
+                                  .str("click", clicks[static_cast<int>(e.click)])
+                                  .str("tip", ui::layout::aboutTip(e))
+                                  .add("hand", e.handPointer ? "true" : "false")
+                                  .done();
+                            }))
       .done();
 }
 
@@ -185,8 +190,8 @@ std::string controlText(HWND w) {
   if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
-                      &copied);
+  SendMessageTimeoutW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 2000, &copied);
   text.resize(copied);
   return narrow(text);
 }
@@ -205,7 +210,8 @@ HWND findWindow(const std::string& title, const std::string& cls) {
   EnumWindows(
       [](HWND w, LPARAM p) -> BOOL {
         auto& q = *reinterpret_cast<Query*>(p);
-        if (IsWindowVisible(w) && windowText(w) == q.title && (q.cls.empty() || className(w) == q.cls)) {
+        if (IsWindowVisible(w) && windowText(w) == q.title &&
+            (q.cls.empty() || className(w) == q.cls)) {
           q.found = w;
           return FALSE;
         }
@@ -224,7 +230,8 @@ std::string childJson(HWND parent, HWND c) {
   o.num("id", GetDlgCtrlID(c)).str("class", cls).str("text", controlText(c));
   o.add("rect", numbers({r.left, r.top, r.right - r.left, r.bottom - r.top}));
   o.num("style", GetWindowLongW(c, GWL_STYLE)).num("exStyle", GetWindowLongW(c, GWL_EXSTYLE));
-  o.add("visible", IsWindowVisible(c) ? "true" : "false").add("enabled", IsWindowEnabled(c) ? "true" : "false");
+  o.add("visible", IsWindowVisible(c) ? "true" : "false")
+      .add("enabled", IsWindowEnabled(c) ? "true" : "false");
   if (lstrcmpiA(cls.c_str(), "Button") == 0) o.num("check", ask(c, BM_GETCHECK));
   if (lstrcmpiA(cls.c_str(), "Edit") == 0) {
     const auto sel = static_cast<DWORD>(ask(c, EM_GETSEL));
@@ -238,7 +245,8 @@ std::vector<HWND> tabOrder(HWND w) {
   std::vector<HWND> order;
   HWND first = nullptr;
   for (HWND c = GetWindow(w, GW_CHILD); c && !first; c = GetWindow(c, GW_HWNDNEXT))
-    if ((GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(c) && IsWindowVisible(c)) first = c;
+    if ((GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(c) && IsWindowVisible(c))
+      first = c;
   for (HWND c = first; c && order.size() < 64; c = GetNextDlgTabItem(w, c, FALSE)) {
     if (!order.empty() && c == first) break;
     order.push_back(c);
@@ -292,8 +300,11 @@ std::string windowJson(HWND w) {
       .add("tab", list(tabOrder(w), id))
       .add("owned", list(ownedWindows(w),
                          [](HWND o) {
-                           return Object().str("class", className(o)).str("title", windowText(o))
-                               .str("text", controlText(o)).done();
+                           return Object()
+                               .str("class", className(o))
+                               .str("title", windowText(o))
+                               .str("text", controlText(o))
+                               .done();
                          }))
       .done();
 }
@@ -302,8 +313,11 @@ std::string windowJson(HWND w) {
 std::string stateJson(HWND w) {
   return Object()
       .add("enabled", IsWindowEnabled(w) ? "true" : "false")
-      .add("owned", list(ownedWindows(w),
-                         [](HWND o) { return Object().str("class", className(o)).str("title", windowText(o)).done(); }))
+      .add("owned",
+           list(ownedWindows(w),
+                [](HWND o) {
+                  return Object().str("class", className(o)).str("title", windowText(o)).done();
+                }))
       .done();
 }
 
@@ -354,7 +368,8 @@ int active(const std::string& progId) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   CLSID clsid{};
   IUnknown* running = nullptr;
-  if (FAILED(CLSIDFromProgID(wide(progId).c_str(), &clsid)) || FAILED(GetActiveObject(clsid, nullptr, &running)))
+  if (FAILED(CLSIDFromProgID(wide(progId).c_str(), &clsid)) ||
+      FAILED(GetActiveObject(clsid, nullptr, &running)))
     return 1;
   running->Release();
   std::printf("{}\n");
@@ -363,24 +378,28 @@ int active(const std::string& progId) {
 
 // The icons of the group VESKAR_ICON and the manifest of `exe`.
 int resources(const std::string& exe) {
-  const HMODULE m = LoadLibraryExW(wide(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  const HMODULE m = LoadLibraryExW(wide(exe).c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (!m) return 1;
   const auto bytes = [m](const wchar_t* name, const wchar_t* type) {
     const HRSRC r = FindResourceW(m, name, type);
     const auto* data = r ? static_cast<const char*>(LockResource(LoadResource(m, r))) : nullptr;
     return data ? std::string(data, SizeofResource(m, r)) : std::string();
   };
-  const std::string group = bytes(MAKEINTRESOURCEW(VESKAR_ICON), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+  const std::string group =
+      bytes(MAKEINTRESOURCEW(VESKAR_ICON), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
   std::vector<std::string> icons;
   for (std::size_t at = 6; group.size() >= 6 && at + 14 <= group.size(); at += 14) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(group[at + i]); };
-    icons.push_back(numbers({byte(0) ? byte(0) : 256, byte(1) ? byte(1) : 256, byte(2), byte(6) | byte(7) << 8}));
+    icons.push_back(numbers(
+        {byte(0) ? byte(0) : 256, byte(1) ? byte(1) : 256, byte(2), byte(6) | byte(7) << 8}));
   }
-  std::printf("%s\n", Object()
-                          .add("icons", list(icons, [](const std::string& s) { return s; }))
-                          .str("manifest", bytes(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)))  // RT_MANIFEST
-                          .done()
-                          .c_str());
+  std::printf("%s\n",
+              Object()
+                  .add("icons", list(icons, [](const std::string& s) { return s; }))
+                  .str("manifest", bytes(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)))  // RT_MANIFEST
+                  .done()
+                  .c_str());
   return 0;
 }
 
@@ -391,13 +410,16 @@ int main() {
   const std::string command = args.size() > 1 ? args[1] : "";
   const auto arg = [&](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
   if (command == "layout") return layout();
-  if ((command == "dump" || command == "state") && args.size() >= 3) return dump(arg(2), arg(3), command == "state");
+  if ((command == "dump" || command == "state") && args.size() >= 3)
+    return dump(arg(2), arg(3), command == "state");
   if (command == "close" && args.size() == 3) return close(arg(2));
   if (command == "close-all" && args.size() == 3) return closeAll(arg(2));
   if (command == "connect-error") return connectError();
   if (command == "active" && args.size() == 3) return active(arg(2));
   if (command == "resources" && args.size() == 3) return resources(arg(2));
-  std::fprintf(stderr, "usage: veskar_win32_probe layout | dump|state TITLE [CLASS] | close TITLE | close-all CLASS | "
-                       "connect-error | active PROGID | resources EXE\n");
+  std::fprintf(stderr,
+               "usage: veskar_win32_probe layout | dump|state TITLE [CLASS] | close TITLE | "
+               "close-all CLASS | "
+               "connect-error | active PROGID | resources EXE\n");
   return 2;
 }

@@ -74,7 +74,8 @@ bool Apply(const std::string& key, const std::string& value, Config& config) {
   if (key == "window") {
     RECT& r = config.window;
     int used = 0;
-    return std::sscanf(value.c_str(), "%ld,%ld,%ld,%ld%n", &r.left, &r.top, &r.right, &r.bottom, &used) == 4 &&
+    return std::sscanf(value.c_str(), "%ld,%ld,%ld,%ld%n", &r.left, &r.top, &r.right, &r.bottom,
+                       &used) == 4 &&
            static_cast<std::size_t>(used) == value.size() && r.right > 0 && r.bottom > 0;
   }
   if (!Unsigned(value, number)) return false;
