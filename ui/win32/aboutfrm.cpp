@@ -79,7 +79,7 @@ void AboutForm::build() {
     const DWORD style =
         button ? WS_TABSTOP | BS_DEFPUSHBUTTON
                : SS_NOTIFY | (e.kind == Element::Kind::Icon ? SS_ICON | SS_REALSIZECONTROL
-                                                            : SS_LEFT | SS_NOPREFIX);
+                                                            : SS_LEFTNOWORDWRAP | SS_NOPREFIX);
     controls_[i] = CreateWindowExW(
         0, button ? WC_BUTTONW : WC_STATICW, wide(layout::aboutText(e)).c_str(),
         WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,

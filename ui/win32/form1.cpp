@@ -35,7 +35,7 @@ ControlClass controlClass(layout::Kind kind) {
     case layout::Kind::Field:
       return {WC_EDITW, WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case layout::Kind::Label:
-      return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
+      return {WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};  // cut at its right edge
     // Ticked or not by a click; greyed only from the settings file.
     case layout::Kind::CheckBox:
       return {WC_BUTTONW, WS_TABSTOP | BS_3STATE, 0};
