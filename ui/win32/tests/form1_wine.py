@@ -403,10 +403,10 @@ def entities(server):
 
 
 def progress_scenario(wine, layout):
-    """Calls that each take 10 ms more keep the command running for seconds."""
+    """Calls that each take 6 ms more keep the command running for over 2 s."""
     server = CadServer(wine, "progress")
     server.unregister_all()
-    server.register(["AutoCAD.Application"], "call_delay_ms=10\n")
+    server.register(["AutoCAD.Application"], "call_delay_ms=6\n")
     with Program(wine, layout, "progress") as program:
         program.click("Command1")
         shown = wait_for("the progress window", lambda: progress_window(wine, layout), timeout=30)
