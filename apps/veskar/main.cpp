@@ -24,7 +24,7 @@ class QuitOnFirstPaint final : public QObject {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QCoreApplication::setApplicationName(QStringLiteral("veskar"));
+  QCoreApplication::setApplicationName(QString::fromUtf8(veskar::ui::layout::kProgramName));
   QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
 
   veskar::ui::Form1 form;

@@ -36,6 +36,9 @@ inline constexpr Font kWindowFont{nullptr, 0};
 inline constexpr const char* kSongFamily = "宋体";
 inline constexpr Font kButtonFont{kSongFamily, 9};
 
+// The program's name: the title of its message boxes.
+inline constexpr const char* kProgramName = "veskar";
+
 // ---- Form1 ----------------------------------------------------------------------------------
 
 inline constexpr const char* kForm1Title = "Veskar V1.0";

@@ -20,6 +20,12 @@
 //   rot_delay_ms=M       started by COM, it enters the running-object table only M ms after
 //                        its class object is registered, as a CAD program that is slow to
 //                        start does
+//   call_delay_ms=D      every Invoke answers D ms late, as a slow CAD program's calls do
+//   pause_at=K           call K (an Invoke) answers pause_ms late (default 3000), once
+//   pause_ms=M
+//   window=X,Y,W,H       the main window's place and size in pixels (default: the system's
+//                        place, 640 x 480), so that it stays clear of other windows
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -65,6 +71,13 @@ bool Apply(const std::string& key, const std::string& value, Config& config) {
       return false;
     return true;
   }
+  if (key == "window") {
+    RECT& r = config.window;
+    int used = 0;
+    return std::sscanf(value.c_str(), "%ld,%ld,%ld,%ld%n", &r.left, &r.top, &r.right, &r.bottom,
+                       &used) == 4 &&
+           static_cast<std::size_t>(used) == value.size() && r.right > 0 && r.bottom > 0;
+  }
   if (!Unsigned(value, number)) return false;
   if (key == "reject_first")
     config.rejectFirst = number;
@@ -80,6 +93,12 @@ bool Apply(const std::string& key, const std::string& value, Config& config) {
     config.idleSeconds = number;
   else if (key == "rot_delay_ms")
     config.rotDelayMs = number;
+  else if (key == "call_delay_ms")
+    config.callDelayMs = number;
+  else if (key == "pause_at")
+    config.pauseAt = number;
+  else if (key == "pause_ms")
+    config.pauseMs = number;
   else
     return false;
   return key != "reject_code" || config.rejectCode == RPC_E_SERVERCALL_RETRYLATER ||

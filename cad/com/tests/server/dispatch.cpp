@@ -171,6 +171,7 @@ HRESULT DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
   line.emplace_back();
   for (UINT i = params ? params->cArgs : 0; i-- > 0;) line.push_back(Describe(params->rgvarg[i]));
   Verdict verdict = Control(number);
+  Sleep(server.config.callDelayMs + (number == server.config.pauseAt ? server.config.pauseMs : 0));
   if (verdict == Verdict::Exit) ExitDuringCall(line, outcome);
   if (verdict == Verdict::Reject) {
     line[outcome] = HresultText(server.config.rejectCode);

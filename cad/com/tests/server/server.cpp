@@ -99,8 +99,9 @@ HWND CreateMainWindow(const std::wstring& title) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = L"VeskarTestCadWindow";
   RegisterClassW(&windowClass);
+  const RECT& place = TheServer().config.window;
   return CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW,
-                         CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr,
+                         place.left, place.top, place.right, place.bottom, nullptr, nullptr,
                          windowClass.hInstance, nullptr);
 }
 
@@ -241,7 +242,8 @@ HRESULT Serve(Server& server, DispObject* application) {
   ClassFactory factory(dispatch);
   // Late into the running-object table (rot_delay_ms), through a timer of this thread.
   const bool late = server.byCom && server.config.rotDelayMs > 0;
-  HRESULT hr = late ? S_OK : RegisterActiveObject(dispatch, server.clsid, ACTIVEOBJECT_WEAK, &active);
+  HRESULT hr =
+      late ? S_OK : RegisterActiveObject(dispatch, server.clsid, ACTIVEOBJECT_WEAK, &active);
   if (SUCCEEDED(hr) && server.byCom) {
     hr = CoRegisterClassObject(server.clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE,
                                &registration);
@@ -250,7 +252,8 @@ HRESULT Serve(Server& server, DispObject* application) {
   if (SUCCEEDED(hr)) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-      if (rotTimer && message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == rotTimer) {
+      if (rotTimer && message.message == WM_TIMER && message.hwnd == nullptr &&
+          message.wParam == rotTimer) {
         KillTimer(nullptr, rotTimer);
         rotTimer = 0;
         RegisterActiveObject(dispatch, server.clsid, ACTIVEOBJECT_WEAK, &active);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <list>
@@ -365,6 +366,42 @@ TEST_F(ServerTest, ExitAtEndsTheProcessDuringTheCall) {
   EXPECT_EQ(lines.back().kind, "invoke");
   EXPECT_EQ(lines.back().number, 2u);
   EXPECT_EQ(lines.back().outcome(), "exit");
+}
+
+// Slow calls: every Invoke later by call_delay_ms, the one numbered pause_at by pause_ms more
+// (calls 1 and 3 are the name lookups); the window where the config puts it.
+TEST_F(ServerTest, CallsAnswerLateAndTheWindowStandsWhereTold) {
+  Configure("call_delay_ms=150\npause_at=4\npause_ms=600\nwindow=10,20,300,200\n");
+  IDispatch* app = Create();
+  ASSERT_NE(app, nullptr);
+  ULONGLONG took[2];
+  for (ULONGLONG& t : took) {
+    Outcome caption;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(client::Get(app, L"Caption", caption), S_OK);
+    t = GetTickCount64() - start;
+  }
+  EXPECT_GE(took[0], 150u);
+  EXPECT_GE(took[1], 750u);
+  const std::vector<recording::Line> lines = Record();
+  ASSERT_FALSE(lines.empty());
+  std::pair<DWORD, HWND> found{static_cast<DWORD>(lines.front().pid), nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto& f = *reinterpret_cast<std::pair<DWORD, HWND>*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        wchar_t name[64] = {};
+        GetClassNameW(w, name, 64);
+        if (pid == f.first && lstrcmpW(name, L"VeskarTestCadWindow") == 0) f.second = w;
+        return f.second == nullptr;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  RECT r{};
+  ASSERT_TRUE(found.second && GetWindowRect(found.second, &r));
+  EXPECT_EQ((std::array<LONG, 4>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+            (std::array<LONG, 4>{10, 20, 300, 200}));
+  app->Release();
 }
 
 // REGCLS_SINGLEUSE: a second CoCreateInstance starts a second server, as CreateObject does

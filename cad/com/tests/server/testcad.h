@@ -37,6 +37,10 @@ struct Config {
   unsigned long exitAt = 0;  // 0: never
   unsigned long idleSeconds = 60;
   unsigned long rotDelayMs = 0;  // 0: in the running-object table at once
+  unsigned long callDelayMs = 0;
+  unsigned long pauseAt = 0;  // 0: never
+  unsigned long pauseMs = 3000;
+  RECT window{CW_USEDEFAULT, CW_USEDEFAULT, 640, 480};  // left, top, width, height
 };
 
 // Reads the key=value file at `path`. False with `error` set for a line it does not understand.

@@ -1,0 +1,50 @@
+// What the program's Win32 windows share: UTF-8 texts to and from the system's UTF-16, the
+// window's DPI and twips at it, the fonts of the layout tables, placement on the screen, and the
+// message pump that lets a window's dialog keys (Tab, Enter) work.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/layout/forms.h"
+
+namespace veskar::ui::win32 {
+
+std::wstring wide(const std::string& utf8);
+std::string narrow(const std::wstring& utf16);
+std::string windowText(HWND window);
+
+// The DPI the window is shown at (the system's before Windows 10 1607, which has no
+// per-window DPI); 96 when nothing can be asked.
+UINT windowDpi(HWND window);
+
+// Twips to pixels at `dpi`, rounded to the nearest.
+inline int pixels(double twips, UINT dpi) { return layout::twipsToPixels(twips, dpi); }
+inline double twips(int pixels, UINT dpi) { return pixels * 1440.0 / dpi; }
+
+// Sizes a top-level window so that its client area is `width` x `height` twips at its DPI.
+void setClientSize(HWND window, int width, int height);
+
+// CenterOnScreen and CenterForm: the window, by its outer size, horizontally centred on the
+// primary screen and a third of the free height from the top (layout::centeredPosition, in
+// twips). False when the screen's size is unknown; the window is then left where it is.
+bool centerOnScreen(HWND window);
+
+// A named font of the layout tables at `dpi` (the points rounded to whole pixels), "宋体" in
+// the GB2312 character set. The family must not be null (that means the window's own font).
+HFONT createFont(const layout::Font& font, UINT dpi);
+// The system's message font at `dpi`: the windows' own font where a table names none.
+HFONT createMessageFont(UINT dpi);
+
+// The icon of the program's resources at `size` pixels (null when the module has none).
+HICON programIcon(int size);
+
+// Dialog keys for `window` (Tab between controls, Enter, Escape): true when the message was one.
+bool dialogMessage(HWND window, MSG& msg);
+
+// Hands every waiting message on, input included: input for a disabled window is thrown away
+// by the system; WM_QUIT is put back for the main loop.
+void pumpMessages();
+
+}  // namespace veskar::ui::win32
