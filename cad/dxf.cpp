@@ -108,6 +108,16 @@ class MemoryWriter final : public DL_WriterA {
   }
 
   void value_(int gc, std::string_view value) const {
+    trackSection(gc, value);
+    trackStylePatch(gc, value);
+    if (patchingStyle_ && patchStyleValue(gc)) return;
+    if (holdHandleSeed(gc, value)) return;
+    line(gc, value);
+    noteHandle(gc, value);
+  }
+
+  // Which section and which object the values belong to.
+  void trackSection(int gc, std::string_view value) const {
     if (gc == 0) {
       objectType_.assign(value);
       firstInSection_ = sectionStarting_;
@@ -117,56 +127,77 @@ class MemoryWriter final : public DL_WriterA {
         sectionStarting_ = false;
         if (value == "ENDSEC") section_.clear();
       }
-      if (patchingStyle_) patchingStyle_ = false;
-      if (patchStyle_ && value == "STYLE") {
-        patchStyle_ = false;
-        patchingStyle_ = true;
-      }
     } else if (gc == 2 && objectType_ == "SECTION") {
       section_.assign(value);
       sectionStarting_ = true;
     }
+  }
 
-    if (patchingStyle_) {
-      if (gc == 3) return line(3, styleFont_);
-      if (gc == 4) return line(4, styleBigFont_);
-      if (gc >= 1000) return;
+  // Whether the values now written belong to the STYLE record whose font files are replaced.
+  void trackStylePatch(int gc, std::string_view value) const {
+    if (gc != 0) return;
+    if (patchingStyle_) patchingStyle_ = false;
+    if (patchStyle_ && value == "STYLE") {
+      patchStyle_ = false;
+      patchingStyle_ = true;
     }
+  }
 
+  // In the patched STYLE record: the font files written instead of dxflib's, its extended
+  // data left out. True when the value was dealt with here.
+  bool patchStyleValue(int gc) const {
+    if (gc == 3) {
+      line(3, styleFont_);
+      return true;
+    }
+    if (gc == 4) {
+      line(4, styleBigFont_);
+      return true;
+    }
+    return gc >= 1000;
+  }
+
+  // $HANDSEED's value is written as dxflib gives it and its place remembered, to be replaced
+  // by finish(). True when the value was written here.
+  bool holdHandleSeed(int gc, std::string_view value) const {
     if (gc == 9) {
       seedNext_ = value == "$HANDSEED";
-      return line(gc, value);
+      line(gc, value);
+      return true;
     }
-    if (gc == 5 && seedNext_) {
-      seedNext_ = false;
-      code(gc);
-      seedAt_ = out_.size();
-      seedLength_ = value.size();
-      out_.append(value);
-      out_.append("\r\n");
-      return;
-    }
+    if (gc != 5 || !seedNext_) return false;
+    seedNext_ = false;
+    code(gc);
+    seedAt_ = out_.size();
+    seedLength_ = value.size();
+    out_.append(value);
+    out_.append("\r\n");
+    return true;
+  }
 
-    line(gc, value);
-
+  // After a handle (5) or a reference to one: the highest handle so far, and in OBJECTS the
+  // owner of each object and the dictionary entries that name the owners to come.
+  void noteHandle(int gc, std::string_view value) const {
     if (gc == 5 || gc == 105) {
       const unsigned long h = hexValue(value);
       maxHandle_ = std::max(maxHandle_, h);
-      if (section_ == "OBJECTS" && gc == 5) {
-        // The first object is the root dictionary, owned by nothing; every other one belongs
-        // to the dictionary that listed it.
-        if (firstInSection_) {
-          line(330, "0");
-        } else if (auto it = owners_.find(h); it != owners_.end()) {
-          char buf[24];
-          line(330, hex(it->second, buf));
-        }
-        current_ = h;
-      }
+      if (section_ == "OBJECTS" && gc == 5) writeOwner(h);
     } else if (gc == 350 && section_ == "OBJECTS" &&
                (objectType_ == "DICTIONARY" || objectType_ == "ACDBDICTIONARYWDFLT")) {
       owners_[hexValue(value)] = current_;
     }
+  }
+
+  // The first object is the root dictionary, owned by nothing; every other one belongs to the
+  // dictionary that listed it.
+  void writeOwner(unsigned long h) const {
+    if (firstInSection_) {
+      line(330, "0");
+    } else if (auto it = owners_.find(h); it != owners_.end()) {
+      char buf[24];
+      line(330, hex(it->second, buf));
+    }
+    current_ = h;
   }
 
   mutable std::string out_;
@@ -316,53 +347,70 @@ void writeStyleRecord(const MemoryWriter& w, const std::string& name, const std:
 
 bool isStandard(const std::string& name) { return platform::equalIgnoringCase(name, "Standard"); }
 
-std::string dxfBytes(const DrawingData& d) {
-  DL_Dxf dxf;
-  MemoryWriter w;
-  const Extents e = d.extents();
-
+void writeHeaderSection(DL_Dxf& dxf, MemoryWriter& w, const Extents& e) {
   dxf.writeHeader(w);
   writeHeaderVariables(w, e);
   w.sectionEnd();
+}
 
-  w.sectionTables();
-  writeViewport(w, e);
-
+void writeLinetypes(DL_Dxf& dxf, MemoryWriter& w) {
   w.tableLinetypes(3);
   dxf.writeLinetype(w, DL_LinetypeData("BYBLOCK", "", 0, 0, 0.0));
   dxf.writeLinetype(w, DL_LinetypeData("BYLAYER", "", 0, 0, 0.0));
   dxf.writeLinetype(w, DL_LinetypeData("CONTINUOUS", "Solid line", 0, 0, 0.0));
   w.tableEnd();
+}
 
+void writeLayers(DL_Dxf& dxf, MemoryWriter& w) {
   w.tableLayers(1);
   dxf.writeLayer(w, DL_LayerData("0", 0), DL_Attributes("0", 7, -3, "CONTINUOUS", 1.0));
   w.tableEnd();
+}
 
-  // "Standard" first and always; the others as the drawing holds them. Texts name the style's
-  // own spelling; a text naming a style the drawing lacks is written with "Standard".
+// The drawing's text styles as written: "Standard" (its first spelling, if the drawing holds
+// it) and the others, each name once whatever its case.
+struct StyleTable {
   const TextStyleData* standard = nullptr;
   std::vector<const TextStyleData*> others;
+};
+
+StyleTable styleTable(const DrawingData& d) {
+  StyleTable t;
   for (const TextStyleData& s : d.styles) {
     if (isStandard(s.name)) {
-      if (!standard) standard = &s;
-    } else if (std::none_of(others.begin(), others.end(),
+      if (!t.standard) t.standard = &s;
+    } else if (std::none_of(t.others.begin(), t.others.end(),
                             [&](const TextStyleData* o) { return platform::equalIgnoringCase(o->name, s.name); })) {
-      others.push_back(&s);
+      t.others.push_back(&s);
     }
   }
-  w.tableStyle(static_cast<int>(1 + others.size()));
-  w.setStyleFonts(standard ? gbk(standard->fontFile) : std::string("txt"),
-                  standard ? gbk(standard->bigFontFile) : std::string());
+  return t;
+}
+
+// Folded style name -> the name written for it.
+using StyleNames = std::unordered_map<std::string, std::string>;
+
+// "Standard" first and always; the others as the drawing holds them. Texts name the style's
+// own spelling; a text naming a style the drawing lacks is written with "Standard".
+StyleNames writeStyles(DL_Dxf& dxf, MemoryWriter& w, const DrawingData& d) {
+  const StyleTable t = styleTable(d);
+  w.tableStyle(static_cast<int>(1 + t.others.size()));
+  w.setStyleFonts(t.standard ? gbk(t.standard->fontFile) : std::string("txt"),
+                  t.standard ? gbk(t.standard->bigFontFile) : std::string());
   dxf.writeStyle(w, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, kDefaultHeight, "", ""));
-  std::unordered_map<std::string, std::string> styleNames;  // folded name -> written name
+  StyleNames styleNames;
   styleNames.emplace("standard", "Standard");
-  for (const TextStyleData* s : others) {
+  for (const TextStyleData* s : t.others) {
     const std::string name = gbk(s->name);
     writeStyleRecord(w, name, gbk(s->fontFile), gbk(s->bigFontFile));
     styleNames.emplace(platform::foldCase(s->name), name);
   }
   w.tableEnd();
+  return styleNames;
+}
 
+// The tables after the text styles, as dxflib writes them.
+void writeRemainingTables(DL_Dxf& dxf, MemoryWriter& w) {
   dxf.writeView(w);
   dxf.writeUcs(w);
   w.tableAppid(1);
@@ -371,42 +419,76 @@ std::string dxfBytes(const DrawingData& d) {
   dxf.writeDimStyle(w, 1, 1, 1, 1, 1);
   dxf.writeBlockRecord(w);
   w.tableEnd();
-  w.sectionEnd();
+}
 
+StyleNames writeTablesSection(DL_Dxf& dxf, MemoryWriter& w, const DrawingData& d, const Extents& e) {
+  w.sectionTables();
+  writeViewport(w, e);
+  writeLinetypes(dxf, w);
+  writeLayers(dxf, w);
+  StyleNames styleNames = writeStyles(dxf, w, d);
+  writeRemainingTables(dxf, w);
+  w.sectionEnd();
+  return styleNames;
+}
+
+void writeBlocksSection(DL_Dxf& dxf, MemoryWriter& w) {
   w.sectionBlocks();
-  dxf.writeBlock(w, DL_BlockData("*Model_Space", 0, 0.0, 0.0, 0.0));
-  dxf.writeEndBlock(w, "*Model_Space");
-  dxf.writeBlock(w, DL_BlockData("*Paper_Space", 0, 0.0, 0.0, 0.0));
-  dxf.writeEndBlock(w, "*Paper_Space");
-  dxf.writeBlock(w, DL_BlockData("*Paper_Space0", 0, 0.0, 0.0, 0.0));
-  dxf.writeEndBlock(w, "*Paper_Space0");
+  for (const char* name : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
+    dxf.writeBlock(w, DL_BlockData(name, 0, 0.0, 0.0, 0.0));
+    dxf.writeEndBlock(w, name);
+  }
   w.sectionEnd();
+}
 
+void writeText(DL_Dxf& dxf, MemoryWriter& w, const TextData& t, const StyleNames& styleNames) {
+  auto style = styleNames.find(platform::foldCase(t.styleName));
+  const std::string styleName = style != styleNames.end() ? style->second : std::string("Standard");
+  const DL_Attributes attributes("0", t.color, -1, "BYLAYER", 1.0);
+  dxf.writeText(w,
+                DL_TextData(t.insertionPoint[0], t.insertionPoint[1], t.insertionPoint[2],
+                            t.alignmentPoint[0], t.alignmentPoint[1], t.alignmentPoint[2],
+                            t.height, t.widthFactor, 0, t.horizontalAlignment,
+                            t.verticalAlignment, gbk(t.string), styleName, t.rotation),
+                attributes);
+}
+
+void writePolyline(DL_Dxf& dxf, MemoryWriter& w, const PolylineData& l) {
+  const DL_Attributes attributes("0", l.color, -1, "BYLAYER", 1.0);
+  const auto n = static_cast<int>(l.coordinates.size() / 2);
+  dxf.writePolyline(w, DL_PolylineData(n, 0, 0, 0), attributes);
+  for (int i = 0; i < n; ++i)
+    dxf.writeVertex(w, DL_VertexData(l.coordinates[2 * i], l.coordinates[2 * i + 1], 0, 0));
+  dxf.writePolylineEnd(w);
+}
+
+void writeEntitiesSection(DL_Dxf& dxf, MemoryWriter& w, const DrawingData& d,
+                          const StyleNames& styleNames) {
   w.sectionEntities();
   for (const EntityData& entity : d.entities) {
     if (const auto* t = std::get_if<TextData>(&entity)) {
-      auto style = styleNames.find(platform::foldCase(t->styleName));
-      const std::string styleName = style != styleNames.end() ? style->second : std::string("Standard");
-      const DL_Attributes attributes("0", t->color, -1, "BYLAYER", 1.0);
-      dxf.writeText(w,
-                    DL_TextData(t->insertionPoint[0], t->insertionPoint[1], t->insertionPoint[2],
-                                t->alignmentPoint[0], t->alignmentPoint[1], t->alignmentPoint[2],
-                                t->height, t->widthFactor, 0, t->horizontalAlignment,
-                                t->verticalAlignment, gbk(t->string), styleName, t->rotation),
-                    attributes);
+      writeText(dxf, w, *t, styleNames);
     } else if (const auto* l = std::get_if<PolylineData>(&entity)) {
-      const DL_Attributes attributes("0", l->color, -1, "BYLAYER", 1.0);
-      const auto n = static_cast<int>(l->coordinates.size() / 2);
-      dxf.writePolyline(w, DL_PolylineData(n, 0, 0, 0), attributes);
-      for (int i = 0; i < n; ++i)
-        dxf.writeVertex(w, DL_VertexData(l->coordinates[2 * i], l->coordinates[2 * i + 1], 0, 0));
-      dxf.writePolylineEnd(w);
+      writePolyline(dxf, w, *l);
     }
   }
   w.sectionEnd();
+}
 
+void writeObjectsSection(DL_Dxf& dxf, MemoryWriter& w) {
   dxf.writeObjects(w);
   dxf.writeObjectsEnd(w);
+}
+
+std::string dxfBytes(const DrawingData& d) {
+  DL_Dxf dxf;
+  MemoryWriter w;
+  const Extents e = d.extents();
+  writeHeaderSection(dxf, w, e);
+  const StyleNames styleNames = writeTablesSection(dxf, w, d, e);
+  writeBlocksSection(dxf, w);
+  writeEntitiesSection(dxf, w, d, styleNames);
+  writeObjectsSection(dxf, w);
   w.dxfEOF();
   return w.finish();
 }

@@ -137,6 +137,77 @@ std::string skippedLines(std::size_t M, std::size_t N) {
   return out;
 }
 
+// Step 1: the inputs are saved exactly as they stand, whatever happens later.
+void saveInputs(const DrawInputs& in, const SaveSettingsFn& save, DrawOutcome& out) {
+  settings::SettingsRecord record;
+  record.texts = in.texts;
+  record.boxState = in.check;
+  if (save) out.settingsSave = save(record);
+}
+
+// Step 2: Beijing 1954 exactly when the box is ticked (unless a system is named).
+geodesy::ProjectionParameters chooseSystem(const DrawInputs& in, DrawOutcome& out) {
+  out.system = in.system.value_or(in.check == 1 ? geodesy::CoordinateSystem::Beijing54
+                                                : geodesy::CoordinateSystem::IAG75);
+  out.beijing54 = out.system == geodesy::CoordinateSystem::Beijing54;
+  return geodesy::LoadProjectionParameters(out.system);
+}
+
+void refuse(const Refusal& r, DrawOutcome& out) {
+  out.status = DrawOutcome::Status::Refused;
+  out.message = r.message;
+  out.field = r.field;
+  out.otherField = r.otherField;
+}
+
+// What the graticule holds and what of it is not drawn.
+void describe(const GraticuleGrid& grid, DrawOutcome& out) {
+  out.meridians = grid.meridians;
+  out.parallels = grid.parallels;
+  out.labels = grid.labelCount();
+  out.polylines = grid.parallelPolylines() + grid.meridianPolylines();
+  out.titled = !grid.title.empty();
+  out.extents = grid.box();
+  out.skipped = skippedLines(out.meridians, out.parallels);
+}
+
+// Steps 6 to 8, each named in `stepName` before it starts.
+void sendToCad(const CadLink& link, const GraticuleGrid& grid, const ProgressFn& progress,
+               std::string& stepName) {
+  cad::CadApplication& app = *link.CadApp;
+  stepName = "激活绘图程序窗口";
+  app.Activate();
+  stepName = "创建文字样式 ksev";
+  if (!link.CadDoc) {
+    if (link.documentError) throw *link.documentError;
+    throw cad::CadError(cad::errc::NoDocument, "绘图程序没有打开的图形。");
+  }
+  std::shared_ptr<cad::CadTextStyle> style = link.CadDoc->TextStyles()->Add("ksev");
+  style->Put("fontFile", std::string("fsdb_e.shx"));
+  style->Put("BigFontFile", std::string("fsdb.shx"));
+  stepName = "绘制经纬网";
+  emitGraticule(app, grid, progress);
+  stepName = "完成绘制";
+  app.Flush();
+}
+
+// Steps 6 to 8; any failure ends the command, what was drawn stays.
+void draw(const CadLink& link, const GraticuleGrid& grid, const ProgressFn& progress, DrawOutcome& out) {
+  std::string stepName;
+  try {
+    sendToCad(link, grid, progress, stepName);
+  } catch (const cad::CadError& e) {
+    out.status = DrawOutcome::Status::FailedAfterAttach;
+    out.message = e.description();
+    out.failedStep = stepName;
+  } catch (const std::exception& e) {
+    out.status = DrawOutcome::Status::FailedAfterAttach;
+    out.message = e.what();
+    out.failedStep = stepName;
+  }
+  out.entitiesAdded = link.CadApp->EntitiesAdded();
+}
+
 }  // namespace
 
 double leadingNumber(const std::string& text) {
@@ -153,35 +224,16 @@ double leadingNumber(const std::string& text) {
 DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
                            const ConnectCadFn& connect, const ProgressFn& progress) {
   DrawOutcome out;
-
-  // 1. The inputs are saved first, exactly as they stand, whatever happens later.
-  settings::SettingsRecord record;
-  record.texts = in.texts;
-  record.boxState = in.check;
-  if (save) out.settingsSave = save(record);
-
-  // 2. The parameter set: Beijing 1954 exactly when the box is ticked (unless one is named).
-  out.system = in.system.value_or(in.check == 1 ? geodesy::CoordinateSystem::Beijing54
-                                                : geodesy::CoordinateSystem::IAG75);
-  out.beijing54 = out.system == geodesy::CoordinateSystem::Beijing54;
-  const geodesy::ProjectionParameters p = geodesy::LoadProjectionParameters(out.system);
+  saveInputs(in, save, out);
+  const geodesy::ProjectionParameters p = chooseSystem(in, out);
 
   // 3, 4. Read, convert, build the positions and project them; refuse what cannot be drawn.
   Converted c;
   if (std::optional<Refusal> r = prepare(in, p, c)) {
-    out.status = DrawOutcome::Status::Refused;
-    out.message = r->message;
-    out.field = r->field;
-    out.otherField = r->otherField;
+    refuse(*r, out);
     return out;
   }
-  out.meridians = c.grid.meridians;
-  out.parallels = c.grid.parallels;
-  out.labels = c.grid.labelCount();
-  out.polylines = c.grid.parallelPolylines() + c.grid.meridianPolylines();
-  out.titled = !c.grid.title.empty();
-  out.extents = c.grid.box();
-  out.skipped = skippedLines(out.meridians, out.parallels);
+  describe(c.grid, out);
 
   // 5. Attach or start.
   CadLink link;
@@ -191,35 +243,7 @@ DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
     out.message = error;
     return out;
   }
-
-  // 6 to 8. Any failure from here on ends the command; what was drawn stays.
-  cad::CadApplication& app = *link.CadApp;
-  std::string stepName;
-  try {
-    stepName = "激活绘图程序窗口";
-    app.Activate();
-    stepName = "创建文字样式 ksev";
-    if (!link.CadDoc) {
-      if (link.documentError) throw *link.documentError;
-      throw cad::CadError(cad::errc::NoDocument, "绘图程序没有打开的图形。");
-    }
-    std::shared_ptr<cad::CadTextStyle> style = link.CadDoc->TextStyles()->Add("ksev");
-    style->Put("fontFile", std::string("fsdb_e.shx"));
-    style->Put("BigFontFile", std::string("fsdb.shx"));
-    stepName = "绘制经纬网";
-    emitGraticule(app, c.grid, progress);
-    stepName = "完成绘制";
-    app.Flush();
-  } catch (const cad::CadError& e) {
-    out.status = DrawOutcome::Status::FailedAfterAttach;
-    out.message = e.description();
-    out.failedStep = stepName;
-  } catch (const std::exception& e) {
-    out.status = DrawOutcome::Status::FailedAfterAttach;
-    out.message = e.what();
-    out.failedStep = stepName;
-  }
-  out.entitiesAdded = app.EntitiesAdded();
+  draw(link, c.grid, progress, out);
   return out;
 }
 

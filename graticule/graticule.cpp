@@ -150,91 +150,129 @@ GraticuleGrid projectGraticule(const GraticuleParameters& g, const geodesy::Proj
   return grid;
 }
 
-void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid, const ProgressFn& progress) {
-  const std::size_t M = grid.meridians, N = grid.parallels;
-  EmissionProgress state{0, grid.entityCount()};
-  const auto step = [&] {
-    ++state.done;
-    if (progress) progress(state);
-  };
+namespace {
 
-  using cad::Variant;
-  const Variant height = grid.labelHeight ? Variant(*grid.labelHeight) : Variant(std::int16_t{1000});
-  const Variant colour1 = std::int16_t{1};
-  const Variant scale = 0.7;
-  const Variant style = std::string("ksev");
-  const Variant upright = grid.rightAngle;  // longitude labels
-  const Variant level = std::int16_t{0};    // latitude labels
-  const Variant vertical = std::int16_t{1};
-  const Variant horizontal = std::int16_t{0};
+using cad::Variant;
 
-  const auto addLabel = [&](const std::string& text, const std::vector<double>& point,
-                            const Variant& rotation) {
-    std::shared_ptr<cad::CadEntity> t =
-        app.ActiveDocument()->ModelSpace()->AddText(Variant(text), point, height);
-    t->Put("Color", colour1);
-    t->Put("ScaleFactor", scale);
-    t->Put("StyleName", style);
-    t->Put("Rotation", rotation);
-    t->Put("VerticalAlignment", vertical);
-    t->Put("HorizontalAlignment", horizontal);
-    t->Put("TextAlignmentPoint", Variant(point));
-    step();
-  };
-  const auto addLine = [&](const std::vector<double>& vertices, std::int16_t colour) {
-    std::shared_ptr<cad::CadEntity> l =
-        app.ActiveDocument()->ModelSpace()->AddLightWeightPolyline(vertices);
-    l->Put("Color", Variant(colour));
-    step();
-  };
+// A line through the given vertices, when it has them, else through the intersections.
+template <typename Intersection>
+void lineThrough(const std::vector<PlaneVertex>* given, std::size_t n, const Intersection& intersection,
+                 std::vector<double>& out) {
+  out.clear();
+  const std::size_t count = given ? given->size() : n;
+  for (std::size_t k = 0; k < count; ++k) {
+    const PlaneVertex& v = given ? (*given)[k] : intersection(k);
+    out.push_back(v.easting);
+    out.push_back(v.northing);
+  }
+}
 
-  // A line through the given vertices, when it has them, else through the intersections.
-  const auto lineThrough = [](const std::vector<PlaneVertex>* given, std::size_t n, auto intersection,
-                              std::vector<double>& out) {
-    out.clear();
-    const std::size_t count = given ? given->size() : n;
-    for (std::size_t k = 0; k < count; ++k) {
-      const PlaneVertex& v = given ? (*given)[k] : intersection(k);
-      out.push_back(v.easting);
-      out.push_back(v.northing);
+// Sends a projected graticule to the CAD side entity by entity, each into the model space of
+// the application's active drawing as it is at that moment, and reports each one.
+class Emitter {
+ public:
+  Emitter(cad::CadApplication& app, const GraticuleGrid& grid, const ProgressFn& progress)
+      : app_(app),
+        grid_(grid),
+        progress_(progress),
+        state_{0, grid.entityCount()},
+        height_(grid.labelHeight ? Variant(*grid.labelHeight) : Variant(std::int16_t{1000})),
+        upright_(grid.rightAngle) {}
+
+  // Per parallel the labels of its intersections, then the parallel itself.
+  void parallels() {
+    const std::size_t M = grid_.meridians, N = grid_.parallels;
+    lineVertices_.reserve(2 * std::max(M, N));
+    for (std::size_t j = 0; j < N; ++j) {
+      labelIntersections(j);
+      if (M < 2) continue;
+      lineThrough(grid_.parallelLines.empty() ? nullptr : &grid_.parallelLines[j], M,
+                  [&](std::size_t i) { return grid_.at(i, j); }, lineVertices_);
+      addLine(lineVertices_, 6);
     }
-  };
-
-  // First pass: per parallel the labels of its intersections, then the parallel itself.
-  std::vector<double> lineVertices;
-  lineVertices.reserve(2 * std::max(M, N));
-  for (std::size_t j = 0; j < N; ++j) {
-    for (std::size_t i = 0; i < M; ++i) {
-      const PlaneVertex& v = grid.at(i, j);
-      const std::vector<double> labelPoint{v.easting, v.northing, 0.0};
-      addLabel(grid.longitudeLabels[i], labelPoint, upright);
-      addLabel(grid.latitudeLabels[j], labelPoint, level);
-    }
-    if (M < 2) continue;
-    lineThrough(grid.parallelLines.empty() ? nullptr : &grid.parallelLines[j], M,
-                [&](std::size_t i) { return grid.at(i, j); }, lineVertices);
-    addLine(lineVertices, 6);
   }
 
-  // Second pass: the meridians, south to north for a positive spacing.
-  for (std::size_t i = 0; i < M && N >= 2; ++i) {
-    lineThrough(grid.meridianLines.empty() ? nullptr : &grid.meridianLines[i], N,
-                [&](std::size_t j) { return grid.at(i, j); }, lineVertices);
-    addLine(lineVertices, 1);
+  // The meridians, south to north for a positive spacing.
+  void meridians() {
+    const std::size_t M = grid_.meridians, N = grid_.parallels;
+    for (std::size_t i = 0; i < M && N >= 2; ++i) {
+      lineThrough(grid_.meridianLines.empty() ? nullptr : &grid_.meridianLines[i], N,
+                  [&](std::size_t j) { return grid_.at(i, j); }, lineVertices_);
+      addLine(lineVertices_, 1);
+    }
   }
 
-  // Last, a title centred above the north edge.
-  if (!grid.title.empty()) {
-    const std::vector<double> point{grid.titlePoint.easting, grid.titlePoint.northing, 0.0};
-    std::shared_ptr<cad::CadEntity> t = app.ActiveDocument()->ModelSpace()->AddText(
-        Variant(grid.title), point, Variant(2 * grid.labelHeight.value_or(1000)));
-    t->Put("Color", colour1);
-    t->Put("StyleName", style);
+  // A title centred above the north edge, when the grid has one.
+  void title() {
+    if (grid_.title.empty()) return;
+    const std::vector<double> point{grid_.titlePoint.easting, grid_.titlePoint.northing, 0.0};
+    std::shared_ptr<cad::CadEntity> t = app_.ActiveDocument()->ModelSpace()->AddText(
+        Variant(grid_.title), point, Variant(2 * grid_.labelHeight.value_or(1000)));
+    t->Put("Color", colour1_);
+    t->Put("StyleName", style_);
     t->Put("VerticalAlignment", std::int16_t{1});
     t->Put("HorizontalAlignment", std::int16_t{1});
     t->Put("TextAlignmentPoint", Variant(point));
     step();
   }
+
+ private:
+  // The longitude and the latitude label of every intersection on parallel `j`.
+  void labelIntersections(std::size_t j) {
+    for (std::size_t i = 0; i < grid_.meridians; ++i) {
+      const PlaneVertex& v = grid_.at(i, j);
+      const std::vector<double> labelPoint{v.easting, v.northing, 0.0};
+      addLabel(grid_.longitudeLabels[i], labelPoint, upright_);
+      addLabel(grid_.latitudeLabels[j], labelPoint, level_);
+    }
+  }
+
+  void addLabel(const std::string& text, const std::vector<double>& point, const Variant& rotation) {
+    std::shared_ptr<cad::CadEntity> t =
+        app_.ActiveDocument()->ModelSpace()->AddText(Variant(text), point, height_);
+    t->Put("Color", colour1_);
+    t->Put("ScaleFactor", scale_);
+    t->Put("StyleName", style_);
+    t->Put("Rotation", rotation);
+    t->Put("VerticalAlignment", vertical_);
+    t->Put("HorizontalAlignment", horizontal_);
+    t->Put("TextAlignmentPoint", Variant(point));
+    step();
+  }
+
+  void addLine(const std::vector<double>& vertices, std::int16_t colour) {
+    std::shared_ptr<cad::CadEntity> l = app_.ActiveDocument()->ModelSpace()->AddLightWeightPolyline(vertices);
+    l->Put("Color", Variant(colour));
+    step();
+  }
+
+  void step() {
+    ++state_.done;
+    if (progress_) progress_(state_);
+  }
+
+  cad::CadApplication& app_;
+  const GraticuleGrid& grid_;
+  const ProgressFn& progress_;
+  EmissionProgress state_;
+  std::vector<double> lineVertices_;
+  const Variant height_;
+  const Variant upright_;  // longitude labels
+  const Variant level_ = std::int16_t{0};  // latitude labels
+  const Variant colour1_ = std::int16_t{1};
+  const Variant scale_ = 0.7;
+  const Variant style_ = std::string("ksev");
+  const Variant vertical_ = std::int16_t{1};
+  const Variant horizontal_ = std::int16_t{0};
+};
+
+}  // namespace
+
+void emitGraticule(cad::CadApplication& app, const GraticuleGrid& grid, const ProgressFn& progress) {
+  Emitter emitter(app, grid, progress);
+  emitter.parallels();
+  emitter.meridians();
+  emitter.title();
 }
 
 void emitGraticule(cad::CadApplication& app, const GraticuleParameters& g,

@@ -18,7 +18,15 @@ CadWindow::CadWindow(CadSession& session, QWidget* parent) : QMainWindow(parent)
   view_ = new cad::CadView(this);
   setCentralWidget(view_);
   view_->setSource([s = &session_] { return s->activeDrawing(); });
+  createFileMenu();
+  createViewMenu();
+  setDefaultDialogs();
+  connectSignals();
+  resize(1000, 700);
+  updateState();
+}
 
+void CadWindow::createFileMenu() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
   QAction* a = file->addAction(tr("&New"), this, [this] { newDrawing(); });
   a->setObjectName(QStringLiteral("actionNew"));
@@ -36,9 +44,11 @@ CadWindow::CadWindow(CadSession& session, QWidget* parent) : QMainWindow(parent)
   a = file->addAction(tr("&Quit"), this, [this] { quit(); });
   a->setObjectName(QStringLiteral("actionQuit"));
   a->setShortcut(QKeySequence::Quit);
+}
 
+void CadWindow::createViewMenu() {
   QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
-  a = viewMenu->addAction(tr("Zoom &Extents"), view_, &cad::CadView::zoomExtents);
+  QAction* a = viewMenu->addAction(tr("Zoom &Extents"), view_, &cad::CadView::zoomExtents);
   a->setObjectName(QStringLiteral("actionZoomExtents"));
   a->setShortcuts({QKeySequence(Qt::Key_Home), QKeySequence(Qt::Key_E)});
   a = viewMenu->addAction(tr("Zoom &In"), this, [this] {
@@ -51,7 +61,10 @@ CadWindow::CadWindow(CadSession& session, QWidget* parent) : QMainWindow(parent)
   });
   a->setObjectName(QStringLiteral("actionZoomOut"));
   a->setShortcuts({QKeySequence::ZoomOut, QKeySequence(Qt::Key_Minus)});
+}
 
+// The question about unsaved changes and the file chooser, as message box and file dialog.
+void CadWindow::setDefaultDialogs() {
   asker_ = [this](const QString& name) {
     const auto b = QMessageBox::question(
         this, CadSession::applicationName(),
@@ -64,7 +77,10 @@ CadWindow::CadWindow(CadSession& session, QWidget* parent) : QMainWindow(parent)
   chooser_ = [this](const QString& name) {
     return QFileDialog::getSaveFileName(this, tr("Save Drawing As"), name, tr("DXF drawings (*.dxf)"));
   };
+}
 
+// The session's changes and requests, and the view's, reach the window.
+void CadWindow::connectSignals() {
   connect(&session_, &CadSession::captionChanged, this, &CadWindow::updateState);
   connect(&session_, &CadSession::activeDocumentChanged, this, [this] {
     view_->drawingReplaced();
@@ -83,9 +99,6 @@ CadWindow::CadWindow(CadSession& session, QWidget* parent) : QMainWindow(parent)
     activateWindow();
   });
   connect(&session_, &CadSession::quitRequested, this, &CadWindow::quit);
-
-  resize(1000, 700);
-  updateState();
 }
 
 void CadWindow::updateState() {

@@ -49,6 +49,10 @@ class CadWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void createFileMenu();
+  void createViewMenu();
+  void setDefaultDialogs();
+  void connectSignals();
   // True when the active drawing may be dropped: unchanged, saved now, or discarded.
   bool maybeSave();
   bool saveTo(const QString& path);
