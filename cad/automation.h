@@ -78,12 +78,10 @@ class CadObject {
   virtual void Put(const std::string& property, const Variant& value) = 0;
 };
 
-// A text or a lightweight polyline of model space. Texts: TextString, InsertionPoint, Height,
-// Color, ScaleFactor, StyleName, Rotation, VerticalAlignment, HorizontalAlignment,
-// TextAlignmentPoint. Polylines: Coordinates, Color.
+// A text or a lightweight polyline of model space. Each kind's properties, and every other
+// object's, are listed in the member table (members.h).
 class CadEntity : public CadObject {};
 
-// Name, fontFile, BigFontFile.
 class CadTextStyle : public CadObject {};
 
 class CadTextStyles : public CadObject {
@@ -92,7 +90,7 @@ class CadTextStyles : public CadObject {
   virtual std::shared_ptr<CadTextStyle> Add(const std::string& name) = 0;
 };
 
-// Property Count: the number of entities.
+// Count is the number of entities.
 class CadModelSpace : public CadObject {
  public:
   // point: x, y, z. height: any number.
@@ -102,7 +100,6 @@ class CadModelSpace : public CadObject {
   virtual std::shared_ptr<CadEntity> AddLightWeightPolyline(const std::vector<double>& vertices) = 0;
 };
 
-// Property Name.
 class CadDocument : public CadObject {
  public:
   virtual std::shared_ptr<CadTextStyles> TextStyles() = 0;
@@ -113,7 +110,6 @@ class CadDocument : public CadObject {
   virtual void Close() = 0;
 };
 
-// Properties Visible (read-write) and Caption.
 class CadApplication : public CadObject {
  public:
   // The open drawing; CadError(NoDocument) when none is open.
