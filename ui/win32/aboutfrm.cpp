@@ -43,17 +43,7 @@ class AboutForm {
 };
 
 AboutForm::AboutForm(HWND owner) : owner_(owner) {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kAboutClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
+  registerWindowClass(kAboutClass, proc, IDC_ARROW);
   window_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kAboutClass, wide(layout::aboutTitle()).c_str(),
                             kStyle, 0, 0, 0, 0, owner, nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) return;

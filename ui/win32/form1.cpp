@@ -101,16 +101,7 @@ Form1::~Form1() {
 }
 
 bool Form1::create(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hIcon = programIcon(GetSystemMetrics(SM_CXICON));
-  wc.hIconSm = programIcon(GetSystemMetrics(SM_CXSMICON));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kForm1Class;
-  RegisterClassExW(&wc);
+  registerWindowClass(kForm1Class, proc, IDC_ARROW, true);
   window_ = CreateWindowExW(0, kForm1Class, wide(layout::kForm1Title).c_str(), kStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
   if (!window_) return false;

@@ -21,19 +21,6 @@ LRESULT CALLBACK progressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   }
 }
 
-void registerClass() {
-  static const bool done = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = progressProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kProgressClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)done;
-}
 
 }  // namespace
 
@@ -63,7 +50,7 @@ void DrawProgress::operator()(std::size_t done, std::size_t total) {
 // from its top, so that its buttons stay in sight. Topmost: the CAD program's window, brought
 // to the front by the command, does not hide it.
 void DrawProgress::show() {
-  registerClass();
+  registerWindowClass(kProgressClass, progressProc, IDC_WAIT);
   window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kProgressClass,
                             wide(graticule::kProgressTitle).c_str(), WS_POPUP | WS_CAPTION, 0, 0, 0,
                             0, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -128,4 +128,21 @@ void pumpMessages() {
   }
 }
 
+void registerWindowClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor, bool icon) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  if (icon) {
+    wc.hIcon = programIcon(GetSystemMetrics(SM_CXICON));
+    wc.hIconSm = programIcon(GetSystemMetrics(SM_CXSMICON));
+  }
+  wc.hCursor = LoadCursorW(nullptr, cursor);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+}
+
 }  // namespace veskar::ui::win32

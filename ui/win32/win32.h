@@ -40,6 +40,10 @@ HFONT createMessageFont(UINT dpi);
 // The icon of the program's resources at `size` pixels (null when the module has none).
 HICON programIcon(int size);
 
+// Registers a window class of this program (button-face background) once; later calls for the
+// same name do nothing. `icon`: the program's icon on the window.
+void registerWindowClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor, bool icon = false);
+
 // Dialog keys for `window` (Tab between controls, Enter, Escape): true when the message was one.
 bool dialogMessage(HWND window, MSG& msg);
 
