@@ -81,10 +81,12 @@ SettingsRecord LoadSettings(const std::string& dir) {
   std::string error;
   const std::optional<std::string> bytes = platform::readFile(path, error);
   if (!bytes) return readFailureDefaults();
-  // Decoded in the system's code page, looked up afresh on every load and save; a byte-order
-  // mark that an editor put in front is no part of the first field.
+  // Decoded in the system's code page, looked up afresh on every load and save; byte-order
+  // marks that editors put in front (one per save in some) are no part of the first field.
   std::string text = platform::fromSystemCodePage(*bytes);
-  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  std::size_t marks = 0;
+  while (text.compare(marks, 3, "\xEF\xBB\xBF") == 0) marks += 3;
+  text.erase(0, marks);
   if (std::optional<SettingsRecord> r = parse(text)) return *r;
   return readFailureDefaults();
 }

@@ -51,6 +51,18 @@ TEST_F(SettingsFile, Utf8TextUnderAUtf8Locale) {
   EXPECT_EQ(r.boxState, 1);
 }
 
+// Byte-order marks an editor put in front (one, or more after repeated saves) are no part of
+// the first field: what is loaded saves and loads back the same.
+TEST_F(SettingsFile, ByteOrderMarksInFrontAreDropped) {
+  for (const std::string marks : {"\xEF\xBB\xBF", "\xEF\xBB\xBF\xEF\xBB\xBF"}) {
+    ASSERT_TRUE(veskar::testing::writeBytes(path(), marks + kEightLines + "1\r\n"));
+    const SettingsRecord r = LoadSettings(dir.path());
+    EXPECT_EQ(r.texts[0], "114.5");
+    ASSERT_TRUE(SaveSettings(dir.path(), r).ok);
+    EXPECT_EQ(veskar::testing::readBytes(path()), kEightLines + "1\r\n");
+  }
+}
+
 TEST_F(SettingsFile, AMissingFolderIsNotFound) {
   EXPECT_FALSE(FileExists(dir.file("none/vesk.ini")));
 }
