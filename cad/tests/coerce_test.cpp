@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "cad/automation.h"
+#include "cad/tests/error_of.h"
 
 namespace veskar::cad {
 namespace {
@@ -16,17 +17,6 @@ const Variant kEmpty{};
 Variant i2(int v) { return static_cast<std::int16_t>(v); }
 Variant i4(int v) { return static_cast<std::int32_t>(v); }
 Variant text(const char* s) { return std::string(s); }
-
-// The error number a coercion throws, or 0 when it succeeds.
-template <typename F>
-std::int32_t errorOf(F f) {
-  try {
-    f();
-  } catch (const CadError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 struct DoubleRow {
   const char* label;

@@ -8,19 +8,10 @@
 #include <limits>
 
 #include "cad/bus/qvariant.h"
+#include "cad/tests/error_of.h"
 
 namespace veskar::cad::bus {
 namespace {
-
-template <typename F>
-std::int32_t errorOf(F f) {
-  try {
-    f();
-  } catch (const CadError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(QtValues, NumbersOfEveryQtType) {
   EXPECT_EQ(toDouble(fromQVariant(QVariant(qlonglong(-4000000000LL))), "Height"), -4000000000.0);
