@@ -78,8 +78,10 @@ class CadObject {
   virtual void Put(const std::string& property, const Variant& value) = 0;
 };
 
-// A text or a lightweight polyline of model space. Each kind's properties, and every other
-// object's, are listed in the member table (members.h).
+// A text, a lightweight polyline or a line of model space. Each kind's properties, and every
+// other object's, are listed in the member table (members.h). Every entity is on a layer
+// (Layer, "0" when it was created); the layer must exist in the drawing before an entity is
+// put on it (CadError(NotFound) otherwise).
 class CadEntity : public CadObject {};
 
 class CadTextStyle : public CadObject {};
@@ -90,6 +92,16 @@ class CadTextStyles : public CadObject {
   virtual std::shared_ptr<CadTextStyle> Add(const std::string& name) = 0;
 };
 
+// A layer of the drawing; its Name.
+class CadLayer : public CadObject {};
+
+class CadLayers : public CadObject {
+ public:
+  // The layer of that name, created when there is none yet. Count is the number of layers;
+  // every drawing has the layer "0".
+  virtual std::shared_ptr<CadLayer> Add(const std::string& name) = 0;
+};
+
 // Count is the number of entities.
 class CadModelSpace : public CadObject {
  public:
@@ -98,12 +110,15 @@ class CadModelSpace : public CadObject {
                                              const Variant& height) = 0;
   // vertices: x0, y0, x1, y1, ... (at least two vertices, an even count, all finite).
   virtual std::shared_ptr<CadEntity> AddLightWeightPolyline(const std::vector<double>& vertices) = 0;
+  // start, end: x, y, z each.
+  virtual std::shared_ptr<CadEntity> AddLine(const std::vector<double>& start, const std::vector<double>& end) = 0;
 };
 
 class CadDocument : public CadObject {
  public:
   virtual std::shared_ptr<CadTextStyles> TextStyles() = 0;
   virtual std::shared_ptr<CadModelSpace> ModelSpace() = 0;
+  virtual std::shared_ptr<CadLayers> Layers() = 0;
   // Writes the drawing as DXF (AutoCAD 2000) to `path`.
   virtual void SaveAs(const std::string& path) = 0;
   // Closes the drawing without saving; the application then has no active drawing.

@@ -78,8 +78,14 @@ Extents DrawingData::extents() const {
     if (const auto* text = std::get_if<TextData>(&entity)) {
       includeText(e, *text);
     } else if (const auto* line = std::get_if<PolylineData>(&entity)) {
-      for (std::size_t i = 0; i + 1 < line->coordinates.size(); i += 2)
-        include(e, line->coordinates[i], line->coordinates[i + 1]);
+      const double half = std::isfinite(line->constantWidth) ? std::abs(line->constantWidth) / 2 : 0;
+      for (std::size_t i = 0; i + 1 < line->coordinates.size(); i += 2) {
+        include(e, line->coordinates[i] - half, line->coordinates[i + 1] - half);
+        include(e, line->coordinates[i] + half, line->coordinates[i + 1] + half);
+      }
+    } else if (const auto* l = std::get_if<LineData>(&entity)) {
+      include(e, l->start[0], l->start[1]);
+      include(e, l->end[0], l->end[1]);
     }
   }
   return e;

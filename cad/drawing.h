@@ -11,6 +11,11 @@
 namespace veskar::cad {
 
 inline constexpr int kColorByLayer = 256;  // AutoCAD Color Index of a new entity
+inline constexpr const char* kLayerZero = "0";  // every drawing's first layer, where entities start
+
+struct LayerData {
+  std::string name;
+};
 
 struct TextStyleData {
   std::string name;
@@ -29,14 +34,24 @@ struct TextData {
   int horizontalAlignment = 0;  // 0 left, 1 center, 2 right, 3 aligned, 4 middle, 5 fit
   int verticalAlignment = 0;    // 0 baseline, 1 bottom, 2 middle, 3 top
   std::array<double, 3> alignmentPoint{0, 0, 0};  // TextAlignmentPoint
+  std::string layer = kLayerZero;
 };
 
 struct PolylineData {
   std::vector<double> coordinates;  // x0, y0, x1, y1, ...
   int color = kColorByLayer;
+  std::string layer = kLayerZero;
+  double constantWidth = 0;  // drawing units; 0 is a line of no width
+  bool closed = false;       // a segment back from the last vertex to the first
 };
 
-using EntityData = std::variant<TextData, PolylineData>;
+struct LineData {
+  std::array<double, 3> start{0, 0, 0}, end{0, 0, 0};
+  int color = kColorByLayer;
+  std::string layer = kLayerZero;
+};
+
+using EntityData = std::variant<TextData, PolylineData, LineData>;
 
 struct Extents {
   bool empty = true;
@@ -46,10 +61,11 @@ struct Extents {
 struct DrawingData {
   std::string name;                    // e.g. "Drawing1.dxf"
   std::vector<TextStyleData> styles;   // "Standard" first
+  std::vector<LayerData> layers{LayerData{kLayerZero}};  // "0" first
   std::vector<EntityData> entities;    // creation order
 
-  // Extents of the entities: polyline vertices, text insertion points and, for texts, their
-  // approximate box (height, width factor, rotation).
+  // Extents of the entities: polyline vertices (widened by half their width), line ends, text
+  // insertion points and, for texts, their approximate box (height, width factor, rotation).
   Extents extents() const;
 };
 

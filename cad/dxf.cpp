@@ -361,10 +361,35 @@ void writeLinetypes(DL_Dxf& dxf, MemoryWriter& w) {
   w.tableEnd();
 }
 
-void writeLayers(DL_Dxf& dxf, MemoryWriter& w) {
-  w.tableLayers(1);
+// A layer record as dxflib writes layer "0": colour 7, continuous, default lineweight. Written
+// with the writer's primitives, since dxflib folds the name's case byte by byte, which is no
+// way to treat a GBK name.
+void writeLayerRecord(const MemoryWriter& w, const std::string& name) {
+  w.tableLayerEntry();
+  w.dxfString(2, name);
+  w.dxfInt(70, 0);
+  w.dxfInt(62, 7);
+  w.dxfString(6, "CONTINUOUS");
+  w.dxfInt(370, -3);
+  w.dxfHex(390, 0xF);
+}
+
+// "0" first and always, then the drawing's other layers, each name once whatever its case.
+// Folded layer name -> the name written for it.
+using LayerNames = std::unordered_map<std::string, std::string>;
+
+LayerNames writeLayers(DL_Dxf& dxf, MemoryWriter& w, const DrawingData& d) {
+  LayerNames names;
+  names.emplace("0", "0");
+  std::vector<std::string> others;
+  for (const LayerData& l : d.layers) {
+    if (names.emplace(platform::foldCase(l.name), gbk(l.name)).second) others.push_back(gbk(l.name));
+  }
+  w.tableLayers(static_cast<int>(1 + others.size()));
   dxf.writeLayer(w, DL_LayerData("0", 0), DL_Attributes("0", 7, -3, "CONTINUOUS", 1.0));
+  for (const std::string& name : others) writeLayerRecord(w, name);
   w.tableEnd();
+  return names;
 }
 
 // The drawing's text styles as written: "Standard" (its first spelling, if the drawing holds
@@ -421,15 +446,28 @@ void writeRemainingTables(DL_Dxf& dxf, MemoryWriter& w) {
   w.tableEnd();
 }
 
-StyleNames writeTablesSection(DL_Dxf& dxf, MemoryWriter& w, const DrawingData& d, const Extents& e) {
+// The names entities refer to, as the tables spell them.
+struct TableNames {
+  StyleNames styles;
+  LayerNames layers;
+
+  const std::string& layer(const std::string& name) const {
+    static const std::string zero = "0";
+    auto it = layers.find(platform::foldCase(name));
+    return it != layers.end() ? it->second : zero;
+  }
+};
+
+TableNames writeTablesSection(DL_Dxf& dxf, MemoryWriter& w, const DrawingData& d, const Extents& e) {
   w.sectionTables();
   writeViewport(w, e);
   writeLinetypes(dxf, w);
-  writeLayers(dxf, w);
-  StyleNames styleNames = writeStyles(dxf, w, d);
+  TableNames names;
+  names.layers = writeLayers(dxf, w, d);
+  names.styles = writeStyles(dxf, w, d);
   writeRemainingTables(dxf, w);
   w.sectionEnd();
-  return styleNames;
+  return names;
 }
 
 void writeBlocksSection(DL_Dxf& dxf, MemoryWriter& w) {
@@ -441,10 +479,10 @@ void writeBlocksSection(DL_Dxf& dxf, MemoryWriter& w) {
   w.sectionEnd();
 }
 
-void writeText(DL_Dxf& dxf, MemoryWriter& w, const TextData& t, const StyleNames& styleNames) {
-  auto style = styleNames.find(platform::foldCase(t.styleName));
-  const std::string styleName = style != styleNames.end() ? style->second : std::string("Standard");
-  const DL_Attributes attributes("0", t.color, -1, "BYLAYER", 1.0);
+void writeText(DL_Dxf& dxf, MemoryWriter& w, const TextData& t, const TableNames& names) {
+  auto style = names.styles.find(platform::foldCase(t.styleName));
+  const std::string styleName = style != names.styles.end() ? style->second : std::string("Standard");
+  const DL_Attributes attributes(names.layer(t.layer), t.color, -1, "BYLAYER", 1.0);
   dxf.writeText(w,
                 DL_TextData(t.insertionPoint[0], t.insertionPoint[1], t.insertionPoint[2],
                             t.alignmentPoint[0], t.alignmentPoint[1], t.alignmentPoint[2],
@@ -453,23 +491,32 @@ void writeText(DL_Dxf& dxf, MemoryWriter& w, const TextData& t, const StyleNames
                 attributes);
 }
 
-void writePolyline(DL_Dxf& dxf, MemoryWriter& w, const PolylineData& l) {
-  const DL_Attributes attributes("0", l.color, -1, "BYLAYER", 1.0);
+// A lightweight polyline; its constant width (group 43), which dxflib does not write, follows
+// the flags as AutoCAD writes it.
+void writePolyline(DL_Dxf& dxf, MemoryWriter& w, const PolylineData& l, const TableNames& names) {
+  const DL_Attributes attributes(names.layer(l.layer), l.color, -1, "BYLAYER", 1.0);
   const auto n = static_cast<int>(l.coordinates.size() / 2);
-  dxf.writePolyline(w, DL_PolylineData(n, 0, 0, 0), attributes);
+  dxf.writePolyline(w, DL_PolylineData(n, 0, 0, l.closed ? 1 : 0), attributes);
+  if (l.constantWidth != 0) w.dxfReal(43, l.constantWidth);
   for (int i = 0; i < n; ++i)
     dxf.writeVertex(w, DL_VertexData(l.coordinates[2 * i], l.coordinates[2 * i + 1], 0, 0));
   dxf.writePolylineEnd(w);
 }
 
-void writeEntitiesSection(DL_Dxf& dxf, MemoryWriter& w, const DrawingData& d,
-                          const StyleNames& styleNames) {
+void writeLine(DL_Dxf& dxf, MemoryWriter& w, const LineData& l, const TableNames& names) {
+  const DL_Attributes attributes(names.layer(l.layer), l.color, -1, "BYLAYER", 1.0);
+  dxf.writeLine(w, DL_LineData(l.start[0], l.start[1], l.start[2], l.end[0], l.end[1], l.end[2]), attributes);
+}
+
+void writeEntitiesSection(DL_Dxf& dxf, MemoryWriter& w, const DrawingData& d, const TableNames& names) {
   w.sectionEntities();
   for (const EntityData& entity : d.entities) {
     if (const auto* t = std::get_if<TextData>(&entity)) {
-      writeText(dxf, w, *t, styleNames);
+      writeText(dxf, w, *t, names);
     } else if (const auto* l = std::get_if<PolylineData>(&entity)) {
-      writePolyline(dxf, w, *l);
+      writePolyline(dxf, w, *l, names);
+    } else if (const auto* line = std::get_if<LineData>(&entity)) {
+      writeLine(dxf, w, *line, names);
     }
   }
   w.sectionEnd();
@@ -485,9 +532,9 @@ std::string dxfBytes(const DrawingData& d) {
   MemoryWriter w;
   const Extents e = d.extents();
   writeHeaderSection(dxf, w, e);
-  const StyleNames styleNames = writeTablesSection(dxf, w, d, e);
+  const TableNames names = writeTablesSection(dxf, w, d, e);
   writeBlocksSection(dxf, w);
-  writeEntitiesSection(dxf, w, d, styleNames);
+  writeEntitiesSection(dxf, w, d, names);
   writeObjectsSection(dxf, w);
   w.dxfEOF();
   return w.finish();

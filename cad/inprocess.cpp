@@ -118,6 +118,30 @@ const TextStyleData* findStyle(const DrawingData& d, const std::string& name, st
   return nullptr;
 }
 
+const LayerData* findLayer(const DrawingData& d, const std::string& name, std::size_t* index = nullptr) {
+  for (std::size_t i = 0; i < d.layers.size(); ++i) {
+    if (platform::equalIgnoringCase(d.layers[i].name, name)) {
+      if (index) *index = i;
+      return &d.layers[i];
+    }
+  }
+  return nullptr;
+}
+
+// The layer's name as the drawing spells it; CadError(NotFound) when the drawing has none.
+std::string existingLayer(const DrawingData& d, const Variant& value) {
+  const std::string name = toText(value, "Layer");
+  const LayerData* layer = findLayer(d, name);
+  if (!layer) throw CadError(errc::NotFound, "The drawing has no layer named \"" + name + "\".");
+  return layer->name;
+}
+
+double checkedWidth(const Variant& value) {
+  const double d = toDouble(value, "ConstantWidth");
+  if (!std::isfinite(d) || d < 0) invalid("ConstantWidth must be a number not below zero.");
+  return d;
+}
+
 class Style final : public CadTextStyle {
  public:
   Style(std::shared_ptr<DocState> st, std::size_t index) : st_(std::move(st)), index_(index) {}
@@ -156,6 +180,7 @@ class Entity final : public CadEntity {
     st_->checkOpen();
     EntityData& e = st_->data.entities[index_];
     if (auto* t = std::get_if<TextData>(&e)) return getText(*t, property);
+    if (auto* l = std::get_if<LineData>(&e)) return getLine(*l, property);
     return getPolyline(std::get<PolylineData>(e), property);
   }
 
@@ -164,6 +189,8 @@ class Entity final : public CadEntity {
     EntityData& e = st_->data.entities[index_];
     if (auto* t = std::get_if<TextData>(&e)) {
       putText(*t, property, value);
+    } else if (auto* l = std::get_if<LineData>(&e)) {
+      putLine(*l, property, value);
     } else {
       putPolyline(std::get<PolylineData>(e), property, value);
     }
@@ -182,6 +209,7 @@ class Entity final : public CadEntity {
       case Member::Rotation: return t.rotation;
       case Member::VerticalAlignment: return static_cast<std::int32_t>(t.verticalAlignment);
       case Member::HorizontalAlignment: return static_cast<std::int32_t>(t.horizontalAlignment);
+      case Member::Layer: return t.layer;
       default: return pointValue(t.alignmentPoint);
     }
   }
@@ -210,6 +238,7 @@ class Entity final : public CadEntity {
         t.horizontalAlignment = checkedCode(v, "HorizontalAlignment", 0, 5,
                                             "0 left, 1 center, 2 right, 3 aligned, 4 middle, 5 fit");
         break;
+      case Member::Layer: t.layer = existingLayer(st_->data, v); break;
       default:
         t.alignmentPoint = checkedPoint(toDoubleArray(v, "TextAlignmentPoint"), "TextAlignmentPoint");
         break;
@@ -217,15 +246,40 @@ class Entity final : public CadEntity {
   }
 
   static Variant getPolyline(const PolylineData& l, const std::string& p) {
-    if (readableProperty(ObjectKind::Polyline, p) == Member::Coordinates) return l.coordinates;
-    return static_cast<std::int32_t>(l.color);
+    switch (readableProperty(ObjectKind::Polyline, p)) {
+      case Member::Coordinates: return l.coordinates;
+      case Member::Layer: return l.layer;
+      case Member::ConstantWidth: return l.constantWidth;
+      case Member::Closed: return l.closed;
+      default: return static_cast<std::int32_t>(l.color);
+    }
   }
 
-  static void putPolyline(PolylineData& l, const std::string& p, const Variant& v) {
-    if (writableProperty(ObjectKind::Polyline, p) == Member::Coordinates) {
-      l.coordinates = checkedVertices(toDoubleArray(v, "Coordinates"), "Coordinates");
-    } else {
-      l.color = checkedColor(v);
+  void putPolyline(PolylineData& l, const std::string& p, const Variant& v) {
+    switch (writableProperty(ObjectKind::Polyline, p)) {
+      case Member::Coordinates: l.coordinates = checkedVertices(toDoubleArray(v, "Coordinates"), "Coordinates"); break;
+      case Member::Layer: l.layer = existingLayer(st_->data, v); break;
+      case Member::ConstantWidth: l.constantWidth = checkedWidth(v); break;
+      case Member::Closed: l.closed = toBool(v, "Closed"); break;
+      default: l.color = checkedColor(v); break;
+    }
+  }
+
+  static Variant getLine(const LineData& l, const std::string& p) {
+    switch (readableProperty(ObjectKind::Line, p)) {
+      case Member::StartPoint: return pointValue(l.start);
+      case Member::EndPoint: return pointValue(l.end);
+      case Member::Layer: return l.layer;
+      default: return static_cast<std::int32_t>(l.color);
+    }
+  }
+
+  void putLine(LineData& l, const std::string& p, const Variant& v) {
+    switch (writableProperty(ObjectKind::Line, p)) {
+      case Member::StartPoint: l.start = checkedPoint(toDoubleArray(v, "StartPoint"), "StartPoint"); break;
+      case Member::EndPoint: l.end = checkedPoint(toDoubleArray(v, "EndPoint"), "EndPoint"); break;
+      case Member::Layer: l.layer = existingLayer(st_->data, v); break;
+      default: l.color = checkedColor(v); break;
     }
   }
 
@@ -255,6 +309,53 @@ class Styles final : public CadTextStyles {
     st_->data.styles.push_back(TextStyleData{platform::validUtf8(name), {}, {}});
     st_->changed();
     return std::make_shared<Style>(st_, st_->data.styles.size() - 1);
+  }
+
+ private:
+  std::shared_ptr<DocState> st_;
+};
+
+class Layer final : public CadLayer {
+ public:
+  Layer(std::shared_ptr<DocState> st, std::size_t index) : st_(std::move(st)), index_(index) {}
+
+  Variant Get(const std::string& property) override {
+    st_->checkOpen();
+    readableProperty(ObjectKind::Layer, property);  // Name
+    return st_->data.layers[index_].name;
+  }
+  void Put(const std::string& property, const Variant&) override {
+    st_->checkOpen();
+    writableProperty(ObjectKind::Layer, property);  // refuses: there is nothing to set
+  }
+
+ private:
+  std::shared_ptr<DocState> st_;
+  std::size_t index_;
+};
+
+class Layers final : public CadLayers {
+ public:
+  explicit Layers(std::shared_ptr<DocState> st) : st_(std::move(st)) {}
+
+  Variant Get(const std::string& property) override {
+    st_->checkOpen();
+    readableProperty(ObjectKind::Layers, property);  // Count
+    return static_cast<std::int32_t>(st_->data.layers.size());
+  }
+  void Put(const std::string& property, const Variant&) override {
+    st_->checkOpen();
+    writableProperty(ObjectKind::Layers, property);  // refuses: there is nothing to set
+  }
+
+  std::shared_ptr<CadLayer> Add(const std::string& name) override {
+    st_->checkOpen();
+    std::size_t index = 0;
+    if (findLayer(st_->data, name, &index)) return std::make_shared<Layer>(st_, index);
+    checkSymbolName(name, "layer");
+    st_->data.layers.push_back(LayerData{platform::validUtf8(name)});
+    st_->changed();
+    return std::make_shared<Layer>(st_, st_->data.layers.size() - 1);
   }
 
  private:
@@ -295,6 +396,14 @@ class ModelSpace final : public CadModelSpace {
     return add(std::move(l));
   }
 
+  std::shared_ptr<CadEntity> AddLine(const std::vector<double>& start, const std::vector<double>& end) override {
+    st_->checkOpen();
+    LineData l;
+    l.start = checkedPoint(start, "The start point");
+    l.end = checkedPoint(end, "The end point");
+    return add(std::move(l));
+  }
+
  private:
   std::shared_ptr<CadEntity> add(EntityData e) {
     st_->data.entities.push_back(std::move(e));
@@ -330,6 +439,10 @@ class Document final : public CadDocument {
   std::shared_ptr<CadModelSpace> ModelSpace() override {
     st_->checkOpen();
     return std::make_shared<class ModelSpace>(st_);
+  }
+  std::shared_ptr<CadLayers> Layers() override {
+    st_->checkOpen();
+    return std::make_shared<class Layers>(st_);
   }
 
   void SaveAs(const std::string& path) override {

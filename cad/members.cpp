@@ -23,6 +23,7 @@ constexpr MemberSpec kMembers[] = {
     {K::Document, M::Name, "Name", R, "s", nullptr, {}},
     {K::Document, M::ModelSpace, "ModelSpace", R, "o", nullptr, {}},
     {K::Document, M::TextStyles, "TextStyles", R, "o", nullptr, {}},
+    {K::Document, M::Layers, "Layers", R, "o", nullptr, {}},
     {K::Document, M::SaveAs, "SaveAs", Call, "", nullptr, {{"path", "s"}}},
     {K::Document, M::Close, "Close", Call, "", nullptr, {}},
 
@@ -36,6 +37,7 @@ constexpr MemberSpec kMembers[] = {
     {K::ModelSpace, M::Count, "Count", R, "i", nullptr, {}},
     {K::ModelSpace, M::AddText, "AddText", Call, "o", "entity", {{"text", "v"}, {"point", "ad"}, {"height", "v"}}},
     {K::ModelSpace, M::AddLightWeightPolyline, "AddLightWeightPolyline", Call, "o", "entity", {{"vertices", "ad"}}},
+    {K::ModelSpace, M::AddLine, "AddLine", Call, "o", "entity", {{"start", "ad"}, {"end", "ad"}}},
 
     {K::Text, M::TextString, "TextString", RW, "s", nullptr, {}},
     {K::Text, M::InsertionPoint, "InsertionPoint", RW, "ad", nullptr, {}},
@@ -47,9 +49,23 @@ constexpr MemberSpec kMembers[] = {
     {K::Text, M::VerticalAlignment, "VerticalAlignment", RW, "i", nullptr, {}},
     {K::Text, M::HorizontalAlignment, "HorizontalAlignment", RW, "i", nullptr, {}},
     {K::Text, M::TextAlignmentPoint, "TextAlignmentPoint", RW, "ad", nullptr, {}},
+    {K::Text, M::Layer, "Layer", RW, "s", nullptr, {}},
 
     {K::Polyline, M::Coordinates, "Coordinates", RW, "ad", nullptr, {}},
     {K::Polyline, M::Color, "Color", RW, "i", nullptr, {}},
+    {K::Polyline, M::Layer, "Layer", RW, "s", nullptr, {}},
+    {K::Polyline, M::ConstantWidth, "ConstantWidth", RW, "d", nullptr, {}},
+    {K::Polyline, M::Closed, "Closed", RW, "b", nullptr, {}},
+
+    {K::Layers, M::Count, "Count", R, "i", nullptr, {}},
+    {K::Layers, M::Add, "Add", Call, "o", "layer", {{"name", "s"}}},
+
+    {K::Layer, M::Name, "Name", R, "s", nullptr, {}},
+
+    {K::Line, M::StartPoint, "StartPoint", RW, "ad", nullptr, {}},
+    {K::Line, M::EndPoint, "EndPoint", RW, "ad", nullptr, {}},
+    {K::Line, M::Color, "Color", RW, "i", nullptr, {}},
+    {K::Line, M::Layer, "Layer", RW, "s", nullptr, {}},
 };
 
 constexpr ObjectSpec kObjects[] = {
@@ -60,6 +76,9 @@ constexpr ObjectSpec kObjects[] = {
     {K::ModelSpace, "ModelSpace", "Model space", "model space"},
     {K::Text, "Text", "A text", "a text"},
     {K::Polyline, "LightWeightPolyline", "A polyline", "a polyline"},
+    {K::Layers, "Layers", "The layer collection", "the layer collection"},
+    {K::Layer, "Layer", "A layer", "a layer"},
+    {K::Line, "Line", "A line", "a line"},
 };
 
 constexpr std::size_t kKinds = std::size(kObjects);

@@ -14,7 +14,9 @@
 
 namespace veskar::cad {
 
-enum class ObjectKind : std::uint8_t { Application, Document, TextStyles, TextStyle, ModelSpace, Text, Polyline };
+enum class ObjectKind : std::uint8_t {
+  Application, Document, TextStyles, TextStyle, ModelSpace, Text, Polyline, Layers, Layer, Line
+};
 
 enum class Member : std::uint8_t {
   Visible, Caption, ActiveDocument, Activate, Quit,          // application
@@ -24,6 +26,8 @@ enum class Member : std::uint8_t {
   TextString, InsertionPoint, Height, Color, ScaleFactor,    // text (Color also a polyline's)
   StyleName, Rotation, VerticalAlignment, HorizontalAlignment, TextAlignmentPoint,
   Coordinates,                                               // polyline
+  Layers, AddLine, Layer, ConstantWidth, Closed,             // drawing, model space, entities, polyline
+  StartPoint, EndPoint,                                      // line
 };
 
 enum class Access : std::uint8_t { Read, ReadWrite, Method };

@@ -352,6 +352,26 @@ class BusTextStyles final : public CadTextStyles {
   Remote r_;
 };
 
+class BusLayer final : public CadLayer {
+ public:
+  explicit BusLayer(Remote r) : r_(std::move(r)) {}
+  VESKAR_REMOTE_PROPERTIES
+ private:
+  Remote r_;
+};
+
+class BusLayers final : public CadLayers {
+ public:
+  explicit BusLayers(Remote r) : r_(std::move(r)) {}
+  VESKAR_REMOTE_PROPERTIES
+  std::shared_ptr<CadLayer> Add(const std::string& name) override {
+    return std::make_shared<BusLayer>(Remote(r_.q_, r_.produce(Member::Add, {name})));
+  }
+
+ private:
+  Remote r_;
+};
+
 class BusModelSpace final : public CadModelSpace {
  public:
   explicit BusModelSpace(Remote r) : r_(std::move(r)) {}
@@ -364,6 +384,9 @@ class BusModelSpace final : public CadModelSpace {
   std::shared_ptr<CadEntity> AddLightWeightPolyline(const std::vector<double>& vertices) override {
     return std::make_shared<BusEntity>(
         Remote(r_.q_, r_.produce(Member::AddLightWeightPolyline, {vertices}, true)));
+  }
+  std::shared_ptr<CadEntity> AddLine(const std::vector<double>& start, const std::vector<double>& end) override {
+    return std::make_shared<BusEntity>(Remote(r_.q_, r_.produce(Member::AddLine, {start, end}, true)));
   }
 
  private:
@@ -379,6 +402,9 @@ class BusDocument final : public CadDocument {
   }
   std::shared_ptr<CadModelSpace> ModelSpace() override {
     return std::make_shared<BusModelSpace>(Remote(r_.q_, r_.lookUp(Member::ModelSpace)));
+  }
+  std::shared_ptr<CadLayers> Layers() override {
+    return std::make_shared<BusLayers>(Remote(r_.q_, r_.lookUp(Member::Layers)));
   }
   void SaveAs(const std::string& path) override { r_.runNow(Member::SaveAs, {path}); }
   void Close() override { r_.runNow(Member::Close, {}); }

@@ -14,7 +14,8 @@ with backslash, tab, line feed and carriage return escaped as \\\\, \\t, \\n, \\
   STYLE name font bigfont / LAYER name
   TEXT layer colour style height width rotation halign valign ix iy iz ax ay az text
        (ax ay az are "-" when the text has no alignment point)
-  LWPOLYLINE layer colour closed(0/1) x0 y0 x1 y1 ...
+  LWPOLYLINE layer colour closed(0/1) width x0 y0 x1 y1 ...   (width: the constant width)
+  LINE layer colour sx sy sz ex ey ez
   ENTITY type                            any other model-space entity
 
 With --handles-only ezdxf is not run (for very large files).
@@ -64,7 +65,9 @@ def entity(e):
                       escape(e.dxf.text))
     if kind == "LWPOLYLINE":
         coords = [number(v) for p in e.get_points("xy") for v in p]
-        return record("LWPOLYLINE", *head, int(e.closed), *coords)
+        return record("LWPOLYLINE", *head, int(e.closed), number(e.dxf.const_width), *coords)
+    if kind == "LINE":
+        return record("LINE", *head, *[number(v) for v in e.dxf.start], *[number(v) for v in e.dxf.end])
     return record("ENTITY", kind)
 
 

@@ -167,6 +167,45 @@ TEST_F(Dxf, DrawingReadsBackWithEveryEntityPropertyAndStyle) {
   EXPECT_EQ(doc->Get("Name"), Variant(std::string("graticule.dxf")));
 }
 
+// Layers with Chinese names, entities on them, a closed wide polyline and a line: the table
+// holds each layer once, and every entity reads back on its layer with its width and ends.
+TEST_F(Dxf, LayersWidthsAndLinesReadBack) {
+  auto app = makeInProcessApplication();
+  auto doc = app->ActiveDocument();
+  doc->Layers()->Add("图廓");
+  doc->Layers()->Add("方里网");
+  doc->Layers()->Add("FRAME");
+  auto frame = doc->ModelSpace()->AddLightWeightPolyline({0, 0, 100, 0, 100, 80, 0, 80});
+  frame->Put("Layer", std::string("图廓"));
+  frame->Put("Closed", true);
+  frame->Put("ConstantWidth", 0.25);
+  auto line = doc->ModelSpace()->AddLine({10, 0, 0}, {10.5, 80, 0});
+  line->Put("Layer", std::string("方里网"));
+  line->Put("Color", i2(3));
+  doc->ModelSpace()->AddText(std::string("J50"), {50, 90, 0}, 5)->Put("Layer", std::string("frame"));
+  doc->SaveAs(path("layers.dxf"));
+  const DxfReadback r = readDxf(path("layers.dxf"));
+  expectCleanAudit(r);
+  expectHandles(r);
+  ASSERT_GE(r.layers.size(), 4u);  // ezdxf adds its own "Defpoints" after the file's
+  EXPECT_EQ(std::vector<std::string>(r.layers.begin(), r.layers.begin() + 4),
+            (std::vector<std::string>{"0", "图廓", "方里网", "FRAME"}));
+  ASSERT_EQ(r.entities.size(), 3u);
+  EXPECT_EQ(r.entities[0].layer, "图廓");
+  EXPECT_TRUE(r.entities[0].closed);
+  EXPECT_EQ(r.entities[0].constantWidth, 0.25);
+  EXPECT_EQ(r.entities[0].points.size(), 4u);
+  EXPECT_EQ(r.entities[1].type, "LINE");
+  EXPECT_EQ(r.entities[1].layer, "方里网");
+  EXPECT_EQ(r.entities[1].color, 3);
+  EXPECT_EQ(r.entities[1].start, (std::array<double, 3>{10, 0, 0}));
+  EXPECT_EQ(r.entities[1].end, (std::array<double, 3>{10.5, 80, 0}));
+  EXPECT_EQ(r.entities[2].layer, "FRAME");  // the layer's own spelling
+  const Extents e = drawingOf(*doc)->extents();
+  EXPECT_EQ(e.minX, -0.125);  // half the width beyond the vertices
+  EXPECT_EQ(e.maxY, 90 + 5.0);
+}
+
 TEST_F(Dxf, GbkTextAndEscapesForWhatGbkLacks) {
   DrawingData d;
   d.styles.push_back({"Standard", "txt", {}});

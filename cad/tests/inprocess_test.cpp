@@ -24,6 +24,7 @@ std::string dump(const DrawingData& d) {
   };
   for (const TextStyleData& st : d.styles)
     s += "style " + st.name + "|" + st.fontFile + "|" + st.bigFontFile + "\n";
+  for (const LayerData& l : d.layers) s += "layer " + l.name + "\n";
   for (const EntityData& e : d.entities) {
     if (const auto* t = std::get_if<TextData>(&e)) {
       s += "text " + t->string + "|" + t->styleName + "|";
@@ -31,10 +32,16 @@ std::string dump(const DrawingData& d) {
       s += num(t->height) + std::to_string(t->color) + " " + num(t->widthFactor) + num(t->rotation) +
            std::to_string(t->horizontalAlignment) + " " + std::to_string(t->verticalAlignment) + " ";
       for (double x : t->alignmentPoint) s += num(x);
+      s += t->layer;
+    } else if (const auto* l = std::get_if<PolylineData>(&e)) {
+      s += "polyline " + std::to_string(l->color) + " " + l->layer + " " + num(l->constantWidth) +
+           std::to_string(l->closed) + " ";
+      for (double x : l->coordinates) s += num(x);
     } else {
-      const auto& l = std::get<PolylineData>(e);
-      s += "polyline " + std::to_string(l.color) + " ";
-      for (double x : l.coordinates) s += num(x);
+      const auto& ln = std::get<LineData>(e);
+      s += "line " + std::to_string(ln.color) + " " + ln.layer + " ";
+      for (double x : ln.start) s += num(x);
+      for (double x : ln.end) s += num(x);
     }
     s += "\n";
   }
@@ -212,7 +219,8 @@ TEST_F(Fixture, RefusedTextValuesLeaveTheDrawingUnchanged) {
       {"TextString", text("a\nb"), errc::InvalidArg},
       {"TextString", Variant{}, errc::TypeMismatch},
       {"Coordinates", points({0, 0, 1, 1}), errc::UnknownName},
-      {"Layer", text("0"), errc::UnknownName},
+      {"Layer", text("nosuch"), errc::NotFound},
+      {"Lineweight", 1, errc::UnknownName},
   };
   const std::string before = dump(data);
   const int changesBefore = changes;
@@ -236,12 +244,40 @@ TEST_F(Fixture, RefusedPolylineValuesLeaveTheDrawingUnchanged) {
       {"Color", 300, errc::InvalidArg},
       {"Color", 2.5e6, errc::Overflow},
       {"Height", 1.0, errc::UnknownName},
+      {"ConstantWidth", -0.5, errc::InvalidArg},
+      {"ConstantWidth", kInf, errc::InvalidArg},
+      {"Closed", text("yes"), errc::TypeMismatch},
+      {"Layer", text("图廓"), errc::NotFound},
   };
   const std::string before = dump(data);
   for (const RefusedPut& r : rows) {
     EXPECT_EQ(errorOf([&] { l->Put(r.property, r.value); }), r.error) << r.property;
     EXPECT_EQ(dump(data), before) << r.property;
   }
+}
+
+TEST_F(Fixture, LayersAreMadeOnceAndEntitiesGoOnlyOnLayersThatExist) {
+  auto layers = doc->Layers();
+  EXPECT_EQ(layers->Get("Count"), Variant(i4(1)));
+  EXPECT_EQ(layers->Add("图廓")->Get("Name"), Variant(text("图廓")));
+  EXPECT_EQ(layers->Add("Grid")->Get("Name"), Variant(text("Grid")));
+  EXPECT_EQ(layers->Add("GRID")->Get("Name"), Variant(text("Grid")));  // the existing one
+  EXPECT_EQ(layers->Get("Count"), Variant(i4(3)));
+  EXPECT_EQ(errorOf([&] { layers->Add("a/b"); }), errc::InvalidArg);
+  EXPECT_EQ(errorOf([&] { layers->Add(" "); }), errc::InvalidArg);
+  EXPECT_EQ(layers->Get("Count"), Variant(i4(3)));
+
+  auto line = doc->ModelSpace()->AddLine({0, 0, 0}, {1, 2, 0});
+  EXPECT_EQ(line->Get("Layer"), Variant(text("0")));
+  line->Put("Layer", text("grid"));
+  EXPECT_EQ(line->Get("Layer"), Variant(text("Grid")));
+  line->Put("EndPoint", points({3, 4, 0}));
+  EXPECT_EQ(array(line->Get("EndPoint")), (std::vector<double>{3, 4, 0}));
+  const std::string before = dump(data);
+  EXPECT_EQ(errorOf([&] { line->Put("Layer", text("nosuch")); }), errc::NotFound);
+  EXPECT_EQ(errorOf([&] { line->Put("StartPoint", points({0, 0})); }), errc::InvalidArg);
+  EXPECT_EQ(errorOf([&] { doc->ModelSpace()->AddLine({0, 0, kNaN}, {1, 1, 0}); }), errc::InvalidArg);
+  EXPECT_EQ(dump(data), before);
 }
 
 TEST_F(Fixture, RefusedAdditionsAddNothing) {

@@ -58,9 +58,13 @@ DxfEntity entity(const std::vector<std::string>& f) {
     e.insert = point(f, 9);
     if (f[12] != "-") e.alignPoint = point(f, 12);
     e.text = unescape(f[15]);
+  } else if (f[0] == "LINE") {
+    e.start = point(f, 3);
+    e.end = point(f, 6);
   } else {
     e.closed = f[3] == "1";
-    for (std::size_t k = 4; k + 1 < f.size(); k += 2) e.points.push_back({number(f[k]), number(f[k + 1])});
+    e.constantWidth = number(f[4]);
+    for (std::size_t k = 5; k + 1 < f.size(); k += 2) e.points.push_back({number(f[k]), number(f[k + 1])});
   }
   return e;
 }
@@ -148,8 +152,12 @@ std::vector<std::string> entityLines(const DxfReadback& r) {
         for (double v : *e.alignPoint) line += num(v);
       }
       line += " " + e.text;
+    } else if (e.type == "LINE") {
+      for (double v : e.start) line += num(v);
+      for (double v : e.end) line += num(v);
     } else {
       line += e.closed ? " closed" : " open";
+      if (e.constantWidth != 0) line += " width" + num(e.constantWidth);
       for (const auto& p : e.points) line += num(p[0]) + num(p[1]);
     }
     out.push_back(line);

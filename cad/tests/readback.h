@@ -22,7 +22,10 @@ struct DxfEntity {
   std::optional<std::array<double, 3>> alignPoint;
   // LWPOLYLINE
   bool closed = false;
+  double constantWidth = 0;
   std::vector<std::array<double, 2>> points;
+  // LINE
+  std::array<double, 3> start{}, end{};
 };
 
 struct DxfStyle {
@@ -51,7 +54,7 @@ DxfReadback readDxf(const std::string& path, bool handlesOnly = false);
 // The reader read the file and its audit found neither errors nor anything to fix.
 void expectCleanAudit(const DxfReadback& r);
 
-// "TEXT <text>" or "LWPOLYLINE <vertex count>" for each entity, in file order.
+// "TEXT <text>", "LWPOLYLINE <vertex count>" or the type for each entity, in file order.
 std::vector<std::string> entityKinds(const DxfReadback& r);
 
 // Each entity in full, one line each, numbers to 17 significant digits: equal lines, equal

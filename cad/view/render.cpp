@@ -7,6 +7,7 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPolygonF>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -111,14 +112,23 @@ void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, Text
   painter.restore();
 }
 
+// A polyline with a constant width is drawn that wide (at least a pixel), with square joins
+// as CAD programs draw wide polylines.
 void paintPolyline(QPainter& painter, const PolylineData& pl, const QTransform& w2d) {
   const auto& c = pl.coordinates;
   if (c.size() < 4) return;
   QPolygonF poly;
-  poly.reserve(qsizetype(c.size() / 2));
+  poly.reserve(qsizetype(c.size() / 2 + 1));
   for (std::size_t i = 0; i + 1 < c.size(); i += 2) poly.append(w2d.map(QPointF(c[i], c[i + 1])));
-  painter.setPen(QPen(aciColor(pl.color), 0));
+  if (pl.closed) poly.append(poly.front());
+  const double width = pl.constantWidth > 0 ? std::max(1.0, pl.constantWidth * uniformScale(w2d)) : 0.0;
+  painter.setPen(QPen(aciColor(pl.color), width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
   painter.drawPolyline(poly);
+}
+
+void paintLine(QPainter& painter, const LineData& l, const QTransform& w2d) {
+  painter.setPen(QPen(aciColor(l.color), 0));
+  painter.drawLine(w2d.map(QPointF(l.start[0], l.start[1])), w2d.map(QPointF(l.end[0], l.end[1])));
 }
 
 }  // namespace
@@ -178,6 +188,8 @@ void paintDrawing(QPainter& painter, const DrawingData& drawing, const QTransfor
           using T = std::decay_t<decltype(d)>;
           if constexpr (std::is_same_v<T, TextData>) {
             paintText(painter, d, worldToDevice, tm, strokes);
+          } else if constexpr (std::is_same_v<T, LineData>) {
+            paintLine(painter, d, worldToDevice);
           } else {
             paintPolyline(painter, d, worldToDevice);
           }

@@ -17,7 +17,7 @@ namespace veskar::testing {
 using cad::Variant;
 
 struct Op {
-  std::string object;  // "Application", "Document", "TextStyles", "Style", "ModelSpace", "Text", "Polyline"
+  std::string object;  // "Application", "Document", "TextStyles", "Style", "Layers", "Layer", "ModelSpace", "Text", "Polyline", "Line"
   std::string member;  // "Activate", "TextStyles", "Add", "AddText", "Put", ...
   std::vector<Variant> args;
 
@@ -99,6 +99,22 @@ class RecordingStyles : public cad::CadTextStyles, RecordingObject {
   }
 };
 
+class RecordingLayer : public cad::CadLayer, RecordingObject {
+ public:
+  explicit RecordingLayer(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), "Layer") {}
+  VESKAR_RECORDING_PROPERTIES
+};
+
+class RecordingLayers : public cad::CadLayers, RecordingObject {
+ public:
+  explicit RecordingLayers(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), "Layers") {}
+  VESKAR_RECORDING_PROPERTIES
+  std::shared_ptr<cad::CadLayer> Add(const std::string& name) override {
+    r_->record(name_, "Add", {name});
+    return std::make_shared<RecordingLayer>(r_);
+  }
+};
+
 class RecordingModelSpace : public cad::CadModelSpace, RecordingObject {
  public:
   explicit RecordingModelSpace(std::shared_ptr<Recorder> r) : RecordingObject(std::move(r), "ModelSpace") {}
@@ -114,6 +130,11 @@ class RecordingModelSpace : public cad::CadModelSpace, RecordingObject {
     ++r_->entities;
     return std::make_shared<RecordingEntity>(r_, "Polyline");
   }
+  std::shared_ptr<cad::CadEntity> AddLine(const std::vector<double>& start, const std::vector<double>& end) override {
+    r_->record(name_, "AddLine", {start, end});
+    ++r_->entities;
+    return std::make_shared<RecordingEntity>(r_, "Line");
+  }
 };
 
 class RecordingDocument : public cad::CadDocument, RecordingObject {
@@ -127,6 +148,10 @@ class RecordingDocument : public cad::CadDocument, RecordingObject {
   std::shared_ptr<cad::CadModelSpace> ModelSpace() override {
     r_->record(name_, "ModelSpace");
     return std::make_shared<RecordingModelSpace>(r_);
+  }
+  std::shared_ptr<cad::CadLayers> Layers() override {
+    r_->record(name_, "Layers");
+    return std::make_shared<RecordingLayers>(r_);
   }
   void SaveAs(const std::string& path) override { r_->record(name_, "SaveAs", {path}); }
   void Close() override { r_->record(name_, "Close"); }
