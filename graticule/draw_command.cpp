@@ -171,41 +171,16 @@ void describe(const GraticuleGrid& grid, DrawOutcome& out) {
   out.skipped = skippedLines(out.meridians, out.parallels);
 }
 
-// Steps 6 to 8, each named in `stepName` before it starts.
-void sendToCad(const CadLink& link, const GraticuleGrid& grid, const ProgressFn& progress,
-               std::string& stepName) {
-  cad::CadApplication& app = *link.CadApp;
-  stepName = "激活绘图程序窗口";
-  app.Activate();
-  stepName = "创建文字样式 ksev";
-  if (!link.CadDoc) {
-    if (link.documentError) throw *link.documentError;
-    throw cad::CadError(cad::errc::NoDocument, "绘图程序没有打开的图形。");
-  }
-  std::shared_ptr<cad::CadTextStyle> style = link.CadDoc->TextStyles()->Add("ksev");
-  style->Put("fontFile", std::string("fsdb_e.shx"));
-  style->Put("BigFontFile", std::string("fsdb.shx"));
-  stepName = "绘制经纬网";
-  emitGraticule(app, grid, progress);
-  stepName = "完成绘制";
-  app.Flush();
-}
-
 // Steps 6 to 8; any failure ends the command, what was drawn stays.
 void draw(const CadLink& link, const GraticuleGrid& grid, const ProgressFn& progress, DrawOutcome& out) {
-  std::string stepName;
-  try {
-    sendToCad(link, grid, progress, stepName);
-  } catch (const cad::CadError& e) {
+  const CadRun run = RunOnCad(link, "绘制经纬网",
+                              [&](cad::CadApplication& app, cad::CadDocument&) { emitGraticule(app, grid, progress); });
+  if (!run.ok) {
     out.status = DrawOutcome::Status::FailedAfterAttach;
-    out.message = e.description();
-    out.failedStep = stepName;
-  } catch (const std::exception& e) {
-    out.status = DrawOutcome::Status::FailedAfterAttach;
-    out.message = e.what();
-    out.failedStep = stepName;
+    out.message = run.message;
+    out.failedStep = run.failedStep;
   }
-  out.entitiesAdded = link.CadApp->EntitiesAdded();
+  out.entitiesAdded = run.entitiesAdded;
 }
 
 }  // namespace
@@ -219,6 +194,34 @@ double leadingNumber(const std::string& text) {
     if (c != ' ' && c != '\t' && c != '\n') packed += c;
   const settings::DecimalScan s = settings::scanDecimal(packed);
   return s.found ? s.value : 0.0;
+}
+
+CadRun RunOnCad(const CadLink& link, const std::string& drawStep, const DrawFn& draw) {
+  CadRun run;
+  std::string stepName;
+  try {
+    cad::CadApplication& app = *link.CadApp;
+    stepName = "激活绘图程序窗口";
+    app.Activate();
+    stepName = "创建文字样式 ksev";
+    if (!link.CadDoc) {
+      if (link.documentError) throw *link.documentError;
+      throw cad::CadError(cad::errc::NoDocument, "绘图程序没有打开的图形。");
+    }
+    std::shared_ptr<cad::CadTextStyle> style = link.CadDoc->TextStyles()->Add("ksev");
+    style->Put("fontFile", std::string("fsdb_e.shx"));
+    style->Put("BigFontFile", std::string("fsdb.shx"));
+    stepName = drawStep;
+    draw(app, *link.CadDoc);
+    stepName = "完成绘制";
+    app.Flush();
+  } catch (const cad::CadError& e) {
+    run = {false, e.description(), stepName};
+  } catch (const std::exception& e) {
+    run = {false, e.what(), stepName};
+  }
+  run.entitiesAdded = link.CadApp->EntitiesAdded();
+  return run;
 }
 
 DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,

@@ -81,4 +81,16 @@ struct DrawOutcome {
 DrawOutcome RunDrawCommand(const DrawInputs& in, const SaveSettingsFn& save,
                            const ConnectCadFn& connect, const ProgressFn& progress = {});
 
+// What every drawing does once connected, in order: bring the CAD application to the front,
+// create the text style "ksev" with its two font files, draw (`drawStep` names this step),
+// flush. A failure ends it there and what was drawn stays.
+struct CadRun {
+  bool ok = true;
+  std::string message;     // the failure's description
+  std::string failedStep;  // the step that failed
+  std::size_t entitiesAdded = 0;  // entities the CAD side confirmed, also after a failure
+};
+using DrawFn = std::function<void(cad::CadApplication& app, cad::CadDocument& doc)>;
+CadRun RunOnCad(const CadLink& link, const std::string& drawStep, const DrawFn& draw);
+
 }  // namespace veskar::graticule

@@ -110,6 +110,16 @@ void addLines(GraticuleGrid& grid, const GraticuleParameters& g, const geodesy::
   }
 }
 
+void shiftEastings(GraticuleGrid& grid, double offset) {
+  for (PlaneVertex& v : grid.vertices) v.easting += offset;
+  for (auto* lines : {&grid.parallelLines, &grid.meridianLines}) {
+    for (auto& line : *lines) {
+      for (PlaneVertex& v : line) v.easting += offset;
+    }
+  }
+  grid.titlePoint.easting += offset;
+}
+
 }  // namespace
 
 GraticuleGrid projectGraticule(const GraticuleParameters& g, const geodesy::ProjectionParameters& p,
@@ -147,6 +157,7 @@ GraticuleGrid projectGraticule(const GraticuleParameters& g, const geodesy::Proj
                                                g.centralMeridian, p);
     grid.titlePoint = {xy.y, xy.x + 2 * style.labelHeight.value_or(1000)};
   }
+  if (style.eastingOffset != 0) shiftEastings(grid, style.eastingOffset);
   return grid;
 }
 

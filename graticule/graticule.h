@@ -64,6 +64,9 @@ struct DrawStyle {
   double chordTolerance = 0;
   // A text centred above the north edge (twice the label height), after everything else.
   std::string title;
+  // Added to every easting drawn: the zone number times 1,000,000 for eastings written with
+  // the zone number in front (20435798.84 for 435798.84 in zone 20).
+  double eastingOffset = 0;
 };
 
 // Every intersection projected once, and every label text, ready to be drawn.

@@ -4,7 +4,7 @@
 
 namespace veskar::mapsheet {
 
-void addLayers(cad::CadDocument& doc, std::initializer_list<SheetLayer> layers) {
+void addLayers(cad::CadDocument& doc, std::span<const SheetLayer> layers) {
   const std::shared_ptr<cad::CadLayers> table = doc.Layers();
   for (SheetLayer l : layers) table->Add(layerName(l));
 }

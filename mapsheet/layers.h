@@ -6,7 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
+#include <span>
 
 namespace veskar::cad {
 class CadDocument;
@@ -33,6 +33,6 @@ inline constexpr std::array<SheetLayerSpec, 5> kSheetLayers{{
 constexpr const char* layerName(SheetLayer layer) { return kSheetLayers[static_cast<std::size_t>(layer)].name; }
 
 // Makes the layers in the drawing (Layers.Add; an existing layer is kept as it is).
-void addLayers(cad::CadDocument& doc, std::initializer_list<SheetLayer> layers);
+void addLayers(cad::CadDocument& doc, std::span<const SheetLayer> layers);
 
 }  // namespace veskar::mapsheet

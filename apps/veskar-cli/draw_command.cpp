@@ -14,6 +14,7 @@
 
 #include "cad/inprocess.h"
 #include "cli.h"
+#include "draw.h"
 #include "geodesy/sheets.h"
 #include "graticule/draw_command.h"
 #include "platform/files.h"
@@ -31,36 +32,6 @@ std::string metres(double v) {
   std::snprintf(buf, sizeof buf, "%.3f", v);
   return buf;
 }
-
-// Progress on standard error, once the drawing has taken a second: rewritten in place on a
-// terminal, a line every second otherwise.
-class Progress {
- public:
-  explicit Progress(std::ostream& err)
-      : err_(err), tty_(platform::standardErrorIsTerminal()), start_(std::chrono::steady_clock::now()) {}
-  ~Progress() { finish(); }
-
-  void report(const std::string& what) {
-    const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              std::chrono::steady_clock::now() - start_)
-                              .count();
-    if (now < 1000 || now - last_ < (tty_ ? 100 : 1000)) return;
-    last_ = now;
-    shown_ = true;
-    err_ << (tty_ ? "\r" : "") << "veskar-cli draw: " << what << (tty_ ? "\x1b[K" : "\n") << std::flush;
-  }
-  void finish() {
-    if (shown_ && tty_) err_ << "\n" << std::flush;
-    shown_ = false;
-  }
-
- private:
-  std::ostream& err_;
-  bool tty_;
-  std::chrono::steady_clock::time_point start_;
-  long long last_ = -1000000;
-  bool shown_ = false;
-};
 
 }  // namespace
 
@@ -80,11 +51,19 @@ Command drawCommand(const Backends& b) {
   for (const settings::Field& f : kFields)
     c.options.push_back({f.option, "", "T", std::string(f.label) + ", " + f.english + " (default " + f.missingFileDefault + ")"});
   c.options.push_back({"--sheet", "", "NUMBER",
-                       "the frame of a national map sheet (J50E001010) instead of the\n"
-                       "fields: its corners' meridians and parallels in its zone, labels\n"
-                       "in D°M′S″ 3 mm high on paper, the sheet number above the north\n"
-                       "edge; CGCS2000 unless another system is named"});
-  c.options.push_back({"--label-height", "", "H", "label height in metres (default 1000; sheets 3 mm on paper)"});
+                       "a national map sheet (J50E001010, or the former J-50-5-(24))\n"
+                       "instead of the fields, finished as printed sheets are: inner frame\n"
+                       "with minute ticks and corner coordinates, kilometre grid with its\n"
+                       "numbers, outer frame, number, adjoining sheets, scale, coordinate\n"
+                       "system; in its own zone, CGCS2000 unless another system is named"});
+  c.options.push_back({"--frame-only", "", "", "with --sheet: only the sheet's meridians and parallels, corner\n"
+                                               "labels in D°M′S″ 3 mm high on paper and the number"});
+  c.options.push_back({"--grid", "", "KM", "with --sheet: the kilometre grid's interval (default 1 km from\n"
+                                           "1:5,000 to 1:50,000, 2 km at 1:100,000, none at smaller\n"
+                                           "scales; 0 for none)"});
+  c.options.push_back({"--title", "", "TEXT", "with --sheet: the sheet's name (图名), above its number"});
+  c.options.push_back({"--zone-prefix", "", "", "eastings with the zone number in front (20435798.84)"});
+  c.options.push_back({"--label-height", "", "H", "label height in metres (default 1000; --frame-only 3 mm on paper)"});
   for (Option& o : systemOptions(geodesy::CoordinateSystem::Beijing54)) c.options.push_back(std::move(o));
   c.options.push_back({"--output", "-o", "FILE.dxf", "write the drawing as DXF"});
   if (b.writePng) c.options.push_back({"--png", "", "FILE.png", "paint a picture of the drawing as well (or instead)"});
@@ -98,36 +77,12 @@ Command drawCommand(const Backends& b) {
             "Examples:\n"
             "  veskar-cli draw --start-longitude 114 --meridians 5 --start-latitude 29.2 \\\n"
             "      --parallels 10 --latitude-spacing 0.1 -o sheet.dxf\n"
-            "  veskar-cli draw --sheet J50E001010 -o J50E001010.dxf\n";
+            "  veskar-cli draw --sheet J50E001010 -o J50E001010.dxf\n"
+            "  veskar-cli draw --sheet J-50-5-(24) --title 高碑店 --grid 0.5 -o sheet.dxf\n";
   return c;
 }
 
 namespace {
-
-// The packed-DMS text of an exact angle, as a field would hold it.
-std::string packedText(geodesy::ArcUnits units) {
-  char buf[40];
-  const auto r = std::to_chars(buf, buf + sizeof buf, geodesy::ArcUnitsToPacked(units));
-  return std::string(buf, r.ptr);
-}
-
-// The fields and style of a map sheet's frame; the reason when the number is no sheet.
-std::optional<std::string> sheetInputs(const std::string& number, graticule::DrawInputs& in) {
-  try {
-    const geodesy::MapSheet s = geodesy::ParseSheetNumber(number);
-    const geodesy::SheetBounds b = geodesy::BoundsOf(s);
-    in.texts = {packedText(b.west), "2", packedText(b.south), "2", packedText(b.east - b.west),
-                packedText(b.north - b.south), std::to_string(geodesy::ZoneOf(s).centralMeridian)};
-    const double paper = s.scaleDenominator / 1000.0;  // metres on the ground per millimetre on paper
-    in.style.labelHeight = 3 * paper;
-    in.style.secondsInLabels = true;
-    in.style.chordTolerance = 0.05 * paper;
-    in.style.title = geodesy::FormatSheetNumber(s);
-    return std::nullopt;
-  } catch (const geodesy::GeodesyError& e) {
-    return std::string(e.what());
-  }
-}
 
 // The meridians' farthest distance from the central meridian, in degrees (0 when there are
 // none or the fields cannot be drawn; the Draw command refuses those itself).
@@ -152,34 +107,13 @@ double farthestMeridian(const graticule::DrawInputs& in) {
 
 namespace {
 
-// Where a draw goes.
-struct Target {
-  std::string dxf, png, progId;
-  bool cad = false;
-};
-
-// The inputs from the options: the fields (or a sheet's), the coordinate system, the label
-// height; a usage error is told and gives nothing.
+// The inputs from the options: the fields, the coordinate system, the label height; a usage
+// error is told and gives nothing.
 std::optional<graticule::DrawInputs> inputsOf(const Parsed& p, std::ostream& err, int& status) {
   graticule::DrawInputs in;
   for (std::size_t f = 0; f < kFields.size(); ++f) in.texts[f] = p.value(kFields[f].option, kFields[f].missingFileDefault);
   in.check = 1;
-  auto fallback = geodesy::CoordinateSystem::Beijing54;
-  if (p.has("--sheet")) {
-    for (const settings::Field& f : kFields) {
-      if (p.has(f.option)) {
-        err << "veskar-cli draw: --sheet gives the meridians and parallels itself; leave out " << f.option << "\n";
-        status = 2;
-        return std::nullopt;
-      }
-    }
-    if (const std::optional<std::string> why = sheetInputs(p.value("--sheet"), in)) {
-      err << "veskar-cli draw: --sheet " << p.value("--sheet") << ": " << *why << "\n";
-      status = 1;
-      return std::nullopt;
-    }
-    fallback = geodesy::CoordinateSystem::CGCS2000;
-  }
+  const auto fallback = geodesy::CoordinateSystem::Beijing54;
   in.system = systemOf(p, fallback);
   if (p.has("--label-height")) {
     const std::optional<double> h = parseNumber(p.value("--label-height"));
@@ -191,26 +125,6 @@ std::optional<graticule::DrawInputs> inputsOf(const Parsed& p, std::ostream& err
     in.style.labelHeight = *h;
   }
   return in;
-}
-
-// Where to draw; a usage error is told and gives nothing.
-std::optional<Target> targetOf(const Parsed& p, const Command& c, const Backends& b, std::ostream& err) {
-  Target t{p.value("--output"), p.value("--png"), p.value("--progid"), p.has("--cad")};
-  if (t.dxf.empty() && t.png.empty() && !t.cad) {
-    err << "veskar-cli draw: say where to draw: -o FILE.dxf" << (b.writePng ? ", --png FILE.png" : "")
-        << (b.connectCad ? ", --cad" : "") << "\n";
-    usage(c, err);
-    return std::nullopt;
-  }
-  if (t.cad && (!t.dxf.empty() || !t.png.empty())) {
-    err << "veskar-cli draw: --cad draws into the drawing application; save from there\n";
-    return std::nullopt;
-  }
-  if (!t.progId.empty() && !t.cad) {
-    err << "veskar-cli draw: --progid names the CAD program of --cad\n";
-    return std::nullopt;
-  }
-  return t;
 }
 
 // Tells a draw that did not end in a drawing; its exit status.
@@ -227,40 +141,9 @@ int reportFailure(const DrawOutcome& outcome, const Target& t, Progress& progres
   } else if (outcome.status == DrawOutcome::Status::ConnectFailed) {
     err << "veskar-cli draw: " << outcome.message << "\n";
   } else {
-    err << "veskar-cli draw: " << outcome.failedStep << ": " << outcome.message
-        << "\nveskar-cli draw: stopped after " << outcome.entitiesAdded << " entities"
-        << (t.cad ? " (they stay in the drawing)" : ", no file written") << "\n";
+    return reportCadFailure(outcome.failedStep, outcome.message, outcome.entitiesAdded, t, progress, err);
   }
   return 1;
-}
-
-// Saves and paints the in-process drawing; where it went, or nothing after telling why.
-std::optional<std::string> write(cad::CadDocument& drawing, const Target& t, const Backends& b, Progress& progress,
-                                 std::ostream& err) {
-  std::string where;
-  try {
-    if (!t.dxf.empty()) {
-      progress.report("writing " + t.dxf);
-      drawing.SaveAs(t.dxf);
-      where = t.dxf;
-    }
-    if (!t.png.empty()) {
-      progress.report("painting " + t.png);
-      const cad::DrawingData* data = cad::drawingOf(drawing);
-      const std::optional<std::string> error = data ? b.writePng(*data, t.png) : std::optional<std::string>("no drawing");
-      if (error) {
-        progress.finish();
-        err << "veskar-cli draw: " << t.png << ": " << *error << "\n";
-        return std::nullopt;
-      }
-      where += (where.empty() ? "" : " and ") + t.png;
-    }
-  } catch (const cad::CadError& e) {
-    progress.finish();
-    err << "veskar-cli draw: " << e.description() << "\n";
-    return std::nullopt;
-  }
-  return where;
 }
 
 void summary(const DrawOutcome& outcome, const std::string& title, const std::string& where, std::ostream& out) {
@@ -285,22 +168,21 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
   int status = 0;
   const std::optional<Parsed> p = parseOrAnswer(c, args, out, err, status);
   if (!p) return status;
+  if (p->has("--sheet")) return runDrawSheet(*p, c, backends, out, err);
+  for (const char* sheetOnly : {"--frame-only", "--grid", "--title"}) {
+    if (p->has(sheetOnly)) {
+      err << "veskar-cli draw: " << sheetOnly << " goes with --sheet\n";
+      return 2;
+    }
+  }
   std::optional<graticule::DrawInputs> in = inputsOf(*p, err, status);
   if (!in) return status;
   const std::optional<Target> t = targetOf(*p, c, backends, err);
   if (!t) return 2;
   Progress progress(err);
-  const auto onProgress = [&](const graticule::EmissionProgress& e) {
-    progress.report("drawn " + std::to_string(e.done) + " of " + std::to_string(e.total) + " entities");
-  };
-  // The in-process drawing, or the CAD application through its connection.
+  const auto onProgress = [&](const graticule::EmissionProgress& e) { progress.entities(e); };
   std::shared_ptr<cad::CadDocument> drawing;
-  graticule::ConnectCadFn connect = [&](graticule::CadLink& link, std::string&) {
-    link.CadApp = cad::makeInProcessApplication(t->dxf.empty() ? std::string("Drawing1.dxf") : platform::fileName(t->dxf));
-    link.CadDoc = drawing = link.CadApp->ActiveDocument();
-    return true;
-  };
-  if (t->cad) connect = t->progId.empty() ? backends.connectCad : backends.cadWithProgId(t->progId);
+  const graticule::ConnectCadFn connect = connectionFor(*t, backends, drawing);
   // Once the Draw command has accepted the fields, and before anything is drawn: meridians too
   // far from the central meridian are refused, far ones warned about.
   bool tooFar = false;
@@ -323,8 +205,7 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
   }
   if (outcome.status != DrawOutcome::Status::Drawn) return reportFailure(outcome, *t, progress, err);
 
-  std::optional<std::string> where = t->cad ? std::optional<std::string>("the drawing application")
-                                            : write(*drawing, *t, backends, progress, err);
+  const std::optional<std::string> where = finishDrawing(drawing.get(), *t, backends, progress, err);
   if (!where) return 1;
   progress.finish();
   if (!outcome.skipped.empty()) err << "veskar-cli draw: " << outcome.skipped << "\n";

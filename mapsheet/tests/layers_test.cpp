@@ -8,8 +8,9 @@ namespace {
 
 TEST(SheetLayers, AreAddedOnceWithTheirNames) {
   auto doc = cad::makeInProcessDocument("d.dxf");
-  addLayers(*doc, {SheetLayer::Frame, SheetLayer::Grid});
-  addLayers(*doc, {SheetLayer::Grid, SheetLayer::Notes});
+  const SheetLayer first[] = {SheetLayer::Frame, SheetLayer::Grid}, second[] = {SheetLayer::Grid, SheetLayer::Notes};
+  addLayers(*doc, first);
+  addLayers(*doc, second);
   const cad::DrawingData& d = *cad::drawingOf(*doc);
   ASSERT_EQ(d.layers.size(), 4u);
   EXPECT_EQ(d.layers[1].name, "图廓");

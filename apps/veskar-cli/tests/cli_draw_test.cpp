@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -171,7 +172,7 @@ double offPolyline(const veskar::testing::DxfEntity& line, double x, double y) {
   return best;
 }
 
-// A sheet's frame read back: corners where the projection puts them, labels in D°M′S″ where a
+// A sheet's bare frame read back: corners where the projection puts them, labels in D°M′S″ where a
 // corner is off a whole minute, 3 mm high on paper, the number above it, and every edge within
 // 0.05 mm on paper of the true parallel or meridian.
 TEST(CliDraw, MapSheetFramesAtSeveralScales) {
@@ -190,7 +191,7 @@ TEST(CliDraw, MapSheetFramesAtSeveralScales) {
     SCOPED_TRACE(c.number);
     veskar::testing::TempDir dir;
     const std::string path = dir.file("sheet.dxf");
-    const CliRun r = cli({"--sheet", c.number, "-o", path});
+    const CliRun r = cli({"--sheet", c.number, "--frame-only", "-o", path});
     ASSERT_EQ(r.status, 0) << r.err;
     const MapSheet s = ParseSheetNumber(c.number);
     const SheetBounds b = BoundsOf(s);
@@ -224,6 +225,69 @@ TEST(CliDraw, MapSheetFramesAtSeveralScales) {
       }
       EXPECT_LE(worst, 0.05 * paper) << "edge " << e.entity;
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The bare frame is the frame drawn before the finished one existed, to the byte.
+TEST(CliDraw, FrameOnlyIsTheBareFrameToTheByte) {
+  veskar::testing::TempDir dir;
+  const std::string path = dir.file("bare.dxf");
+  const CliRun r = cli({"--sheet", "J50G015010", "--frame-only", "-o", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "drew 2 parallels, 2 meridians, 8 labels and the sheet number J50G015010 (CGCS2000) into " + path +
+                       "; intersections from E 548440.426 N 4360287.072 to E 553854.763 N 4364948.493 m\n");
+  EXPECT_EQ(veskar::testing::readBytes(path), veskar::testing::readBytes(VESKAR_CLI_TEST_DATA "/J50G015010-frame-only.dxf"));
+}
+
+// The finished sheet read back by ezdxf: every element on its layer, the outer frame 1 mm wide.
+TEST(CliDraw, FinishedSheetOnItsLayers) {
+  veskar::testing::TempDir dir;
+  const std::string path = dir.file("finished.dxf");
+  const CliRun r = cli({"--sheet", "J-50-5-(24)", "--title", "高碑店", "--zone-prefix", "-o", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out.starts_with("drew the finished sheet J50G002016 (1:10,000, 3° zone 39, CGCS2000): ")) << r.out;
+  const veskar::testing::DxfReadback d = veskar::testing::readDxf(path);
+  veskar::testing::expectCleanAudit(d);
+  std::map<std::string, std::map<std::string, int>> kinds;  // layer -> type -> count
+  for (const auto& e : d.entities) ++kinds[e.layer][e.type];
+  EXPECT_EQ(kinds["图廓"], (std::map<std::string, int>{{"LINE", 12}, {"LWPOLYLINE", 2}, {"TEXT", 8}}));
+  EXPECT_EQ(kinds["方里网"]["LINE"] * 2, kinds["方里网"]["TEXT"]);
+  EXPECT_EQ(kinds["注记"]["TEXT"], 5);
+  EXPECT_EQ(kinds["接图表"], (std::map<std::string, int>{{"LINE", 6}, {"LWPOLYLINE", 1}, {"TEXT", 8}}));
+  EXPECT_EQ(kinds.count("0"), 0u);
+  const auto& outer = d.entities[21];  // after the inner frame, 12 ticks and 8 corner labels
+  EXPECT_TRUE(outer.closed);
+  EXPECT_EQ(outer.constantWidth, 10.0);  // 1 mm at 1:10,000
+  EXPECT_GT(outer.points[0][0], 39e6);   // eastings with the zone number
+}
+
+TEST(CliDraw, SheetRefusalsWriteNoFile) {
+  const struct {
+    Args args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {{"--sheet", "J50G097001"}, 1, "veskar-cli draw: --sheet J50G097001: sheet number \"J50G097001\": row 097 is outside"},
+      {{"--sheet", "J50G015010", "--grid", "0.004"}, 1, "veskar-cli draw: grid interval 0.004 km: 2519 grid lines, more than 1000\n"},
+      {{"--sheet", "J50G015010", "--grid", "-2"}, 1, "veskar-cli draw: grid interval -2 km: give a positive number"},
+      {{"--sheet", "J50G015010", "--grid", "abc"}, 2, "veskar-cli draw: --grid takes the interval in km"},
+      {{"--sheet", "J50G015010", "--frame-only", "--title", "x"}, 2, "veskar-cli draw: --title belongs to the finished frame"},
+      {{"--sheet", "J50G015010", "--label-height", "5"}, 2, "veskar-cli draw: --label-height sets the labels of --frame-only"},
+      {{"--sheet", "J50G015010", "--meridians", "3"}, 2, "veskar-cli draw: --sheet gives the meridians and parallels itself"},
+      {{"--grid", "1"}, 2, "veskar-cli draw: --grid goes with --sheet\n"},
+  };
+  for (const auto& c : cases) {
+    veskar::testing::TempDir dir;
+    Args args = c.args;
+    args.insert(args.end(), {"-o", dir.file("refused.dxf")});
+    const CliRun r = cli(args);
+    EXPECT_EQ(r.status, c.status) << joined(c.args);
+    EXPECT_TRUE(r.err.starts_with(c.err)) << r.err;
+    EXPECT_EQ(veskar::testing::entries(dir.path()), std::vector<std::string>{});
   }
 }
 

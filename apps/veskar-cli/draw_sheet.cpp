@@ -1,0 +1,135 @@
+// veskar-cli draw --sheet: a national map sheet, finished as printed sheets are (or its bare
+// frame with --frame-only), into a DXF file, a picture or the CAD program.
+#include <cstdio>
+#include <ostream>
+
+#include "draw.h"
+#include "geodesy/sheets.h"
+#include "mapsheet/sheet_draw.h"
+#include "settings/fields.h"
+
+namespace veskar::cli {
+namespace {
+
+using mapsheet::SheetOutcome;
+
+// Options that do not go with a sheet, or with its kind of frame; the usage error told.
+bool optionsFit(const Parsed& p, std::ostream& err) {
+  for (const settings::Field& f : settings::kFields) {
+    if (p.has(f.option)) {
+      err << "veskar-cli draw: --sheet gives the meridians and parallels itself; leave out " << f.option << "\n";
+      return false;
+    }
+  }
+  const bool frameOnly = p.has("--frame-only");
+  for (const char* finishedOnly : {"--grid", "--title"}) {
+    if (frameOnly && p.has(finishedOnly)) {
+      err << "veskar-cli draw: " << finishedOnly << " belongs to the finished frame; leave out --frame-only\n";
+      return false;
+    }
+  }
+  if (!frameOnly && p.has("--label-height")) {
+    err << "veskar-cli draw: --label-height sets the labels of --frame-only; the finished frame has its own sizes\n";
+    return false;
+  }
+  return true;
+}
+
+// The request the options give; a usage error is told and gives nothing (status 2), a sheet
+// number that is no sheet too (status 1).
+std::optional<mapsheet::SheetDrawRequest> requestOf(const Parsed& p, std::ostream& err, int& status) {
+  status = 2;
+  if (!optionsFit(p, err)) return std::nullopt;
+  mapsheet::SheetDrawRequest r;
+  r.finished = !p.has("--frame-only");
+  r.frame.system = systemOf(p, geodesy::CoordinateSystem::CGCS2000);
+  r.frame.title = p.value("--title");
+  r.frame.zonePrefix = p.has("--zone-prefix");
+  if (p.has("--grid")) {
+    r.frame.gridKm = parseNumber(p.value("--grid"));
+    if (!r.frame.gridKm) {
+      err << "veskar-cli draw: --grid takes the interval in km, a number (0 for no grid)\n";
+      return std::nullopt;
+    }
+  }
+  if (p.has("--label-height")) {
+    r.labelHeight = parseNumber(p.value("--label-height"));
+    if (!r.labelHeight || *r.labelHeight <= 0) {
+      err << "veskar-cli draw: --label-height takes a length in metres above 0\n";
+      return std::nullopt;
+    }
+  }
+  try {
+    r.frame.sheet = geodesy::ParseSheetNumber(p.value("--sheet"));
+  } catch (const geodesy::GeodesyError& e) {
+    err << "veskar-cli draw: --sheet " << p.value("--sheet") << ": " << e.what()
+        << "\nveskar-cli draw: nothing drawn, no file written\n";
+    status = 1;
+    return std::nullopt;
+  }
+  return r;
+}
+
+std::string metres(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.3f", v);
+  return buf;
+}
+
+std::string scaleText(int denominator) {
+  const std::string digits = std::to_string(denominator);
+  std::string out = "1:";
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+void summary(const mapsheet::SheetDrawRequest& r, const SheetOutcome& o, const std::string& where, std::ostream& out) {
+  const char* system = geodesy::CoordinateSystemName(r.frame.system);
+  if (r.finished) {
+    out << "drew the finished sheet " << o.number << " (" << scaleText(r.frame.sheet.scaleDenominator) << ", "
+        << o.zone.width << "° zone " << o.zone.number << ", " << system << "): " << o.entities << " entities, "
+        << o.gridLines << (o.gridLines == 1 ? " grid line" : " grid lines") << ", into " << where;
+  } else {
+    out << "drew 2 parallels, 2 meridians, 8 labels and the sheet number " << o.number << " (" << system << ") into "
+        << where;
+  }
+  out << (r.finished ? "; corners from E " : "; intersections from E ") << metres(o.extents.minEasting) << " N " << metres(o.extents.minNorthing) << " to E "
+      << metres(o.extents.maxEasting) << " N " << metres(o.extents.maxNorthing) << " m\n"
+      << std::flush;
+}
+
+int reportFailure(const SheetOutcome& o, const Target& t, Progress& progress, std::ostream& err) {
+  progress.finish();
+  switch (o.status) {
+    case SheetOutcome::Status::Refused:
+      err << "veskar-cli draw: " << o.message << "\nveskar-cli draw: nothing drawn, no file written\n";
+      return 1;
+    case SheetOutcome::Status::ConnectFailed: err << "veskar-cli draw: " << o.message << "\n"; return 1;
+    default: return reportCadFailure(o.failedStep, o.message, o.entitiesAdded, t, progress, err);
+  }
+}
+
+}  // namespace
+
+int runDrawSheet(const Parsed& p, const Command& c, const Backends& b, std::ostream& out, std::ostream& err) {
+  int status = 0;
+  const std::optional<mapsheet::SheetDrawRequest> r = requestOf(p, err, status);
+  if (!r) return status;
+  const std::optional<Target> t = targetOf(p, c, b, err);
+  if (!t) return 2;
+  Progress progress(err);
+  std::shared_ptr<cad::CadDocument> drawing;
+  const SheetOutcome o = mapsheet::DrawSheet(*r, connectionFor(*t, b, drawing),
+                                             [&](const graticule::EmissionProgress& e) { progress.entities(e); });
+  if (o.status != SheetOutcome::Status::Drawn) return reportFailure(o, *t, progress, err);
+  const std::optional<std::string> where = finishDrawing(drawing.get(), *t, b, progress, err);
+  if (!where) return 1;
+  progress.finish();
+  summary(*r, o, *where, out);
+  return 0;
+}
+
+}  // namespace veskar::cli
