@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "geodesy/sheets.h"
 
@@ -14,7 +16,7 @@ ArcUnits dms(int d, int m, double s = 0) {
   return d * kArcUnitsPerDegree + m * kArcUnitsPerMinute + std::llround(s * kArcUnitsPerSecond);
 }
 
-const int kScales[] = {1000000, 500000, 250000, 100000, 50000, 25000, 10000, 5000};
+const int kScales[] = {1000000, 500000, 250000, 100000, 50000, 25000, 10000, 5000, 2000, 1000, 500};
 
 // The message of the InvalidInput error f throws, or a note that it threw none.
 template <class F>
@@ -121,6 +123,14 @@ TEST(Sheets, Bounds) {
       {"J50", 1000000, dms(114, 0), dms(36, 0), dms(120, 0), dms(40, 0)},
       {"A31H001001", 5000, 0, dms(3, 58, 45), dms(0, 1, 52.5), dms(4, 0)},
       {"V60", 1000000, dms(174, 0), dms(84, 0), dms(180, 0), dms(88, 0)},
+      {"J50I001001", 2000, dms(114, 0), dms(39, 59, 35), dms(114, 0, 37.5), dms(40, 0)},
+      {"J50I576576", 2000, dms(119, 59, 22.5), dms(36, 0), dms(120, 0), dms(36, 0, 25)},
+      {"J50J00010001", 1000, dms(114, 0), dms(39, 59, 47.5), dms(114, 0, 18.75), dms(40, 0)},
+      {"J50J11521152", 1000, dms(119, 59, 41.25), dms(36, 0), dms(120, 0), dms(36, 0, 12.5)},
+      {"J50K00010001", 500, dms(114, 0), dms(39, 59, 53.75), dms(114, 0, 9.375), dms(40, 0)},
+      {"J50K23042304", 500, dms(119, 59, 50.625), dms(36, 0), dms(120, 0), dms(36, 0, 6.25)},
+      {"J50K00530950", 500, dms(116, 28, 16.875), dms(39, 54, 28.75), dms(116, 28, 26.25),
+       dms(39, 54, 35)},
   };
   for (const C& c : cases) {
     const MapSheet s = ParseSheetNumber(c.number);
@@ -136,9 +146,10 @@ TEST(Sheets, Bounds) {
 
 TEST(Sheets, OnePointAtEveryScale) {
   // 116°28′25″ E, 39°54′30″ N.
-  const char* want[] = {"J50",        "J50B001001", "J50C001002", "J50D001005",
-                        "J50E001010", "J50F002020", "J50G003040", "J50H005080"};
-  for (int i = 0; i < 8; ++i) {
+  const char* want[] = {"J50",        "J50B001001", "J50C001002",   "J50D001005",
+                        "J50E001010", "J50F002020", "J50G003040",   "J50H005080",
+                        "J50I014238", "J50J00270475", "J50K00530950"};
+  for (int i = 0; i < 11; ++i) {
     EXPECT_EQ(FormatSheetNumber(SheetAtPacked(39.543, 116.2825, kScales[i])), want[i]);
     EXPECT_EQ(FormatSheetNumber(SheetAt(dms(39, 54, 30), dms(116, 28, 25), kScales[i])), want[i]);
   }
@@ -203,6 +214,7 @@ TEST(Sheets, Zones) {
       {"J50G003040", 3, 39, 117}, {"J50G001024", 3, 38, 114}, {"J50G001025", 3, 39, 117},
       {"J50H001048", 3, 38, 114}, {"J50H001049", 3, 39, 117}, {"A31G001001", 3, 120, 0},
       {"A31H001049", 3, 1, 3},    {"V60H001192", 3, 60, 180}, {"V60B001002", 6, 30, 177},
+      {"J50I014238", 3, 39, 117}, {"J50K00010001", 3, 38, 114}, {"J50J00011152", 3, 40, 120},
   };
   for (const C& c : cases) {
     const ProjectionZone z = ZoneOf(ParseSheetNumber(c.number));
@@ -233,13 +245,21 @@ TEST(Sheets, ParseErrors) {
       {"SJ50E001010", "the southern hemisphere is not supported"},
       {"NJ50", "write the northern sheet without N, as J50"},
       {"J50A001001", "scale letter A: a 1:1,000,000 sheet is numbered J50 alone"},
-      {"J50I001001", "scale letter I: scales larger than 1:5,000 are not supported"},
-      {"J50X001001", "the fourth character must be the scale letter B to H"},
+      {"J50L001001", "the fourth character must be the scale letter B to K"},
+      {"J50X001001", "the fourth character must be the scale letter B to K"},
+      {"J50J001001", "scale letter J (1:1,000) takes 12 characters, row and column four digits"},
+      {"J50E00010010", "scale letter E (1:50,000) takes 10 characters, row and column three"},
+      {"J50K0001001O", "the column must be four digits"},
+      {"J50K23050001", "row 2305 is outside 0001-2304 at 1:500"},
+      {"J50I001577", "column 577 is outside 001-576 at 1:2,000"},
+      {"SJ50K00010001", "the southern hemisphere is not supported"},
+      {"J50E0010100", "11 characters; a sheet number has 3"},
       {"J50E0A1010", "the row must be three digits"},
       {"J50E001O10", "the column must be three digits"},
       {"J50E025001", "row 025 is outside 001-024 at 1:50,000"},
       {"J50E000010", "row 000 is outside 001-024 at 1:50,000"},
       {"J50B001003", "column 003 is outside 001-002 at 1:500,000"},
+      {"J50G097001", "row 097 is outside 001-096 at 1:10,000"},
       {"J50H193001", "row 193 is outside 001-192 at 1:5,000"},
   };
   for (const C& c : cases) {
@@ -263,7 +283,7 @@ TEST(Sheets, PointAndSheetErrors) {
       {dms(39, 0), dms(116, 0), 20000,
        "no map sheets at 1:20000; the scales are 1:1,000,000, "
        "1:500,000, 1:250,000, 1:100,000, 1:50,000, 1:25,000, "
-       "1:10,000, 1:5,000"},
+       "1:10,000, 1:5,000, 1:2,000, 1:1,000, 1:500"},
   };
   for (const C& c : cases) {
     const std::string got = invalidInputMessage([&] { SheetAt(c.lat, c.lon, c.scale); });
@@ -276,4 +296,10 @@ TEST(Sheets, PointAndSheetErrors) {
               BoundsOf(MapSheet{50000, 'j', 50, 1, 1});
             }),
             "map sheet: row letter must be A to V (0° to 88° N)");
+}
+
+TEST(Sheets, ScalesComeFromTheTable) {
+  const std::span<const int> scales = SheetScales();
+  EXPECT_EQ(std::vector<int>(scales.begin(), scales.end()),
+            std::vector<int>(std::begin(kScales), std::end(kScales)));
 }
