@@ -65,6 +65,13 @@ const Scale& checked(const MapSheet& s) {
   return sc;
 }
 
+void checkRowLetter(char c, const std::string& context) {
+  if (c >= 'a' && c <= 'z') fail(context + "letters must be capitals");
+  if (c > kLastRowLetter && c <= 'Z')
+    fail(context + "row letter " + c + " is north of 88°, beyond V");
+  if (c < 'A' || c > 'Z') fail(context + "the first character must be the row letter A to V");
+}
+
 }  // namespace sheet_table
 
 using namespace sheet_table;
@@ -92,13 +99,6 @@ int number(std::string_view digits) {
   int v = 0;
   std::from_chars(digits.data(), digits.data() + digits.size(), v);
   return v;
-}
-
-void checkRowLetter(char c, const std::string& context) {
-  if (c >= 'a' && c <= 'z') fail(context + "letters must be capitals");
-  if (c > kLastRowLetter && c <= 'Z')
-    fail(context + "row letter " + c + " is north of 88°, beyond V");
-  if (c < 'A' || c > 'Z') fail(context + "the first character must be the row letter A to V");
 }
 
 const char* digitWord(int digits) { return digits == 4 ? "four" : "three"; }

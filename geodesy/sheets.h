@@ -1,6 +1,6 @@
-// National topographic map sheets (GB/T 13989-2012): sheet numbers, their corners and the
-// projection zone of a sheet, for the scales 1:1,000,000 to 1:500 in the northern and
-// eastern hemispheres.
+// National topographic map sheets (GB/T 13989-2012): sheet numbers in the present and the
+// former form, their corners and projection zone, for the scales 1:1,000,000 to 1:500 in the
+// northern and eastern hemispheres.
 //
 // The sheets. A 1:1,000,000 sheet spans 6° of longitude and 4° of latitude. Its row letter runs
 // from A (0°-4° N) to V (84°-88° N), its column from 01 (180°-174° W) to 60 (174°-180° E), so
@@ -20,6 +20,18 @@
 // characters). The merged sheets that the international 1:1,000,000 map uses north of 60°
 // are not modelled; every row is cut into 6° columns.
 //
+// Former numbers (the scheme before 1992). The 1:1,000,000 sheet is J-50; the others number
+// their place in a larger sheet, counted row by row from the north-west:
+//   1:500,000  J-50-A         A-D      2 x 2 in the 1:1,000,000 sheet
+//   1:100,000  J-50-5         1-144   12 x 12 in the 1:1,000,000 sheet
+//   1:50,000   J-50-5-B       A-D      2 x 2 in the 1:100,000 sheet
+//   1:25,000   J-50-5-B-4     1-4      2 x 2 in the 1:50,000 sheet
+//   1:10,000   J-50-5-(24)    (1)-(64) 8 x 8 in the 1:100,000 sheet
+//   1:5,000    J-50-5-(24)-b  a-d      2 x 2 in the 1:10,000 sheet
+// These are the same sheets as the present ones of the same scale (J-50-5-B is J50E001010).
+// 1:250,000 and 1:2,000 to 1:500 have no former number; the former 1:200,000 sheets
+// (J-50-[1] to [36]) have no counterpart in the present scheme and are refused.
+//
 // Exactness. Angles are whole numbers of 1/10000″ (ArcUnits), so every sheet edge is a whole
 // number (9.375″ is 93,750 units) and every sheet is found by integer division,
 // never by flooring floating-point degrees. A sheet holds its southern and western edges and
@@ -28,11 +40,13 @@
 //
 // Failures. PackedToArcUnits and the sheet operations validate their input and throw
 // GeodesyError(InvalidInput) with a message that names the faulty part: the length, a letter,
-// a row or column out of range for the scale, the southern or western hemisphere, an unknown
-// scale, a point outside the sheets, a minutes or seconds field of 60 or more.
+// a row or column out of range for the scale, a part of a former number, the southern or
+// western hemisphere, an unknown scale, a point outside the sheets, a minutes or seconds field
+// of 60 or more.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -86,6 +100,13 @@ struct MapSheet {
 // "J50", "J50E001010" or "J50K00010001": capitals and digits only, nothing around them.
 MapSheet ParseSheetNumber(std::string_view number);
 std::string FormatSheetNumber(const MapSheet& sheet);
+
+// The former number ("J-50-5-B"); nullopt where the scale has none (1:250,000, 1:2,000 and
+// larger).
+std::optional<std::string> FormerSheetNumber(const MapSheet& sheet);
+// A number in the present form (J50E001010) or the former form (J-50-5-B, told by its dashes);
+// throws GeodesyError (InvalidInput) naming the part at fault.
+MapSheet ParseAnySheetNumber(std::string_view number);
 
 // The sheet of the given scale that holds the point (latitude 0° to below 88° N, longitude
 // 0° to below 180° E).

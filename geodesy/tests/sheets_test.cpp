@@ -303,3 +303,104 @@ TEST(Sheets, ScalesComeFromTheTable) {
   EXPECT_EQ(std::vector<int>(scales.begin(), scales.end()),
             std::vector<int>(std::begin(kScales), std::end(kScales)));
 }
+
+// --- Former numbers ----------------------------------------------------------------------------
+
+TEST(FormerSheets, OnePointAtEveryScaleBothWays) {
+  // 116°28′25″ E, 39°54′30″ N, as in OnePointAtEveryScale; "" where the scale has no former number.
+  const char* want[] = {"J-50",          "J-50-A",      "",           "J-50-5", "J-50-5-B",
+                        "J-50-5-B-4",    "J-50-5-(24)", "J-50-5-(24)-b", "",    "",
+                        ""};
+  for (int i = 0; i < 11; ++i) {
+    const MapSheet s = SheetAt(dms(39, 54, 30), dms(116, 28, 25), kScales[i]);
+    EXPECT_EQ(FormerSheetNumber(s).value_or(""), want[i]) << kScales[i];
+    if (*want[i] != '\0') {
+      EXPECT_EQ(ParseAnySheetNumber(want[i]), s) << want[i];
+    }
+    EXPECT_EQ(ParseAnySheetNumber(FormatSheetNumber(s)), s) << kScales[i];
+  }
+}
+
+TEST(FormerSheets, LastSheetsAndEdges) {
+  const struct {
+    const char* former;
+    const char* present;
+  } cases[] = {
+      {"J-50-D", "J50B002002"},         {"J-50-144", "J50D012012"},
+      {"J-50-144-D", "J50E024024"},     {"J-50-144-D-4", "J50F048048"},
+      {"J-50-144-(64)", "J50G096096"},  {"J-50-144-(64)-d", "J50H192192"},
+      {"J-50-13-C-1", "J50F007001"},    {"J-50-12-(57)", "J50G008089"},
+      {"A-31-1-(1)-a", "A31H001001"},   {"V-60", "V60"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseAnySheetNumber(c.former), ParseSheetNumber(c.present)) << c.former;
+    EXPECT_EQ(FormerSheetNumber(ParseSheetNumber(c.present)).value_or(""), c.former);
+  }
+}
+
+// Every sheet of J50 at every scale with a former number: the number without its last part is
+// the sheet that holds it, and the last part counts its place there, row by row from the
+// north-west, computed here from the corners alone.
+TEST(FormerSheets, TheLastPartIsThePlaceInTheLargerSheet) {
+  for (int scale : {500000, 100000, 50000, 25000, 10000, 5000}) {
+    const SheetBounds first = BoundsOf(SheetAt(dms(36, 0), dms(114, 0), scale));
+    const ArcUnits w = first.east - first.west, h = first.north - first.south;
+    for (ArcUnits south = dms(36, 0); south < dms(40, 0); south += h)
+      for (ArcUnits west = dms(114, 0); west < dms(120, 0); west += w) {
+        const std::string former = *FormerSheetNumber(SheetAt(south, west, scale));
+        const std::size_t dash = former.rfind('-');
+        const SheetBounds p = BoundsOf(ParseAnySheetNumber(former.substr(0, dash)));
+        ASSERT_TRUE(p.south <= south && south + h <= p.north && p.west <= west && west + w <= p.east)
+            << former;
+        const int k = static_cast<int>((p.east - p.west) / w);
+        const int place = static_cast<int>((p.north - south - h) / h * k + (west - p.west) / w);
+        std::string last = former.substr(dash + 1);
+        int index = last[0] >= 'A' && last[0] <= 'D'   ? last[0] - 'A'
+                    : last[0] >= 'a' && last[0] <= 'd' ? last[0] - 'a'
+                    : last[0] == '('                   ? std::stoi(last.substr(1)) - 1
+                                                       : std::stoi(last) - 1;
+        ASSERT_EQ(index, place) << former;
+        ASSERT_EQ(BoundsOf(ParseAnySheetNumber(former)).south, south) << former;
+        ASSERT_EQ(BoundsOf(ParseAnySheetNumber(former)).west, west) << former;
+      }
+  }
+}
+
+TEST(FormerSheets, ParseErrors) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"J-50-145", "after J-50: 145 is outside 1 to 144 (1:100,000)"},
+      {"J-50-0", "after J-50: 0 is outside 1 to 144 (1:100,000)"},
+      {"J-50-5-(65)", "after J-50-5: (65) is outside (1) to (64) (1:10,000)"},
+      {"J-50-5-(0)", "after J-50-5: (0) is outside (1) to (64) (1:10,000)"},
+      {"J-50-E", "after J-50: E is outside A to D (1:500,000)"},
+      {"J-50-5-B-5", "after J-50-5-B: 5 is outside 1 to 4 (1:25,000)"},
+      {"J-50-5-(24)-e", "after J-50-5-(24): e is outside a to d (1:5,000)"},
+      {"J-50-[5]", "after J-50: the former 1:200,000 sheets ([1] to [36]) have no counterpart"},
+      {"J-50-05", "after J-50: \"05\" is not A to D (1:500,000) or 1 to 144 (1:100,000)"},
+      {"J-50-5-b", "after J-50-5: \"b\" is not A to D (1:50,000) or (1) to (64) (1:10,000)"},
+      {"J-50-5-(24)-B", "after J-50-5-(24): \"B\" is not a to d (1:5,000)"},
+      {"J-50-", "after J-50: an empty part is not A to D (1:500,000) or 1 to 144 (1:100,000)"},
+      {"J-50-A-1", "after J-50-A: \"1\" follows a 1:500,000 sheet, which the former scheme does not"},
+      {"J-50-5-B-4-1", "after J-50-5-B-4: \"1\" follows a 1:25,000 sheet, which"},
+      {"J50-E001010", "a former number starts with the row letter and a dash, as J-50"},
+      {"-50", "a former number starts with the row letter and a dash"},
+      {"j-50", "letters must be capitals"},
+      {"W-50", "row letter W is north of 88°, beyond V"},
+      {"J-5", "the column after the first dash must be two digits, 01 to 60"},
+      {"J-29", "column 29 is west of 0° (01-30): the western hemisphere is not supported"},
+      {"J-61-1", "column 61 is outside 01-60"},
+  };
+  for (const auto& c : cases) {
+    const std::string got = invalidInputMessage([&] { ParseAnySheetNumber(c.text); });
+    const std::string prefix = std::string("sheet number \"") + c.text + "\": ";
+    EXPECT_EQ(got.rfind(prefix + c.message, 0), 0u) << c.text << " -> " << got;
+  }
+}
+
+TEST(FormerSheets, NoneAtTheOtherScales) {
+  for (const char* number : {"J50C001002", "J50I014238", "J50J00270475", "J50K00530950"})
+    EXPECT_FALSE(FormerSheetNumber(ParseSheetNumber(number))) << number;
+}
