@@ -1,5 +1,5 @@
 // The map-sheet scales as one table, and the checks and messages the sheet sources share
-// (sheets.cpp: present numbers, bounds, zones; sheet_former.cpp: former numbers).
+// (sheets.cpp: present numbers, bounds, zones, neighbours; sheet_former.cpp: former numbers).
 #pragma once
 
 #include <string>

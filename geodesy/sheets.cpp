@@ -267,4 +267,17 @@ ProjectionZone ZoneOf(const MapSheet& s) {
   return n == 0 ? ProjectionZone{3, 120, 0} : ProjectionZone{3, n, 3 * n};
 }
 
+SheetNeighbours NeighboursOf(const MapSheet& s) {
+  const Scale& sc = checked(s);
+  const SheetBounds b = BoundsOf(s);
+  // The sheet whose south-west corner lies `rows` sheets north and `columns` east of this one's.
+  const auto at = [&](int rows, int columns) -> std::optional<MapSheet> {
+    const ArcUnits south = b.south + rows * sc.height, west = b.west + columns * sc.width;
+    if (south < 0 || south >= kNorthLimit || west < 0 || west >= kEastLimit) return std::nullopt;
+    return SheetAt(south, west, sc.denominator);
+  };
+  return SheetNeighbours{at(1, 0),  at(1, 1),   at(0, 1),  at(-1, 1),
+                         at(-1, 0), at(-1, -1), at(0, -1), at(1, -1)};
+}
+
 }  // namespace veskar::geodesy

@@ -1,6 +1,6 @@
 // National topographic map sheets (GB/T 13989-2012): sheet numbers in the present and the
-// former form, their corners and projection zone, for the scales 1:1,000,000 to 1:500 in the
-// northern and eastern hemispheres.
+// former form, their corners, neighbours and projection zone, for the scales 1:1,000,000 to
+// 1:500 in the northern and eastern hemispheres.
 //
 // The sheets. A 1:1,000,000 sheet spans 6° of longitude and 4° of latitude. Its row letter runs
 // from A (0°-4° N) to V (84°-88° N), its column from 01 (180°-174° W) to 60 (174°-180° E), so
@@ -33,7 +33,7 @@
 // (J-50-[1] to [36]) have no counterpart in the present scheme and are refused.
 //
 // Exactness. Angles are whole numbers of 1/10000″ (ArcUnits), so every sheet edge is a whole
-// number (9.375″ is 93,750 units) and every sheet is found by integer division,
+// number (9.375″ is 93,750 units) and every sheet and neighbour is found by integer division,
 // never by flooring floating-point degrees. A sheet holds its southern and western edges and
 // leaves the northern and eastern edges to its neighbours: 114°33′45″ E, 39°22′30″ N is the
 // south-west corner of J50G015010.
@@ -118,6 +118,14 @@ struct SheetBounds {
   ArcUnits west, south, east, north;  // the sheet holds its west and south edges
 };
 SheetBounds BoundsOf(const MapSheet& sheet);
+
+// The eight sheets of the same scale around a sheet, across 1:1,000,000 sheet and zone
+// boundaries; a neighbour beyond the sheets (north of 88°, south of the equator, west of 0°,
+// east of 180°) is absent.
+struct SheetNeighbours {
+  std::optional<MapSheet> n, ne, e, se, s, sw, w, nw;
+};
+SheetNeighbours NeighboursOf(const MapSheet& sheet);
 
 // The Gauss-Krüger zone a sheet is drawn in: 3° zones at 1:10,000 and larger, 6° zones at
 // the smaller scales, chosen by the sheet's centre (no sheet straddles its zone's edge).

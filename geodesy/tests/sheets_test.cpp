@@ -4,6 +4,7 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "geodesy/sheets.h"
@@ -403,4 +404,49 @@ TEST(FormerSheets, ParseErrors) {
 TEST(FormerSheets, NoneAtTheOtherScales) {
   for (const char* number : {"J50C001002", "J50I014238", "J50J00270475", "J50K00530950"})
     EXPECT_FALSE(FormerSheetNumber(ParseSheetNumber(number))) << number;
+}
+
+// --- Neighbours ----------------------------------------------------------------------------------
+
+TEST(Sheets, Neighbours) {
+  const struct {
+    const char* number;
+    const char* around;  // n ne e se s sw w nw, "-" where there is none
+  } cases[] = {
+      {"J50E001010", "K50E024010 K50E024011 J50E001011 J50E002011 J50E002010 J50E002009 J50E001009 K50E024009"},
+      {"J50", "K50 K51 J51 I51 I50 I49 J49 K49"},
+      {"J50D006012", "J50D005012 J51D005001 J51D006001 J51D007001 J50D007012 J50D007011 J50D006011 J50D005011"},
+      {"J50K00012304", "K50K23042304 K51K23040001 J51K00010001 J51K00020001 J50K00022304 J50K00022303 J50K00012303 K50K23042303"},
+      {"J50I576001", "J50I575001 J50I575002 J50I576002 I50I001002 I50I001001 I49I001576 J49I576576 J49I575576"},
+      {"A31H192001", "A31H191001 A31H191002 A31H192002 - - - - -"},
+      {"V60K00012304", "- - - - V60K00022304 V60K00022303 V60K00012303 -"},
+      {"V31", "- - V32 U32 U31 - - -"},
+  };
+  for (const auto& c : cases) {
+    const SheetNeighbours n = NeighboursOf(ParseSheetNumber(c.number));
+    std::string around;
+    for (const auto& s : {n.n, n.ne, n.e, n.se, n.s, n.sw, n.w, n.nw})
+      around += (around.empty() ? "" : " ") + (s ? FormatSheetNumber(*s) : std::string("-"));
+    EXPECT_EQ(around, c.around) << c.number;
+  }
+}
+
+// Every neighbour shares the edge or corner its direction names, at every scale.
+TEST(Sheets, NeighboursTouch) {
+  for (int scale : kScales)
+    for (const auto& [lat, lon] : {std::pair{dms(40, 0), dms(120, 0)}, {dms(39, 54, 30), dms(116, 28, 25)}}) {
+      const MapSheet s = SheetAt(lat, lon, scale);
+      const SheetBounds b = BoundsOf(s);
+      const SheetNeighbours n = NeighboursOf(s);
+      const std::pair<const std::optional<MapSheet>*, std::pair<int, int>> around[] = {
+          {&n.n, {1, 0}},   {&n.ne, {1, 1}},   {&n.e, {0, 1}},  {&n.se, {-1, 1}},
+          {&n.s, {-1, 0}},  {&n.sw, {-1, -1}}, {&n.w, {0, -1}}, {&n.nw, {1, -1}}};
+      for (const auto& [neighbour, step] : around) {
+        ASSERT_TRUE(neighbour->has_value()) << scale;
+        const SheetBounds o = BoundsOf(**neighbour);
+        EXPECT_EQ(o.south, b.south + step.first * (b.north - b.south)) << scale;
+        EXPECT_EQ(o.west, b.west + step.second * (b.east - b.west)) << scale;
+        EXPECT_EQ((*neighbour)->scaleDenominator, scale);
+      }
+    }
 }
