@@ -19,23 +19,28 @@ int perSide(const Scale& sc) { return sc.count() / scaleByDenominator(sc.formerP
 // The part naming the sheet at `index` (from 0, row by row from the north-west).
 std::string partText(FormerPart part, int index) {
   switch (part) {
-    case FormerPart::Capital: return std::string(1, static_cast<char>('A' + index));
-    case FormerPart::Small: return std::string(1, static_cast<char>('a' + index));
-    case FormerPart::Bracketed: return "(" + std::to_string(index + 1) + ")";
-    default: return std::to_string(index + 1);
+    case FormerPart::Capital:
+      return std::string(1, static_cast<char>('A' + index));
+    case FormerPart::Small:
+      return std::string(1, static_cast<char>('a' + index));
+    case FormerPart::Bracketed:
+      return "(" + std::to_string(index + 1) + ")";
+    default:
+      return std::to_string(index + 1);
   }
 }
 
 std::string formerOf(const Scale& sc, char millionRow, int millionColumn, int row, int column) {
-  if (sc.former == FormerPart::Million) return std::string(1, millionRow) + "-" + padded(millionColumn, 2);
+  if (sc.former == FormerPart::Million)
+    return std::string(1, millionRow) + "-" + padded(millionColumn, 2);
   const Scale& parent = scaleByDenominator(sc.formerParent);
   const int k = perSide(sc);
   const int index = (row - 1) % k * k + (column - 1) % k;
-  return formerOf(parent, millionRow, millionColumn, (row - 1) / k + 1, (column - 1) / k + 1) + "-" +
-         partText(sc.former, index);
+  return formerOf(parent, millionRow, millionColumn, (row - 1) / k + 1, (column - 1) / k + 1) +
+         "-" + partText(sc.former, index);
 }
 
-// --- Reading --------------------------------------------------------------------------------
+// --- Reading ---------------------------------------------------------------------------------
 
 struct Part {
   FormerPart kind;  // None: no part of a former number
@@ -57,7 +62,8 @@ Part readPart(std::string_view s) {
   int v = 0;
   if (s.size() == 1 && s[0] >= 'A' && s[0] <= 'Z') return {FormerPart::Capital, s[0] - 'A' + 1};
   if (s.size() == 1 && s[0] >= 'a' && s[0] <= 'z') return {FormerPart::Small, s[0] - 'a' + 1};
-  if (s.size() > 2 && s.front() == '(' && s.back() == ')' && readCount(s.substr(1, s.size() - 2), v))
+  if (s.size() > 2 && s.front() == '(' && s.back() == ')' &&
+      readCount(s.substr(1, s.size() - 2), v))
     return {FormerPart::Bracketed, v};
   if (readCount(s, v)) return {FormerPart::Number, v};
   return {FormerPart::None, 0};
@@ -90,10 +96,12 @@ std::string shown(std::string_view part) {
 // names in it. `before` is the number up to the part, for messages.
 void descend(MapSheet& s, const Scale*& sc, std::string_view part, const std::string& before) {
   if (!part.empty() && part.front() == '[')
-    fail(before + "the former 1:200,000 sheets ([1] to [36]) have no counterpart in the present scheme");
+    fail(before +
+         "the former 1:200,000 sheets ([1] to [36]) have no counterpart in the present scheme");
   const std::string under = partsUnder(*sc);
   if (under.empty())
-    fail(before + shown(part) + " follows a " + sc->name + " sheet, which the former scheme does not divide");
+    fail(before + shown(part) + " follows a " + sc->name +
+         " sheet, which the former scheme does not divide");
   const Part p = readPart(part);
   const Scale* child = childOf(*sc, p.kind);
   if (!child) fail(before + shown(part) + " is not " + under);
@@ -124,7 +132,8 @@ MapSheet parseFormer(std::string_view text) {
     fail(context + "a former number starts with the row letter and a dash, as J-50");
   checkRowLetter(parts[0][0], context);
   const std::string_view column = parts[1];
-  if (column.size() != 2 || column[0] < '0' || column[0] > '9' || column[1] < '0' || column[1] > '9')
+  if (column.size() != 2 || column[0] < '0' || column[0] > '9' || column[1] < '0' ||
+      column[1] > '9')
     fail(context + "the column after the first dash must be two digits, 01 to 60");
   MapSheet s{1000000, parts[0][0], (column[0] - '0') * 10 + (column[1] - '0'), 1, 1};
   const Scale* sc = &kScales[0];

@@ -25,12 +25,12 @@ inline constexpr ArcUnits kEastLimit = 180 * kDeg;
 // How a scale's sheet is written in a former number, after the number of the larger sheet it
 // subdivides.
 enum class FormerPart {
-  None,      // no former number
-  Million,   // J-50
-  Capital,   // -A to -D
-  Number,    // -1 to -144, -1 to -4
-  Bracketed, // -(1) to -(64)
-  Small,     // -a to -d
+  None,       // no former number
+  Million,    // J-50
+  Capital,    // -A to -D
+  Number,     // -1 to -144, -1 to -4
+  Bracketed,  // -(1) to -(64)
+  Small,      // -a to -d
 };
 
 struct Scale {

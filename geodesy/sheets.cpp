@@ -194,9 +194,9 @@ std::span<const int> SheetScales() { return kDenominators; }
 
 MapSheet ParseSheetNumber(std::string_view text) {
   const std::string context = quoted(text);
-  const bool hemispherePrefix =
-      (text.size() == 4 || text.size() == 11 || text.size() == 13) &&
-      (text[0] == 'S' || text[0] == 'N') && text[1] >= 'A' && text[1] <= 'Z';
+  const bool hemispherePrefix = (text.size() == 4 || text.size() == 11 || text.size() == 13) &&
+                                (text[0] == 'S' || text[0] == 'N') && text[1] >= 'A' &&
+                                text[1] <= 'Z';
   if (hemispherePrefix)
     fail(context + (text[0] == 'S' ? kSouth : "write the northern sheet without N, as J50"));
   if (text.size() != 3 && text.size() != 10 && text.size() != 12)

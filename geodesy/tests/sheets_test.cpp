@@ -147,8 +147,8 @@ TEST(Sheets, Bounds) {
 
 TEST(Sheets, OnePointAtEveryScale) {
   // 116°28′25″ E, 39°54′30″ N.
-  const char* want[] = {"J50",        "J50B001001", "J50C001002",   "J50D001005",
-                        "J50E001010", "J50F002020", "J50G003040",   "J50H005080",
+  const char* want[] = {"J50",        "J50B001001",   "J50C001002",  "J50D001005",
+                        "J50E001010", "J50F002020",   "J50G003040",  "J50H005080",
                         "J50I014238", "J50J00270475", "J50K00530950"};
   for (int i = 0; i < 11; ++i) {
     EXPECT_EQ(FormatSheetNumber(SheetAtPacked(39.543, 116.2825, kScales[i])), want[i]);
@@ -211,10 +211,10 @@ TEST(Sheets, Zones) {
     int width, zone, centralMeridian;
   };
   const C cases[] = {
-      {"J50", 6, 20, 117},        {"J50E001010", 6, 20, 117}, {"J50F048048", 6, 20, 117},
-      {"J50G003040", 3, 39, 117}, {"J50G001024", 3, 38, 114}, {"J50G001025", 3, 39, 117},
-      {"J50H001048", 3, 38, 114}, {"J50H001049", 3, 39, 117}, {"A31G001001", 3, 120, 0},
-      {"A31H001049", 3, 1, 3},    {"V60H001192", 3, 60, 180}, {"V60B001002", 6, 30, 177},
+      {"J50", 6, 20, 117},        {"J50E001010", 6, 20, 117},   {"J50F048048", 6, 20, 117},
+      {"J50G003040", 3, 39, 117}, {"J50G001024", 3, 38, 114},   {"J50G001025", 3, 39, 117},
+      {"J50H001048", 3, 38, 114}, {"J50H001049", 3, 39, 117},   {"A31G001001", 3, 120, 0},
+      {"A31H001049", 3, 1, 3},    {"V60H001192", 3, 60, 180},   {"V60B001002", 6, 30, 177},
       {"J50I014238", 3, 39, 117}, {"J50K00010001", 3, 38, 114}, {"J50J00011152", 3, 40, 120},
   };
   for (const C& c : cases) {
@@ -305,13 +305,12 @@ TEST(Sheets, ScalesComeFromTheTable) {
             std::vector<int>(std::begin(kScales), std::end(kScales)));
 }
 
-// --- Former numbers ----------------------------------------------------------------------------
+// --- Former numbers --------------------------------------------------------------------------
 
 TEST(FormerSheets, OnePointAtEveryScaleBothWays) {
   // 116°28′25″ E, 39°54′30″ N, as in OnePointAtEveryScale; "" where the scale has no former number.
-  const char* want[] = {"J-50",          "J-50-A",      "",           "J-50-5", "J-50-5-B",
-                        "J-50-5-B-4",    "J-50-5-(24)", "J-50-5-(24)-b", "",    "",
-                        ""};
+  const char* want[] = {"J-50",        "J-50-A",        "", "J-50-5", "J-50-5-B", "J-50-5-B-4",
+                        "J-50-5-(24)", "J-50-5-(24)-b", "", "",       ""};
   for (int i = 0; i < 11; ++i) {
     const MapSheet s = SheetAt(dms(39, 54, 30), dms(116, 28, 25), kScales[i]);
     EXPECT_EQ(FormerSheetNumber(s).value_or(""), want[i]) << kScales[i];
@@ -327,11 +326,11 @@ TEST(FormerSheets, LastSheetsAndEdges) {
     const char* former;
     const char* present;
   } cases[] = {
-      {"J-50-D", "J50B002002"},         {"J-50-144", "J50D012012"},
-      {"J-50-144-D", "J50E024024"},     {"J-50-144-D-4", "J50F048048"},
-      {"J-50-144-(64)", "J50G096096"},  {"J-50-144-(64)-d", "J50H192192"},
-      {"J-50-13-C-1", "J50F007001"},    {"J-50-12-(57)", "J50G008089"},
-      {"A-31-1-(1)-a", "A31H001001"},   {"V-60", "V60"},
+      {"J-50-D", "J50B002002"},        {"J-50-144", "J50D012012"},
+      {"J-50-144-D", "J50E024024"},    {"J-50-144-D-4", "J50F048048"},
+      {"J-50-144-(64)", "J50G096096"}, {"J-50-144-(64)-d", "J50H192192"},
+      {"J-50-13-C-1", "J50F007001"},   {"J-50-12-(57)", "J50G008089"},
+      {"A-31-1-(1)-a", "A31H001001"},  {"V-60", "V60"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ParseAnySheetNumber(c.former), ParseSheetNumber(c.present)) << c.former;
@@ -351,7 +350,8 @@ TEST(FormerSheets, TheLastPartIsThePlaceInTheLargerSheet) {
         const std::string former = *FormerSheetNumber(SheetAt(south, west, scale));
         const std::size_t dash = former.rfind('-');
         const SheetBounds p = BoundsOf(ParseAnySheetNumber(former.substr(0, dash)));
-        ASSERT_TRUE(p.south <= south && south + h <= p.north && p.west <= west && west + w <= p.east)
+        ASSERT_TRUE(p.south <= south && south + h <= p.north && p.west <= west &&
+                    west + w <= p.east)
             << former;
         const int k = static_cast<int>((p.east - p.west) / w);
         const int place = static_cast<int>((p.north - south - h) / h * k + (west - p.west) / w);
@@ -384,7 +384,8 @@ TEST(FormerSheets, ParseErrors) {
       {"J-50-5-b", "after J-50-5: \"b\" is not A to D (1:50,000) or (1) to (64) (1:10,000)"},
       {"J-50-5-(24)-B", "after J-50-5-(24): \"B\" is not a to d (1:5,000)"},
       {"J-50-", "after J-50: an empty part is not A to D (1:500,000) or 1 to 144 (1:100,000)"},
-      {"J-50-A-1", "after J-50-A: \"1\" follows a 1:500,000 sheet, which the former scheme does not"},
+      {"J-50-A-1",
+       "after J-50-A: \"1\" follows a 1:500,000 sheet, which the former scheme does not"},
       {"J-50-5-B-4-1", "after J-50-5-B-4: \"1\" follows a 1:25,000 sheet, which"},
       {"J50-E001010", "a former number starts with the row letter and a dash, as J-50"},
       {"-50", "a former number starts with the row letter and a dash"},
@@ -406,18 +407,23 @@ TEST(FormerSheets, NoneAtTheOtherScales) {
     EXPECT_FALSE(FormerSheetNumber(ParseSheetNumber(number))) << number;
 }
 
-// --- Neighbours ----------------------------------------------------------------------------------
+// --- Neighbours ------------------------------------------------------------------------------
 
 TEST(Sheets, Neighbours) {
   const struct {
     const char* number;
     const char* around;  // n ne e se s sw w nw, "-" where there is none
   } cases[] = {
-      {"J50E001010", "K50E024010 K50E024011 J50E001011 J50E002011 J50E002010 J50E002009 J50E001009 K50E024009"},
+      {"J50E001010",
+       "K50E024010 K50E024011 J50E001011 J50E002011 J50E002010 J50E002009 J50E001009 K50E024009"},
       {"J50", "K50 K51 J51 I51 I50 I49 J49 K49"},
-      {"J50D006012", "J50D005012 J51D005001 J51D006001 J51D007001 J50D007012 J50D007011 J50D006011 J50D005011"},
-      {"J50K00012304", "K50K23042304 K51K23040001 J51K00010001 J51K00020001 J50K00022304 J50K00022303 J50K00012303 K50K23042303"},
-      {"J50I576001", "J50I575001 J50I575002 J50I576002 I50I001002 I50I001001 I49I001576 J49I576576 J49I575576"},
+      {"J50D006012",
+       "J50D005012 J51D005001 J51D006001 J51D007001 J50D007012 J50D007011 J50D006011 J50D005011"},
+      {"J50K00012304",
+       "K50K23042304 K51K23040001 J51K00010001 J51K00020001 J50K00022304 J50K00022303 J50K00012303 "
+       "K50K23042303"},
+      {"J50I576001",
+       "J50I575001 J50I575002 J50I576002 I50I001002 I50I001001 I49I001576 J49I576576 J49I575576"},
       {"A31H192001", "A31H191001 A31H191002 A31H192002 - - - - -"},
       {"V60K00012304", "- - - - V60K00022304 V60K00022303 V60K00012303 -"},
       {"V31", "- - V32 U32 U31 - - -"},
@@ -434,13 +440,14 @@ TEST(Sheets, Neighbours) {
 // Every neighbour shares the edge or corner its direction names, at every scale.
 TEST(Sheets, NeighboursTouch) {
   for (int scale : kScales)
-    for (const auto& [lat, lon] : {std::pair{dms(40, 0), dms(120, 0)}, {dms(39, 54, 30), dms(116, 28, 25)}}) {
+    for (const auto& [lat, lon] :
+         {std::pair{dms(40, 0), dms(120, 0)}, {dms(39, 54, 30), dms(116, 28, 25)}}) {
       const MapSheet s = SheetAt(lat, lon, scale);
       const SheetBounds b = BoundsOf(s);
       const SheetNeighbours n = NeighboursOf(s);
       const std::pair<const std::optional<MapSheet>*, std::pair<int, int>> around[] = {
-          {&n.n, {1, 0}},   {&n.ne, {1, 1}},   {&n.e, {0, 1}},  {&n.se, {-1, 1}},
-          {&n.s, {-1, 0}},  {&n.sw, {-1, -1}}, {&n.w, {0, -1}}, {&n.nw, {1, -1}}};
+          {&n.n, {1, 0}},  {&n.ne, {1, 1}},   {&n.e, {0, 1}},  {&n.se, {-1, 1}},
+          {&n.s, {-1, 0}}, {&n.sw, {-1, -1}}, {&n.w, {0, -1}}, {&n.nw, {1, -1}}};
       for (const auto& [neighbour, step] : around) {
         ASSERT_TRUE(neighbour->has_value()) << scale;
         const SheetBounds o = BoundsOf(**neighbour);
