@@ -1,5 +1,6 @@
 // The map-sheet scales as one table, and the checks and messages the sheet sources share
-// (sheets.cpp: present numbers, bounds, zones, neighbours; sheet_former.cpp: former numbers).
+// (sheets.cpp: present numbers, bounds, zones, neighbours; sheet_former.cpp: former numbers;
+// zones.cpp: zones by number).
 #pragma once
 
 #include <string>

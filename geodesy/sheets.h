@@ -1,6 +1,7 @@
 // National topographic map sheets (GB/T 13989-2012): sheet numbers in the present and the
 // former form, their corners, neighbours and projection zone, for the scales 1:1,000,000 to
-// 1:500 in the northern and eastern hemispheres.
+// 1:500 in the northern and eastern hemispheres; the Gauss-Krüger zones by number and eastings
+// with the zone number in front.
 //
 // The sheets. A 1:1,000,000 sheet spans 6° of longitude and 4° of latitude. Its row letter runs
 // from A (0°-4° N) to V (84°-88° N), its column from 01 (180°-174° W) to 60 (174°-180° E), so
@@ -38,11 +39,11 @@
 // leaves the northern and eastern edges to its neighbours: 114°33′45″ E, 39°22′30″ N is the
 // south-west corner of J50G015010.
 //
-// Failures. PackedToArcUnits and the sheet operations validate their input and throw
+// Failures. PackedToArcUnits and the sheet and zone operations validate their input and throw
 // GeodesyError(InvalidInput) with a message that names the faulty part: the length, a letter,
 // a row or column out of range for the scale, a part of a former number, the southern or
 // western hemisphere, an unknown scale, a point outside the sheets, a minutes or seconds field
-// of 60 or more.
+// of 60 or more, a zone number or width, an easting that carries another zone.
 #pragma once
 
 #include <cstdint>
@@ -138,5 +139,19 @@ struct ProjectionZone {
   int centralMeridian;  // degrees east, whole
 };
 ProjectionZone ZoneOf(const MapSheet& sheet);
+
+// --- Zones by number -------------------------------------------------------------------------
+// The zone of a width and number, numbered as ZoneOf numbers them: 6° zone n (1-60) has the
+// central meridian 6n - 3, 3° zone n (1-120) has 3n, and 3° zone 120 has 0. Throws
+// InvalidInput for a width other than 3 or 6 or a number outside 1-60 / 1-120.
+ProjectionZone ZoneByNumber(int width, int number);
+// Eastings with the zone number in front (the national grid's full y): y + number x 1000000,
+// so PrefixedEasting(435798.8376, 20) == 20435798.8376. Throws InvalidInput for a zone number
+// outside 1-120 and an easting outside 0 to 1000000 m (or not finite), which cannot carry one.
+double PrefixedEasting(double easting, int zoneNumber);
+// The easting without the zone number in front, exact to the bits of the prefixed value
+// (20435798.8376 in zone 20 gives 435798.8376000002). Throws InvalidInput naming the zone
+// number the value carries when it is not `zoneNumber` (or when it carries none).
+double UnprefixedEasting(double prefixedEasting, int zoneNumber);
 
 }  // namespace veskar::geodesy

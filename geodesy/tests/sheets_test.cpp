@@ -222,6 +222,8 @@ TEST(Sheets, Zones) {
     EXPECT_EQ(z.width, c.width) << c.number;
     EXPECT_EQ(z.number, c.zone) << c.number;
     EXPECT_EQ(z.centralMeridian, c.centralMeridian) << c.number;
+    const ProjectionZone byNumber = ZoneByNumber(c.width, c.zone);
+    EXPECT_EQ(byNumber.centralMeridian, c.centralMeridian) << c.number;
   }
 }
 
@@ -456,4 +458,63 @@ TEST(Sheets, NeighboursTouch) {
         EXPECT_EQ((*neighbour)->scaleDenominator, scale);
       }
     }
+}
+
+// --- Zones by number and eastings with the zone number ---------------------------------------
+
+TEST(Zones, ByNumber) {
+  const struct {
+    int width, number, centralMeridian;
+  } cases[] = {{6, 1, 3},    {6, 20, 117}, {6, 60, 357}, {3, 1, 3},
+               {3, 39, 117}, {3, 60, 180}, {3, 120, 0}};
+  for (const auto& c : cases) {
+    const ProjectionZone z = ZoneByNumber(c.width, c.number);
+    EXPECT_EQ(z.width, c.width);
+    EXPECT_EQ(z.number, c.number);
+    EXPECT_EQ(z.centralMeridian, c.centralMeridian) << c.width << " " << c.number;
+  }
+  const struct {
+    int width, number;
+    const char* message;
+  } errors[] = {
+      {4, 20, "zone width 4: zones are 3° or 6° wide"},
+      {6, 0, "6° zone 0 is outside 1-60"},
+      {6, 61, "6° zone 61 is outside 1-60"},
+      {3, 121, "3° zone 121 is outside 1-120"},
+      {3, -1, "3° zone -1 is outside 1-120"},
+  };
+  for (const auto& e : errors)
+    EXPECT_EQ(invalidInputMessage([&] { ZoneByNumber(e.width, e.number); }), e.message);
+}
+
+TEST(Zones, EastingsWithTheZoneNumber) {
+  EXPECT_EQ(PrefixedEasting(435798.8376, 20), 20435798.8376);
+  EXPECT_EQ(PrefixedEasting(0, 1), 1000000);
+  EXPECT_EQ(PrefixedEasting(999999.9999, 120), 120999999.9999);
+  EXPECT_EQ(UnprefixedEasting(20435798.8376, 20), 20435798.8376 - 20000000.0);
+  EXPECT_EQ(UnprefixedEasting(39500000, 39), 500000);
+  EXPECT_NEAR(UnprefixedEasting(PrefixedEasting(457199.3485, 120), 120), 457199.3485, 1e-8);
+  const struct {
+    double value;
+    int zone;
+    bool prefix;  // PrefixedEasting, else UnprefixedEasting
+    const char* message;
+  } errors[] = {
+      {-0.5, 20, true,
+       "easting -0.5 m is outside 0 to 1000000 m: it cannot carry the zone number in front"},
+      {1000000, 20, true, "easting 1000000 m is outside 0 to 1000000 m"},
+      {std::nan(""), 20, true, "easting nan m is outside"},
+      {435798.8376, 0, true, "zone 0 is outside 1-120: no zone number to put in front"},
+      {435798.8376, 121, false, "zone 121 is outside 1-120"},
+      {21435798.8376, 20, false, "y 21435798.8376 carries zone 21, not 20"},
+      {20999999.999999996, 21, false, "y 20999999.999999996 carries zone 20, not 21"},
+      {435798.8376, 20, false, "y 435798.8376 carries no zone number in front (zone 20 expected)"},
+      {-20435798.8376, 20, false, "y -20435798.8376 carries no zone number in front"},
+      {std::numeric_limits<double>::infinity(), 20, false, "y inf carries no zone number in front"},
+  };
+  for (const auto& e : errors) {
+    const std::string got = invalidInputMessage(
+        [&] { e.prefix ? PrefixedEasting(e.value, e.zone) : UnprefixedEasting(e.value, e.zone); });
+    EXPECT_EQ(got.rfind(e.message, 0), 0u) << got;
+  }
 }
