@@ -162,22 +162,4 @@ TEST(CliSheet, JsonKeepsItsKeysAndAddsTheNewOnes) {
       << none.out;
 }
 
-// 116°28′25″ E, 39°54′30″ N: its sheets by their former numbers, and back.
-TEST(CliSheet, FormerNumbersBothWays) {
-  const struct {
-    const char* former;
-    const char* present;
-  } cases[] = {
-      {"J-50", "J50"},           {"J-50-A", "J50B001001"},      {"J-50-5", "J50D001005"},
-      {"J-50-5-B", "J50E001010"}, {"J-50-5-B-4", "J50F002020"}, {"J-50-5-(24)", "J50G003040"},
-      {"J-50-5-(24)-b", "J50H005080"},
-  };
-  for (const auto& c : cases) {
-    const auto r = sheet({c.former, "--json"});
-    EXPECT_EQ(r.out.rfind(std::string("{\"number\":\"") + c.present + "\"", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find(std::string("\"old_number\":\"") + c.former + "\""), std::string::npos) << r.out;
-  }
-  EXPECT_NE(sheet({"J50C001002", "--json"}).out.find("\"old_number\":null"), std::string::npos);
-}
-
 }  // namespace
