@@ -1,61 +1,25 @@
 #include "sheets.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "internal.h"
+#include "sheet_table.h"
 
 namespace veskar::geodesy {
-namespace {
 
-constexpr ArcUnits kDeg = kArcUnitsPerDegree;
-constexpr ArcUnits kMin = kArcUnitsPerMinute;
-constexpr ArcUnits kSec = kArcUnitsPerSecond;
+// --- Errors: the messages of present numbers, points and angles ------------------------------
 
-// The 1:1,000,000 grid.
-constexpr ArcUnits kMillionWidth = 6 * kDeg;
-constexpr ArcUnits kMillionHeight = 4 * kDeg;
-constexpr char kLastRowLetter = 'V';  // 84°-88° N
-constexpr int kFirstEastColumn = 31;  // 0°-6° E
-constexpr int kLastColumn = 60;       // 174°-180° E
-constexpr ArcUnits kNorthLimit = (kLastRowLetter - 'A' + 1) * kMillionHeight;
-constexpr ArcUnits kEastLimit = 180 * kDeg;
+namespace sheet_table {
 
-struct Scale {
-  int denominator;
-  char letter;  // '\0' for the 1:1,000,000 sheet, numbered without one
-  ArcUnits width, height;
-  const char* name;
-  int count() const { return static_cast<int>(kMillionHeight / height); }
-};
-
-constexpr Scale kScales[] = {
-    {1000000, '\0', 6 * kDeg, 4 * kDeg, "1:1,000,000"},
-    {500000, 'B', 3 * kDeg, 2 * kDeg, "1:500,000"},
-    {250000, 'C', 90 * kMin, 60 * kMin, "1:250,000"},
-    {100000, 'D', 30 * kMin, 20 * kMin, "1:100,000"},
-    {50000, 'E', 15 * kMin, 10 * kMin, "1:50,000"},
-    {25000, 'F', 450 * kSec, 300 * kSec, "1:25,000"},
-    {10000, 'G', 225 * kSec, 150 * kSec, "1:10,000"},
-    {5000, 'H', 1125 * kSec / 10, 75 * kSec, "1:5,000"},
-};
-constexpr int kFirstThreeDegreeZoneScale = 10000;  // this scale and larger: 3° zones
-
-// --- Errors: every message is written in this section ----------------------------------------
-
-[[noreturn]] void fail(const std::string& message) {
+void fail(const std::string& message) {
   throw GeodesyError(GeodesyError::Kind::InvalidInput, message);
 }
 
 std::string quoted(std::string_view s) { return "sheet number \"" + std::string(s) + "\": "; }
-
-std::string shortest(double v) {
-  char buf[40];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, r.ptr);
-}
 
 std::string padded(int v, int digits) {
   char buf[16];
@@ -63,16 +27,17 @@ std::string padded(int v, int digits) {
   return buf;
 }
 
+namespace {
+
 std::string scaleList() {
   std::string s;
   for (const Scale& sc : kScales) s += (s.empty() ? "" : ", ") + std::string(sc.name);
   return s;
 }
 
-const char* const kWrongLength =
-    "a sheet number has 3 characters (J50, 1:1,000,000) or 10 (J50E001010)";
-const char* const kSouth = "the southern hemisphere is not supported";
 const char* const kWest = "the western hemisphere is not supported";
+
+}  // namespace
 
 const Scale& scaleByDenominator(int denominator) {
   for (const Scale& sc : kScales)
@@ -80,7 +45,6 @@ const Scale& scaleByDenominator(int denominator) {
   fail("no map sheets at 1:" + std::to_string(denominator) + "; the scales are " + scaleList());
 }
 
-// Row and column of the 1:1,000,000 sheet, then row and column inside it.
 void checkRanges(const MapSheet& s, const Scale& sc, const std::string& context) {
   if (s.millionRow < 'A' || s.millionRow > kLastRowLetter)
     fail(context + "row letter must be A to V (0° to 88° N)");
@@ -88,16 +52,41 @@ void checkRanges(const MapSheet& s, const Scale& sc, const std::string& context)
     fail(context + "column " + padded(s.millionColumn, 2) + " is west of 0° (01-30): " + kWest);
   if (s.millionColumn < 1 || s.millionColumn > kLastColumn)
     fail(context + "column " + padded(s.millionColumn, 2) + " is outside 01-60");
-  const int n = sc.count();
-  const std::string range = " is outside " + padded(1, 3) + "-" + padded(n, 3) + " at " + sc.name;
-  if (s.row < 1 || s.row > n) fail(context + "row " + padded(s.row, 3) + range);
-  if (s.column < 1 || s.column > n) fail(context + "column " + padded(s.column, 3) + range);
+  const int n = sc.count(), digits = sc.digits == 0 ? 3 : sc.digits;
+  const std::string range =
+      " is outside " + padded(1, digits) + "-" + padded(n, digits) + " at " + sc.name;
+  if (s.row < 1 || s.row > n) fail(context + "row " + padded(s.row, digits) + range);
+  if (s.column < 1 || s.column > n) fail(context + "column " + padded(s.column, digits) + range);
 }
 
 const Scale& checked(const MapSheet& s) {
   const Scale& sc = scaleByDenominator(s.scaleDenominator);
   checkRanges(s, sc, "map sheet: ");
   return sc;
+}
+
+void checkRowLetter(char c, const std::string& context) {
+  if (c >= 'a' && c <= 'z') fail(context + "letters must be capitals");
+  if (c > kLastRowLetter && c <= 'Z')
+    fail(context + "row letter " + c + " is north of 88°, beyond V");
+  if (c < 'A' || c > 'Z') fail(context + "the first character must be the row letter A to V");
+}
+
+}  // namespace sheet_table
+
+using namespace sheet_table;
+
+namespace {
+
+const char* const kSouth = "the southern hemisphere is not supported";
+const char* const kWrongLength =
+    "a sheet number has 3 characters (J50, 1:1,000,000) or 10 (J50E001010), 12 at 1:1,000 "
+    "and 1:500 (J50K00010001)";
+
+std::string shortest(double v) {
+  char buf[40];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
 }
 
 bool isDigits(std::string_view s) {
@@ -112,21 +101,23 @@ int number(std::string_view digits) {
   return v;
 }
 
-void checkRowLetter(char c, const std::string& context) {
-  if (c >= 'a' && c <= 'z') fail(context + "letters must be capitals");
-  if (c > kLastRowLetter && c <= 'Z')
-    fail(context + "row letter " + c + " is north of 88°, beyond V");
-  if (c < 'A' || c > 'Z') fail(context + "the first character must be the row letter A to V");
-}
+const char* digitWord(int digits) { return digits == 4 ? "four" : "three"; }
 
 const Scale& scaleByLetter(char c, const std::string& context) {
   for (const Scale& sc : kScales)
     if (sc.letter != '\0' && sc.letter == c) return sc;
   if (c >= 'a' && c <= 'z') fail(context + "letters must be capitals");
   if (c == 'A') fail(context + "scale letter A: a 1:1,000,000 sheet is numbered J50 alone");
-  if (c >= 'I' && c <= 'K')
-    fail(context + "scale letter " + c + ": scales larger than 1:5,000 are not supported");
-  fail(context + "the fourth character must be the scale letter B to H");
+  fail(context + "the fourth character must be the scale letter B to K");
+}
+
+// The length the scale letter asks for.
+void checkLength(std::string_view text, const Scale& sc, const std::string& context) {
+  const std::size_t length = 4 + 2 * static_cast<std::size_t>(sc.digits);
+  if (text.size() != length)
+    fail(context + "scale letter " + sc.letter + " (" + sc.name + ") takes " +
+         std::to_string(length) + " characters, row and column " + digitWord(sc.digits) +
+         " digits each");
 }
 
 void checkPoint(ArcUnits latitude, ArcUnits longitude) {
@@ -147,6 +138,12 @@ void checkPackedFields(double packed, ArcUnits minutes, ArcUnits seconds) {
   if (minutes >= 60) fail(what + ": the minutes must be below 60");
   if (seconds < 0 || seconds >= 60 * kSec) fail(what + ": the seconds must be below 60");
 }
+
+constexpr auto kDenominators = [] {
+  std::array<int, std::size(kScales)> a{};
+  for (std::size_t i = 0; i < a.size(); ++i) a[i] = kScales[i].denominator;
+  return a;
+}();
 
 }  // namespace
 
@@ -193,26 +190,31 @@ std::string FormatDms(ArcUnits angle) {
 
 // --- Sheets ----------------------------------------------------------------------------------
 
+std::span<const int> SheetScales() { return kDenominators; }
+
 MapSheet ParseSheetNumber(std::string_view text) {
   const std::string context = quoted(text);
-  const bool hemispherePrefix = (text.size() == 4 || text.size() == 11) &&
+  const bool hemispherePrefix = (text.size() == 4 || text.size() == 11 || text.size() == 13) &&
                                 (text[0] == 'S' || text[0] == 'N') && text[1] >= 'A' &&
                                 text[1] <= 'Z';
   if (hemispherePrefix)
     fail(context + (text[0] == 'S' ? kSouth : "write the northern sheet without N, as J50"));
-  if (text.size() != 3 && text.size() != 10)
+  if (text.size() != 3 && text.size() != 10 && text.size() != 12)
     fail(context + std::to_string(text.size()) + " characters; " + kWrongLength);
   checkRowLetter(text[0], context);
   if (!isDigits(text.substr(1, 2))) fail(context + "the column must be two digits, 01 to 60");
   MapSheet s{1000000, text[0], number(text.substr(1, 2)), 1, 1};
   const Scale* sc = &kScales[0];
-  if (text.size() == 10) {
+  if (text.size() > 3) {
     sc = &scaleByLetter(text[3], context);
-    if (!isDigits(text.substr(4, 3))) fail(context + "the row must be three digits");
-    if (!isDigits(text.substr(7, 3))) fail(context + "the column must be three digits");
+    checkLength(text, *sc, context);
+    const std::size_t d = static_cast<std::size_t>(sc->digits);
+    const std::string digits = std::string(" must be ") + digitWord(sc->digits) + " digits";
+    if (!isDigits(text.substr(4, d))) fail(context + "the row" + digits);
+    if (!isDigits(text.substr(4 + d, d))) fail(context + "the column" + digits);
     s.scaleDenominator = sc->denominator;
-    s.row = number(text.substr(4, 3));
-    s.column = number(text.substr(7, 3));
+    s.row = number(text.substr(4, d));
+    s.column = number(text.substr(4 + d, d));
   }
   checkRanges(s, *sc, context);
   return s;
@@ -221,7 +223,7 @@ MapSheet ParseSheetNumber(std::string_view text) {
 std::string FormatSheetNumber(const MapSheet& s) {
   const Scale& sc = checked(s);
   std::string text = s.millionRow + padded(s.millionColumn, 2);
-  if (sc.letter != '\0') text += sc.letter + padded(s.row, 3) + padded(s.column, 3);
+  if (sc.letter != '\0') text += sc.letter + padded(s.row, sc.digits) + padded(s.column, sc.digits);
   return text;
 }
 
@@ -263,6 +265,19 @@ ProjectionZone ZoneOf(const MapSheet& s) {
   }
   const int n = static_cast<int>((centre + 3 * kDeg / 2) / (3 * kDeg));
   return n == 0 ? ProjectionZone{3, 120, 0} : ProjectionZone{3, n, 3 * n};
+}
+
+SheetNeighbours NeighboursOf(const MapSheet& s) {
+  const Scale& sc = checked(s);
+  const SheetBounds b = BoundsOf(s);
+  // The sheet whose south-west corner lies `rows` sheets north and `columns` east of this one's.
+  const auto at = [&](int rows, int columns) -> std::optional<MapSheet> {
+    const ArcUnits south = b.south + rows * sc.height, west = b.west + columns * sc.width;
+    if (south < 0 || south >= kNorthLimit || west < 0 || west >= kEastLimit) return std::nullopt;
+    return SheetAt(south, west, sc.denominator);
+  };
+  return SheetNeighbours{at(1, 0),  at(1, 1),   at(0, 1),  at(-1, 1),
+                         at(-1, 0), at(-1, -1), at(0, -1), at(1, -1)};
 }
 
 }  // namespace veskar::geodesy

@@ -1,34 +1,54 @@
-// National topographic map sheets (GB/T 13989-2012): sheet numbers, their corners and the
-// projection zone of a sheet, for the scales 1:1,000,000 to 1:5,000 in the northern and
-// eastern hemispheres.
+// National topographic map sheets (GB/T 13989-2012): sheet numbers in the present and the
+// former form, their corners, neighbours and projection zone, for the scales 1:1,000,000 to
+// 1:500 in the northern and eastern hemispheres; the Gauss-Krüger zones by number and eastings
+// with the zone number in front.
 //
 // The sheets. A 1:1,000,000 sheet spans 6° of longitude and 4° of latitude. Its row letter runs
 // from A (0°-4° N) to V (84°-88° N), its column from 01 (180°-174° W) to 60 (174°-180° E), so
 // that in the eastern hemisphere the column is the number of the 6° zone plus 30. It is
 // numbered by letter and column alone: J50 is 114°-120° E, 36°-40° N. Each larger scale cuts
 // the 1:1,000,000 sheet into a grid of equal sheets:
-//   1:500,000  B  3° x 2°            2 x 2      1:50,000  E  15′ x 10′           24 x 24
-//   1:250,000  C  1°30′ x 1°         4 x 4      1:25,000  F  7′30″ x 5′          48 x 48
-//   1:100,000  D  30′ x 20′         12 x 12     1:10,000  G  3′45″ x 2′30″       96 x 96
-//                                               1:5,000   H  1′52.5″ x 1′15″   192 x 192
+//   1:500,000  B  3° x 2°            2 x 2      1:25,000  F  7′30″ x 5′          48 x 48
+//   1:250,000  C  1°30′ x 1°         4 x 4      1:10,000  G  3′45″ x 2′30″       96 x 96
+//   1:100,000  D  30′ x 20′         12 x 12     1:5,000   H  1′52.5″ x 1′15″   192 x 192
+//   1:50,000   E  15′ x 10′         24 x 24     1:2,000   I  37.5″ x 25″       576 x 576
+//                                               1:1,000   J  18.75″ x 12.5″  1152 x 1152
+//                                               1:500     K  9.375″ x 6.25″  2304 x 2304
 // (longitude x latitude, columns x rows). Their numbers have 10 characters: the 1:1,000,000
 // sheet, the scale letter, the row counted from the north and the column counted from the
 // west inside the 1:1,000,000 sheet, three digits each: J50E001010 is 116°15′-116°30′ E,
-// 39°50′-40°00′ N. The merged sheets that the international 1:1,000,000 map uses north of 60°
+// 39°50′-40°00′ N. At 1:1,000 and 1:500 row and column have four digits (J50K00010001, 12
+// characters). The merged sheets that the international 1:1,000,000 map uses north of 60°
 // are not modelled; every row is cut into 6° columns.
 //
-// Exactness. Angles are whole numbers of 1/10000″ (ArcUnits), so every sheet edge is a whole
-// number and every sheet is found by integer division, never by flooring floating-point
-// degrees. A sheet holds its southern and western edges and leaves the northern and eastern
-// edges to its neighbours: 114°33′45″ E, 39°22′30″ N is the south-west corner of J50G015010.
+// Former numbers (the scheme before 1992). The 1:1,000,000 sheet is J-50; the others number
+// their place in a larger sheet, counted row by row from the north-west:
+//   1:500,000  J-50-A         A-D      2 x 2 in the 1:1,000,000 sheet
+//   1:100,000  J-50-5         1-144   12 x 12 in the 1:1,000,000 sheet
+//   1:50,000   J-50-5-B       A-D      2 x 2 in the 1:100,000 sheet
+//   1:25,000   J-50-5-B-4     1-4      2 x 2 in the 1:50,000 sheet
+//   1:10,000   J-50-5-(24)    (1)-(64) 8 x 8 in the 1:100,000 sheet
+//   1:5,000    J-50-5-(24)-b  a-d      2 x 2 in the 1:10,000 sheet
+// These are the same sheets as the present ones of the same scale (J-50-5-B is J50E001010).
+// 1:250,000 and 1:2,000 to 1:500 have no former number; the former 1:200,000 sheets
+// (J-50-[1] to [36]) have no counterpart in the present scheme and are refused.
 //
-// Failures. PackedToArcUnits and the sheet operations validate their input and throw
+// Exactness. Angles are whole numbers of 1/10000″ (ArcUnits), so every sheet edge is a whole
+// number (9.375″ is 93,750 units) and every sheet and neighbour is found by integer division,
+// never by flooring floating-point degrees. A sheet holds its southern and western edges and
+// leaves the northern and eastern edges to its neighbours: 114°33′45″ E, 39°22′30″ N is the
+// south-west corner of J50G015010.
+//
+// Failures. PackedToArcUnits and the sheet and zone operations validate their input and throw
 // GeodesyError(InvalidInput) with a message that names the faulty part: the length, a letter,
-// a row or column out of range for the scale, the southern or western hemisphere, an unknown
-// scale, a point outside the sheets, a minutes or seconds field of 60 or more.
+// a row or column out of range for the scale, a part of a former number, the southern or
+// western hemisphere, an unknown scale, a point outside the sheets, a minutes or seconds field
+// of 60 or more, a zone number or width, an easting that carries another zone.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -66,8 +86,11 @@ double ArcUnitsToPacked(ArcUnits angle);
 std::string FormatDms(ArcUnits angle);
 
 // --- Sheets ----------------------------------------------------------------------------------
+// The scale denominators of the sheets, from 1000000 down to 500, in the order above.
+std::span<const int> SheetScales();
+
 struct MapSheet {
-  int scaleDenominator;  // 1000000, 500000, 250000, 100000, 50000, 25000, 10000 or 5000
+  int scaleDenominator;  // one of SheetScales()
   char millionRow;       // the 1:1,000,000 sheet's row letter, 'A' (0°-4° N) to 'V'
   int millionColumn;     // its column, 31 (0°-6° E) to 60 (174°-180° E)
   int row;               // inside the 1:1,000,000 sheet from the north, 1 to 4° / height
@@ -75,9 +98,16 @@ struct MapSheet {
   bool operator==(const MapSheet&) const = default;
 };
 
-// "J50" or "J50E001010": capitals and digits only, nothing around them.
+// "J50", "J50E001010" or "J50K00010001": capitals and digits only, nothing around them.
 MapSheet ParseSheetNumber(std::string_view number);
 std::string FormatSheetNumber(const MapSheet& sheet);
+
+// The former number ("J-50-5-B"); nullopt where the scale has none (1:250,000, 1:2,000 and
+// larger).
+std::optional<std::string> FormerSheetNumber(const MapSheet& sheet);
+// A number in the present form (J50E001010) or the former form (J-50-5-B, told by its dashes);
+// throws GeodesyError (InvalidInput) naming the part at fault.
+MapSheet ParseAnySheetNumber(std::string_view number);
 
 // The sheet of the given scale that holds the point (latitude 0° to below 88° N, longitude
 // 0° to below 180° E).
@@ -90,7 +120,15 @@ struct SheetBounds {
 };
 SheetBounds BoundsOf(const MapSheet& sheet);
 
-// The Gauss-Krüger zone a sheet is drawn in: 3° zones at 1:10,000 and 1:5,000, 6° zones at
+// The eight sheets of the same scale around a sheet, across 1:1,000,000 sheet and zone
+// boundaries; a neighbour beyond the sheets (north of 88°, south of the equator, west of 0°,
+// east of 180°) is absent.
+struct SheetNeighbours {
+  std::optional<MapSheet> n, ne, e, se, s, sw, w, nw;
+};
+SheetNeighbours NeighboursOf(const MapSheet& sheet);
+
+// The Gauss-Krüger zone a sheet is drawn in: 3° zones at 1:10,000 and larger, 6° zones at
 // the smaller scales, chosen by the sheet's centre (no sheet straddles its zone's edge).
 // 6° zone n has the central meridian 6n - 3 (n = the 1:1,000,000 column - 30); 3° zone n has
 // 3n, and the 3° zone about the prime meridian is number 120 (central meridian 360°, given
@@ -101,5 +139,19 @@ struct ProjectionZone {
   int centralMeridian;  // degrees east, whole
 };
 ProjectionZone ZoneOf(const MapSheet& sheet);
+
+// --- Zones by number -------------------------------------------------------------------------
+// The zone of a width and number, numbered as ZoneOf numbers them: 6° zone n (1-60) has the
+// central meridian 6n - 3, 3° zone n (1-120) has 3n, and 3° zone 120 has 0. Throws
+// InvalidInput for a width other than 3 or 6 or a number outside 1-60 / 1-120.
+ProjectionZone ZoneByNumber(int width, int number);
+// Eastings with the zone number in front (the national grid's full y): y + number x 1000000,
+// so PrefixedEasting(435798.8376, 20) == 20435798.8376. Throws InvalidInput for a zone number
+// outside 1-120 and an easting outside 0 to 1000000 m (or not finite), which cannot carry one.
+double PrefixedEasting(double easting, int zoneNumber);
+// The easting without the zone number in front, exact to the bits of the prefixed value
+// (20435798.8376 in zone 20 gives 435798.8376000002). Throws InvalidInput naming the zone
+// number the value carries when it is not `zoneNumber` (or when it carries none).
+double UnprefixedEasting(double prefixedEasting, int zoneNumber);
 
 }  // namespace veskar::geodesy

@@ -13,6 +13,7 @@
 
 #include "cli.h"
 #include "geodesy/geodesy.h"
+#include "geodesy/sheets.h"
 
 namespace veskar::cli {
 namespace {
@@ -87,12 +88,20 @@ Command convertCommand(Direction d) {
   Command c;
   c.name = forward ? "forward" : "inverse";
   c.prefix = "veskar-cli";
-  c.synopsis = "--central-meridian L0 [OPTIONS]";
+  c.synopsis = "(--central-meridian L0 | --zone N --zone-width 3|6) [OPTIONS]";
   c.summary = forward ? "Gauss-Krüger forward: reads lines \"B L\" (latitude, longitude in packed DMS) and writes\n"
                         "\"x y\" (northing, easting in metres, the easting with the 500000 m false easting).\n"
                       : "Gauss-Krüger inverse: reads lines \"x y\" (northing, easting in metres, the easting with\n"
                         "the 500000 m false easting) and writes \"B L\" (latitude, longitude in packed DMS).\n";
-  c.options = {{"--central-meridian", "", "L0", "the zone's central meridian, packed DMS (required)"},
+  c.options = {{"--central-meridian", "", "L0", "the zone's central meridian, packed DMS"},
+               {"--zone", "", "N", "instead, the zone's number: 6° zone N (1-60) has the\n"
+                                   "central meridian 6N - 3, 3° zone N (1-120) has 3N"},
+               {"--zone-width", "", "3|6", "with --zone: the zones' width in degrees"},
+               {"--zone-prefix", "", "", forward ? "with --zone: write y with the zone number in front,\n"
+                                                   "20435798.8376 for 435798.8376 in zone 20"
+                                                 : "with --zone: read y with the zone number in front,\n"
+                                                   "20435798.8376 for 435798.8376 in zone 20; a line\n"
+                                                   "with another zone's number is refused"},
                {"--precision", "", "N", std::string("decimals of the output, 0 to 17 (default ") + (forward ? "4" : "8") + ")"}};
   for (Option& o : systemOptions(geodesy::CoordinateSystem::Beijing54)) c.options.push_back(std::move(o));
   c.notes = std::string(kAngleNotes) +
@@ -106,26 +115,37 @@ Command convertCommand(Direction d) {
 
 namespace {
 
+// What a run converts with.
+struct Conversion {
+  Direction direction;
+  double L0;       // the central meridian, packed DMS
+  int prefixZone;  // the zone number in front of y, 0 for none
+  geodesy::ProjectionParameters parameters;
+  int precision;
+};
+
 // Converts one line; false with `why` when it cannot. `reach` is set to the point's distance
 // from the central meridian (degrees).
-bool convertLine(Direction d, const std::pair<double, double>& in, double L0, const geodesy::ProjectionParameters& p,
-                 int precision, std::string& text, double& reach, std::string& why) {
+bool convertLine(const Conversion& c, const std::pair<double, double>& in, std::string& text, double& reach,
+                 std::string& why) {
   try {
     double a, b;
-    if (d == Direction::Forward) {
-      a = geodesy::X(in.first, in.second, L0, p);
-      b = geodesy::Y(in.first, in.second, L0, p);
-      reach = std::abs(geodesy::DmsDeg(in.second) - geodesy::DmsDeg(L0));
+    if (c.direction == Direction::Forward) {
+      a = geodesy::X(in.first, in.second, c.L0, c.parameters);
+      b = geodesy::Y(in.first, in.second, c.L0, c.parameters);
+      reach = std::abs(geodesy::DmsDeg(in.second) - geodesy::DmsDeg(c.L0));
     } else {
-      a = geodesy::B(in.first, in.second, L0, p);
-      b = geodesy::L(in.first, in.second, L0, p);
-      reach = std::abs(geodesy::DmsDeg(b) - geodesy::DmsDeg(L0));
+      const double y = c.prefixZone ? geodesy::UnprefixedEasting(in.second, c.prefixZone) : in.second;
+      a = geodesy::B(in.first, y, c.L0, c.parameters);
+      b = geodesy::L(in.first, y, c.L0, c.parameters);
+      reach = std::abs(geodesy::DmsDeg(b) - geodesy::DmsDeg(c.L0));
     }
     if (reach > kRefuseBeyondDegrees) {
       why = reachRefusal(reach);
       return false;
     }
-    text = fixed(a, precision) + ' ' + fixed(b, precision);
+    if (c.direction == Direction::Forward && c.prefixZone) b = geodesy::PrefixedEasting(b, c.prefixZone);
+    text = fixed(a, c.precision) + ' ' + fixed(b, c.precision);
     return true;
   } catch (const geodesy::GeodesyError& e) {
     why = e.what();
@@ -134,8 +154,7 @@ bool convertLine(Direction d, const std::pair<double, double>& in, double L0, co
 }
 
 // The lines of `in`, converted to `out`; the exit status.
-int convertLines(Direction d, double L0, const geodesy::ProjectionParameters& p, int precision, std::istream& in,
-                 std::ostream& out, std::ostream& err) {
+int convertLines(const Conversion& c, std::istream& in, std::ostream& out, std::ostream& err) {
   int status = 0;
   double farthest = 0;
   std::string line;
@@ -147,7 +166,7 @@ int convertLines(Direction d, double L0, const geodesy::ProjectionParameters& p,
     std::string why, text;
     double reach = 0;
     const auto pair = parsePair(line, why);
-    if (pair && convertLine(d, *pair, L0, p, precision, text, reach, why)) {
+    if (pair && convertLine(c, *pair, text, reach, why)) {
       out << text << '\n';
       farthest = std::max(farthest, reach);
       continue;
@@ -161,6 +180,41 @@ int convertLines(Direction d, double L0, const geodesy::ProjectionParameters& p,
   return status;
 }
 
+// The central meridian and the prefix zone the options name: --central-meridian, or --zone
+// with --zone-width. Nothing after a usage error, told on `err`.
+std::optional<Conversion> meridianOf(const Command& command, const Parsed& p, Conversion c, std::ostream& err) {
+  const auto refuse = [&](const std::string& message, bool withUsage) -> std::optional<Conversion> {
+    err << "veskar-cli: " << message << "\n";
+    if (withUsage) usage(command, err);
+    return std::nullopt;
+  };
+  const bool zone = p.has("--zone");
+  if (zone && p.has("--central-meridian"))
+    return refuse("--zone and --central-meridian exclude each other: the zone fixes the central meridian", true);
+  if (!zone && !p.has("--central-meridian"))
+    return refuse("--central-meridian is required (or --zone with --zone-width)", true);
+  for (const char* needsZone : {"--zone-width", "--zone-prefix"})
+    if (!zone && p.has(needsZone)) return refuse(std::string(needsZone) + " needs --zone", true);
+  if (!zone) {
+    const std::optional<double> L0 = parseNumber(p.value("--central-meridian"));
+    if (!L0) return refuse("--central-meridian: \"" + p.value("--central-meridian") + "\" is not a number", false);
+    c.L0 = *L0;
+    return c;
+  }
+  if (!p.has("--zone-width")) return refuse("--zone needs --zone-width 3 or 6", true);
+  const std::optional<int> number = parseInt(p.value("--zone")), width = parseInt(p.value("--zone-width"));
+  if (!number) return refuse("--zone: \"" + p.value("--zone") + "\" is not a whole number", false);
+  if (!width) return refuse("--zone-width: \"" + p.value("--zone-width") + "\" is not 3 or 6", false);
+  try {
+    const geodesy::ProjectionZone z = geodesy::ZoneByNumber(*width, *number);
+    c.L0 = z.centralMeridian;
+    c.prefixZone = p.has("--zone-prefix") ? z.number : 0;
+    return c;
+  } catch (const geodesy::GeodesyError& e) {
+    return refuse(e.what(), false);
+  }
+}
+
 }  // namespace
 
 int runConvert(Direction direction, const Args& args, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -168,27 +222,20 @@ int runConvert(Direction direction, const Args& args, std::istream& in, std::ost
   int status = 0;
   const std::optional<Parsed> p = parseOrAnswer(c, args, out, err, status);
   if (!p) return status;
-  if (!p->has("--central-meridian")) {
-    err << "veskar-cli: --central-meridian is required\n";
-    usage(c, err);
-    return 2;
-  }
-  const std::optional<double> L0 = parseNumber(p->value("--central-meridian"));
-  if (!L0) {
-    err << "veskar-cli: --central-meridian: \"" << p->value("--central-meridian") << "\" is not a number\n";
-    return 2;
-  }
-  int precision = direction == Direction::Forward ? 4 : 8;
+  Conversion conversion{direction, 0, 0, geodesy::LoadProjectionParameters(systemOf(*p, geodesy::CoordinateSystem::Beijing54)),
+                        direction == Direction::Forward ? 4 : 8};
+  const std::optional<Conversion> withMeridian = meridianOf(c, *p, conversion, err);
+  if (!withMeridian) return 2;
+  conversion = *withMeridian;
   if (p->has("--precision")) {
     const std::optional<int> n = parseInt(p->value("--precision"));
     if (!n || *n < 0 || *n > 17) {
       err << "veskar-cli: --precision takes a whole number from 0 to 17\n";
       return 2;
     }
-    precision = *n;
+    conversion.precision = *n;
   }
-  const auto params = geodesy::LoadProjectionParameters(systemOf(*p, geodesy::CoordinateSystem::Beijing54));
-  return convertLines(direction, *L0, params, precision, in, out, err);
+  return convertLines(conversion, in, out, err);
 }
 
 }  // namespace veskar::cli

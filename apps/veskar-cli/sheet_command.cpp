@@ -1,14 +1,37 @@
-// veskar-cli sheet: a national map sheet (GB/T 13989-2012) by its number - its scale, corners,
-// projection zone and the corners' plane coordinates - or the number of the sheet of a given
-// scale that holds a point.
+// veskar-cli sheet: a national map sheet (GB/T 13989-2012) by its present or former number - its
+// scale, corners, projection zone, the corners' plane coordinates, its former number and its
+// neighbours - or the number of the sheet of a given scale that holds a point.
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <optional>
 #include <ostream>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "cli.h"
 #include "geodesy/sheets.h"
 
 namespace veskar::cli {
+
+namespace {
+
+// "1000000, 500000, ... 1000 or 500", from the sheets' own table, cut into lines of at most
+// `width` characters.
+std::string scaleChoices(std::string text, std::size_t width) {
+  const std::span<const int> scales = geodesy::SheetScales();
+  for (std::size_t i = 0; i < scales.size(); ++i)
+    text += (i == 0 ? " " : i + 1 == scales.size() ? " or " : ", ") + std::to_string(scales[i]);
+  for (std::size_t start = 0, space; text.size() - start > width; start = space + 1) {
+    space = text.rfind(' ', start + width);
+    text[space] = '\n';
+  }
+  return text;
+}
+
+}  // namespace
 
 Command sheetCommand() {
   Command c;
@@ -16,22 +39,26 @@ Command sheetCommand() {
   c.prefix = "veskar-cli sheet";
   c.synopsis = "NUMBER [OPTIONS]\n       veskar-cli sheet --at B L --scale DENOMINATOR [OPTIONS]";
   c.summary =
-      "National map sheets (GB/T 13989-2012), 1:1,000,000 (J50) to 1:5,000 (J50H001001), northern\n"
-      "and eastern hemispheres. With a NUMBER: the sheet's scale, its corners in D°M′S″, its\n"
-      "projection zone (3° zones at 1:10,000 and 1:5,000, 6° zones at smaller scales) and the\n"
-      "corners' plane coordinates x (northing) and y (easting with 500000 m). With --at: the\n"
-      "number of the sheet of that scale holding the point (a sheet holds its south and west\n"
-      "edges).\n";
+      "National map sheets (GB/T 13989-2012), 1:1,000,000 (J50) to 1:500 (J50K00010001), northern\n"
+      "and eastern hemispheres, by the present number or the former one (J-50-5-B, before 1992;\n"
+      "1:1,000,000 to 1:5,000 except 1:250,000). With a NUMBER: the sheet's scale, its corners in\n"
+      "D°M′S″, its projection zone (3° zones at 1:10,000 and larger, 6° zones at smaller scales),\n"
+      "the corners' plane coordinates x (northing) and y (easting with 500000 m), its former\n"
+      "number and its eight neighbours, north up. With --at: the number of the sheet of that\n"
+      "scale holding the point (a sheet holds its south and west edges).\n";
   c.options = {{"--at", "", "B L", "a point: latitude and longitude, packed DMS", 2},
-               {"--scale", "", "DENOMINATOR", "with --at: 1000000, 500000, 250000, 100000, 50000,\n"
-                                              "25000, 10000 or 5000"},
+               {"--scale", "", "DENOMINATOR", scaleChoices("with --at:", 52)},
                {"--json", "", "", "one JSON object: number, scale, west, south, east, north\n"
                                   "(degrees), zone_width, zone, central_meridian,\n"
-                                  "coordinate_system, corners (sw, se, ne, nw: [x, y], metres)"}};
+                                  "coordinate_system, corners (sw, se, ne, nw: [x, y], metres),\n"
+                                  "old_number (null where none), neighbours (n, ne, e, se,\n"
+                                  "s, sw, w, nw: numbers, null where none), corners_prefixed\n"
+                                  "(as corners, y with the zone number in front)"}};
   for (Option& o : systemOptions(geodesy::CoordinateSystem::CGCS2000)) c.options.push_back(std::move(o));
   c.notes = std::string(kAngleNotes) +
             "\nExamples:\n"
             "  veskar-cli sheet J50E001010\n"
+            "  veskar-cli sheet J-50-5-B\n"
             "  veskar-cli sheet --at 39.543 116.2825 --scale 50000\n";
   return c;
 }
@@ -75,6 +102,23 @@ std::vector<Corner> cornersOf(const geodesy::SheetBounds& b, int centralMeridian
   return corners;
 }
 
+// The neighbours in the order of the JSON keys, n first, clockwise.
+std::vector<std::pair<const char*, std::optional<geodesy::MapSheet>>> around(const geodesy::MapSheet& s) {
+  const geodesy::SheetNeighbours n = geodesy::NeighboursOf(s);
+  return {{"n", n.n}, {"ne", n.ne}, {"e", n.e}, {"se", n.se}, {"s", n.s}, {"sw", n.sw}, {"w", n.w}, {"nw", n.nw}};
+}
+
+std::string jsonString(const std::optional<std::string>& text) { return text ? "\"" + *text + "\"" : "null"; }
+
+void jsonCorners(const std::vector<Corner>& corners, int zonePrefix, std::ostream& out) {
+  out << "{";
+  for (std::size_t i = 0; i < corners.size(); ++i) {
+    const double y = zonePrefix ? geodesy::PrefixedEasting(corners[i].plane.y, zonePrefix) : corners[i].plane.y;
+    out << (i ? "," : "") << "\"" << corners[i].key << "\":[" << number(corners[i].plane.x) << "," << number(y) << "]";
+  }
+  out << "}";
+}
+
 void json(const geodesy::MapSheet& s, geodesy::CoordinateSystem system, std::ostream& out) {
   const geodesy::SheetBounds b = geodesy::BoundsOf(s);
   const geodesy::ProjectionZone z = geodesy::ZoneOf(s);
@@ -82,13 +126,36 @@ void json(const geodesy::MapSheet& s, geodesy::CoordinateSystem system, std::ost
       << ",\"west\":" << number(geodesy::ArcUnitsToDegrees(b.west)) << ",\"south\":" << number(geodesy::ArcUnitsToDegrees(b.south))
       << ",\"east\":" << number(geodesy::ArcUnitsToDegrees(b.east)) << ",\"north\":" << number(geodesy::ArcUnitsToDegrees(b.north))
       << ",\"zone_width\":" << z.width << ",\"zone\":" << z.number << ",\"central_meridian\":" << z.centralMeridian
-      << ",\"coordinate_system\":\"" << geodesy::CoordinateSystemName(system) << "\",\"corners\":{";
+      << ",\"coordinate_system\":\"" << geodesy::CoordinateSystemName(system) << "\",\"corners\":";
   const auto corners = cornersOf(b, z.centralMeridian, geodesy::LoadProjectionParameters(system));
-  for (std::size_t i = 0; i < corners.size(); ++i) {
-    out << (i ? "," : "") << "\"" << corners[i].key << "\":[" << number(corners[i].plane.x) << ","
-        << number(corners[i].plane.y) << "]";
+  jsonCorners(corners, 0, out);
+  out << ",\"old_number\":" << jsonString(geodesy::FormerSheetNumber(s)) << ",\"neighbours\":{";
+  const char* separator = "";
+  for (const auto& [key, sheet] : around(s)) {
+    out << separator << "\"" << key << "\":"
+        << jsonString(sheet ? std::optional(geodesy::FormatSheetNumber(*sheet)) : std::nullopt);
+    separator = ",";
   }
-  out << "}}\n";
+  out << "},\"corners_prefixed\":";
+  jsonCorners(corners, z.number, out);
+  out << "}\n";
+}
+
+// The former number, and the neighbours as they lie around the sheet, north up.
+void textAround(const geodesy::MapSheet& s, std::ostream& out) {
+  const std::optional<std::string> former = geodesy::FormerSheetNumber(s);
+  out << "  former number  " << (former ? *former : "none at " + scaleText(s.scaleDenominator)) << "\n";
+  const auto n = around(s);
+  const std::string self = geodesy::FormatSheetNumber(s);
+  const auto cell = [&](std::size_t i) {  // index into n, clockwise from the north
+    return n[i].second ? geodesy::FormatSheetNumber(*n[i].second) : "-";
+  };
+  const auto row = [&](const std::string& a, const std::string& b, const std::string& c) {
+    return a + std::string(self.size() + 2 - a.size(), ' ') + b + std::string(self.size() + 2 - b.size(), ' ') + c;
+  };
+  out << "  neighbours     " << row(cell(7), cell(0), cell(1)) << "\n"
+      << "                 " << row(cell(6), self, cell(2)) << "\n"
+      << "                 " << row(cell(5), cell(4), cell(3)) << "\n";
 }
 
 void text(const geodesy::MapSheet& s, geodesy::CoordinateSystem system, std::ostream& out) {
@@ -102,6 +169,7 @@ void text(const geodesy::MapSheet& s, geodesy::CoordinateSystem system, std::ost
   }
   out << "  " << z.width << "° zone " << z.number << ", central meridian " << z.centralMeridian << "° E; x northing, "
       << "y easting with 500000 m, " << geodesy::CoordinateSystemName(system) << "\n";
+  textAround(s, out);
 }
 
 // The sheet the options name: by number, or by a point and a scale.
@@ -110,10 +178,10 @@ std::optional<geodesy::MapSheet> sheetOf(const Parsed& p, std::ostream& err) {
     err << "veskar-cli sheet: give a sheet number, or --at B L --scale DENOMINATOR\n";
     return std::nullopt;
   }
-  if (!p.has("--at")) return geodesy::ParseSheetNumber(p.operands()[0]);
+  if (!p.has("--at")) return geodesy::ParseAnySheetNumber(p.operands()[0]);
   const std::optional<double> B = parseNumber(p.values("--at")[0]), L = parseNumber(p.values("--at")[1]);
   const std::optional<double> scale = parseNumber(p.value("--scale"));
-  if (!B || !L || !scale || *scale != static_cast<int>(*scale)) {
+  if (!B || !L || !scale || !(std::fabs(*scale) < 1e9) || *scale != static_cast<int>(*scale)) {
     err << "veskar-cli sheet: --at takes two numbers and --scale a whole denominator\n";
     return std::nullopt;
   }

@@ -75,6 +75,8 @@ TEST(CliSheet, TheSheetHoldingAPoint) {
       {"39.543", "116.2825", "50000", "J50E001010"},   {"39.543", "116.2825", "25000", "J50F002020"},
       {"39.543", "116.2825", "10000", "J50G003040"},   {"39.543", "116.2825", "5000", "J50H005080"},
       {"39.2230", "114.3345", "10000", "J50G015010"},  // its south-west corner
+      {"39.543", "116.2825", "2000", "J50I014238"},    {"39.543", "116.2825", "1000", "J50J00270475"},
+      {"39.543", "116.2825", "500", "J50K00530950"},   {"40", "120", "500", "K51K23040001"},
   };
   for (const auto& c : cases) {
     const auto r = sheet({"--at", c.B, c.L, "--scale", c.scale});
@@ -95,6 +97,11 @@ TEST(CliSheet, ErrorsSayWhatIsWrong) {
       {{"J50", "--at", "39", "116", "--scale", "5000"}, 2, "give a sheet number"},
       {{"--at", "39", "116", "--scale", "3000"}, 1, "veskar-cli sheet: "},
       {{"--at", "39"}, 2, "--at needs values"},
+      {{"--at", "39", "116", "--scale", "1e300"}, 2, "--scale a whole denominator"},
+      {{"J-50-145"}, 1, "sheet number \"J-50-145\": after J-50: 145 is outside 1 to 144 (1:100,000)"},
+      {{"J-50-5-(65)"}, 1, "after J-50-5: (65) is outside (1) to (64) (1:10,000)"},
+      {{"J50G097001", "--json"}, 1, "sheet number \"J50G097001\": row 097 is outside 001-096 at 1:10,000"},
+      {{"J-50-[3]"}, 1, "the former 1:200,000 sheets ([1] to [36]) have no counterpart in the present scheme"},
   };
   for (const auto& c : cases) {
     const auto r = sheet(c.args);
@@ -102,6 +109,57 @@ TEST(CliSheet, ErrorsSayWhatIsWrong) {
     EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
   }
+}
+
+// The text of a sheet: the corners as before, then its former number and its neighbours, north
+// up; the same whichever form of the number is given.
+TEST(CliSheet, TextWithFormerNumberAndNeighbours) {
+  const std::string want =
+      "J50E001010  1:50,000\n"
+      "  south-west  39°50′00″ N  116°15′00″ E  x 4411292.6925  y 435798.8376\n"
+      "  south-east  39°50′00″ N  116°30′00″ E  x 4411143.1525  y 457199.3485\n"
+      "  north-east  40°00′00″ N  116°30′00″ E  x 4429648.7838  y 457302.9762\n"
+      "  north-west  40°00′00″ N  116°15′00″ E  x 4429798.4812  y 435954.2855\n"
+      "  6° zone 20, central meridian 117° E; x northing, y easting with 500000 m, CGCS2000\n"
+      "  former number  J-50-5-B\n"
+      "  neighbours     K50E024009  K50E024010  K50E024011\n"
+      "                 J50E001009  J50E001010  J50E001011\n"
+      "                 J50E002009  J50E002010  J50E002011\n";
+  for (const char* number : {"J50E001010", "J-50-5-B"}) {
+    const auto r = sheet({number});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, want) << number;
+  }
+  const auto corner = sheet({"A31K23040001"});
+  EXPECT_NE(corner.out.find("  former number  none at 1:500\n"
+                            "  neighbours     -             A31K23030001  A31K23030002\n"
+                            "                 -             A31K23040001  A31K23040002\n"
+                            "                 -             -             -\n"),
+            std::string::npos)
+      << corner.out;
+}
+
+// The JSON as before, then old_number, neighbours and corners_prefixed.
+TEST(CliSheet, JsonKeepsItsKeysAndAddsTheNewOnes) {
+  const auto r = sheet({"J-50-5-B", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\"number\":\"J50E001010\",\"scale\":50000,\"west\":116.25,\"south\":39.833333333333336,"
+            "\"east\":116.5,\"north\":40,\"zone_width\":6,\"zone\":20,\"central_meridian\":117,"
+            "\"coordinate_system\":\"CGCS2000\",\"corners\":{\"sw\":[4411292.692475331,435798.8376409297],"
+            "\"se\":[4411143.152544571,457199.34846908244],\"ne\":[4429648.783838643,457302.97616336413],"
+            "\"nw\":[4429798.481249293,435954.2854724433]},\"old_number\":\"J-50-5-B\",\"neighbours\":{"
+            "\"n\":\"K50E024010\",\"ne\":\"K50E024011\",\"e\":\"J50E001011\",\"se\":\"J50E002011\","
+            "\"s\":\"J50E002010\",\"sw\":\"J50E002009\",\"w\":\"J50E001009\",\"nw\":\"K50E024009\"},"
+            "\"corners_prefixed\":{\"sw\":[4411292.692475331,20435798.83764093],"
+            "\"se\":[4411143.152544571,20457199.348469082],\"ne\":[4429648.783838643,20457302.976163365],"
+            "\"nw\":[4429798.481249293,20435954.285472445]}}\n");
+  const auto none = sheet({"A31K23040001", "--json"});
+  EXPECT_NE(none.out.find(",\"old_number\":null,\"neighbours\":{\"n\":\"A31K23030001\",\"ne\":\"A31K23030002\","
+                          "\"e\":\"A31K23040002\",\"se\":null,\"s\":null,\"sw\":null,\"w\":null,\"nw\":null},"
+                          "\"corners_prefixed\":{\"sw\":[0,120500000],"),
+            std::string::npos)
+      << none.out;
 }
 
 }  // namespace
