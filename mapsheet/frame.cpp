@@ -306,18 +306,11 @@ void notes(const FrameRequest& r, const Placed& s, const Outer& o, const Sides& 
 // The neighbours' numbers, row by row from the north-west, the sheet itself in the middle
 // (empty where there is no neighbour).
 std::array<std::string, 9> neighbourNumbers(const geodesy::MapSheet& sheet) {
-  const geodesy::SheetBounds b = geodesy::BoundsOf(sheet);
-  const ArcUnits w = b.east - b.west, h = b.north - b.south;
+  const geodesy::SheetNeighbours n = geodesy::NeighboursOf(sheet);
+  const std::optional<geodesy::MapSheet>* cells[9] = {&n.nw, &n.n, &n.ne, &n.w, nullptr, &n.e, &n.sw, &n.s, &n.se};
   std::array<std::string, 9> out;
-  for (int row = 0; row < 3; ++row) {
-    for (int column = 0; column < 3; ++column) {
-      if (row == 1 && column == 1) continue;
-      try {
-        out[static_cast<std::size_t>(3 * row + column)] = geodesy::FormatSheetNumber(
-            geodesy::SheetAt(b.south + (1 - row) * h, b.west + (column - 1) * w, sheet.scaleDenominator));
-      } catch (const geodesy::GeodesyError&) {
-      }
-    }
+  for (std::size_t k = 0; k < 9; ++k) {
+    if (cells[k] && *cells[k]) out[k] = geodesy::FormatSheetNumber(**cells[k]);
   }
   return out;
 }
@@ -376,7 +369,7 @@ FinishedFrame buildFinishedFrame(const FrameRequest& r) {
   FinishedFrame f;
   f.zone = s.zone;
   f.metresPerMm = s.mm;
-  f.eastingOffset = r.zonePrefix ? s.zone.number * 1e6 : 0;
+  f.eastingOffset = r.zonePrefix ? geodesy::PrefixedEasting(0, s.zone.number) : 0;
   f.gridInterval = static_cast<double>(gridIntervalMetres(r));
   f.inner = innerFrame(bareGrid(r, s, 3 * s.mm, 0));
   if (f.gridInterval > 0) gridLines(f.inner, static_cast<long long>(f.gridInterval), s.zone.number, f.grid);
@@ -405,7 +398,7 @@ FinishedFrame buildFinishedFrame(const FrameRequest& r) {
 
 graticule::GraticuleGrid buildBareFrame(const FrameRequest& r, std::optional<double> labelHeight) {
   const Placed s = place(r);
-  const double offset = r.zonePrefix ? s.zone.number * 1e6 : 0;
+  const double offset = r.zonePrefix ? geodesy::PrefixedEasting(0, s.zone.number) : 0;
   return bareGrid(r, s, labelHeight.value_or(3 * s.mm), offset);
 }
 

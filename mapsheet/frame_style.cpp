@@ -10,7 +10,8 @@ constexpr geodesy::ArcUnits kMinute = geodesy::kArcUnitsPerMinute;
 constexpr ScaleDefaults kScaleDefaults[] = {
     {1000000, 10 * kMinute, 0}, {500000, 10 * kMinute, 0}, {250000, 5 * kMinute, 0},
     {100000, 5 * kMinute, 2},   {50000, kMinute, 1},       {25000, kMinute, 1},
-    {10000, kMinute, 1},        {5000, kMinute, 1},
+    {10000, kMinute, 1},        {5000, kMinute, 1},        {2000, kMinute, 0.2},
+    {1000, kMinute, 0.1},       {500, kMinute, 0.05},
 };
 
 }  // namespace

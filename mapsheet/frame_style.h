@@ -38,7 +38,7 @@ struct FrameSizes {
   // Corner coordinates, two lines between the frames from the corner towards the middle of the
   // edge: the latitude's line nearer the inner frame, the longitude's beyond it, both beyond the
   // grid numbers (distances to each line's near side).
-  double cornerTextHeight = 2.0, cornerLatitudeOut = 6.0, cornerLongitudeOut = 8.8;
+  double cornerTextHeight = 2.0, cornerLatitudeOut = 5.6, cornerLongitudeOut = 8.2;
   // The outer frame: its middle line this far outside the inner frame's corner chords.
   double outerDistance = 12.0, outerWidth = 1.0;
   // Above the outer frame: the sheet number, the sheet name above it.
@@ -54,7 +54,7 @@ inline constexpr FrameSizes kFrameSizes{};
 inline constexpr int kMaxGridLines = 1000;
 
 // The defaults of a scale: minute ticks every `tickStep`, the kilometre grid every `gridKm`
-// (0: no grid).
+// (0: no grid; at 1:2,000 and larger every 10 cm on paper, as large-scale sheets have it).
 struct ScaleDefaults {
   int denominator;
   geodesy::ArcUnits tickStep;

@@ -40,9 +40,12 @@ Backends backends() {
   };
 #endif
 #ifdef VESKAR_CLI_HAS_VIEW
-  b.writePng = [](const cad::DrawingData& data, const std::string& path) -> std::optional<std::string> {
+  b.writePng = [](const cad::DrawingData& data, const std::string& path, int width,
+                  int height) -> std::optional<std::string> {
     QImageWriter writer(QString::fromStdString(path), "png");
-    if (writer.write(cad::renderToImage(data, QSize(1600, 1200)))) return std::nullopt;
+    const QImage image = cad::renderToImage(data, QSize(width, height));
+    if (image.isNull()) return "a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels cannot be made";
+    if (writer.write(image)) return std::nullopt;
     return writer.errorString().toStdString();
   };
 #endif

@@ -11,6 +11,7 @@
 
 #include "cad/drawing.h"
 #include "geodesy/geodesy.h"
+#include "geodesy/sheets.h"
 #include "graticule/draw_command.h"
 #include "options.h"
 
@@ -25,7 +26,8 @@ struct Backends {
   // --progid PROGID with --cad: the CAD program of that ProgID (COM); empty: no such choice.
   std::function<graticule::ConnectCadFn(const std::string& progId)> cadWithProgId;
   // --png: paints the drawing into a PNG file; the failure's description, or nothing.
-  std::function<std::optional<std::string>(const cad::DrawingData&, const std::string& path)> writePng;
+  std::function<std::optional<std::string>(const cad::DrawingData&, const std::string& path, int width, int height)>
+      writePng;
 };
 Backends backends();
 
@@ -51,6 +53,18 @@ geodesy::CoordinateSystem systemOf(const Parsed& p, geodesy::CoordinateSystem fa
 
 // A number as the command line takes it: the whole text, "." as the decimal point, finite.
 std::optional<double> parseNumber(std::string_view text);
+// A whole number: blanks around it allowed, a sign, decimal digits.
+std::optional<int> parseInt(std::string_view text);
+
+// --zone N --zone-width 3|6, instead of --central-meridian, and --zone-prefix, which needs
+// --zone: the zone named (none without --zone), or why the options do not fit together
+// (`usage`: a usage error, to be followed by the usage).
+struct ZoneChoice {
+  std::optional<geodesy::ProjectionZone> zone;
+  std::string error;
+  bool usage = false;
+};
+ZoneChoice zoneChoice(const Parsed& p);
 
 // How far from the central meridian the series serves: a warning beyond 3°, a refusal beyond
 // 20°, where it means nothing.

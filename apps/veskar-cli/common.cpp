@@ -41,6 +41,42 @@ std::optional<double> parseNumber(std::string_view s) {
   return v;
 }
 
+// A whole number: blanks around it allowed, a sign, decimal digits.
+std::optional<int> parseInt(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  int v = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || ptr != s.data() + s.size() || s.empty()) return std::nullopt;
+  return v;
+}
+
+ZoneChoice zoneChoice(const Parsed& p) {
+  ZoneChoice c;
+  const auto refuse = [&c](const std::string& message, bool usage) {
+    c.error = message;
+    c.usage = usage;
+    return c;
+  };
+  const bool zone = p.has("--zone");
+  if (zone && p.has("--central-meridian"))
+    return refuse("--zone and --central-meridian exclude each other: the zone fixes the central meridian", true);
+  for (const char* needsZone : {"--zone-width", "--zone-prefix"})
+    if (!zone && p.has(needsZone)) return refuse(std::string(needsZone) + " needs --zone", true);
+  if (!zone) return c;
+  if (!p.has("--zone-width")) return refuse("--zone needs --zone-width 3 or 6", true);
+  const std::optional<int> number = parseInt(p.value("--zone")), width = parseInt(p.value("--zone-width"));
+  if (!number) return refuse("--zone: \"" + p.value("--zone") + "\" is not a whole number", false);
+  if (!width) return refuse("--zone-width: \"" + p.value("--zone-width") + "\" is not 3 or 6", false);
+  try {
+    c.zone = geodesy::ZoneByNumber(*width, *number);
+  } catch (const geodesy::GeodesyError& e) {
+    return refuse(e.what(), false);
+  }
+  return c;
+}
+
 namespace {
 
 std::string metres(double m) {

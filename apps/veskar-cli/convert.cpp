@@ -61,17 +61,6 @@ std::optional<std::pair<double, double>> parsePair(std::string_view line, std::s
   return std::make_pair(*a, *b);
 }
 
-// A whole number: blanks around it allowed, a sign, decimal digits.
-std::optional<int> parseInt(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  int v = 0;
-  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc() || ptr != s.data() + s.size() || s.empty()) return std::nullopt;
-  return v;
-}
-
 std::string fixed(double v, int precision) {
   char buf[400];
   const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
@@ -188,31 +177,19 @@ std::optional<Conversion> meridianOf(const Command& command, const Parsed& p, Co
     if (withUsage) usage(command, err);
     return std::nullopt;
   };
-  const bool zone = p.has("--zone");
-  if (zone && p.has("--central-meridian"))
-    return refuse("--zone and --central-meridian exclude each other: the zone fixes the central meridian", true);
-  if (!zone && !p.has("--central-meridian"))
+  const ZoneChoice z = zoneChoice(p);
+  if (!z.error.empty()) return refuse(z.error, z.usage);
+  if (!z.zone && !p.has("--central-meridian"))
     return refuse("--central-meridian is required (or --zone with --zone-width)", true);
-  for (const char* needsZone : {"--zone-width", "--zone-prefix"})
-    if (!zone && p.has(needsZone)) return refuse(std::string(needsZone) + " needs --zone", true);
-  if (!zone) {
-    const std::optional<double> L0 = parseNumber(p.value("--central-meridian"));
-    if (!L0) return refuse("--central-meridian: \"" + p.value("--central-meridian") + "\" is not a number", false);
-    c.L0 = *L0;
+  if (z.zone) {
+    c.L0 = z.zone->centralMeridian;
+    c.prefixZone = p.has("--zone-prefix") ? z.zone->number : 0;
     return c;
   }
-  if (!p.has("--zone-width")) return refuse("--zone needs --zone-width 3 or 6", true);
-  const std::optional<int> number = parseInt(p.value("--zone")), width = parseInt(p.value("--zone-width"));
-  if (!number) return refuse("--zone: \"" + p.value("--zone") + "\" is not a whole number", false);
-  if (!width) return refuse("--zone-width: \"" + p.value("--zone-width") + "\" is not 3 or 6", false);
-  try {
-    const geodesy::ProjectionZone z = geodesy::ZoneByNumber(*width, *number);
-    c.L0 = z.centralMeridian;
-    c.prefixZone = p.has("--zone-prefix") ? z.number : 0;
-    return c;
-  } catch (const geodesy::GeodesyError& e) {
-    return refuse(e.what(), false);
-  }
+  const std::optional<double> L0 = parseNumber(p.value("--central-meridian"));
+  if (!L0) return refuse("--central-meridian: \"" + p.value("--central-meridian") + "\" is not a number", false);
+  c.L0 = *L0;
+  return c;
 }
 
 }  // namespace

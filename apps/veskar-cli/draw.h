@@ -17,6 +17,7 @@ namespace veskar::cli {
 struct Target {
   std::string dxf, png, progId;
   bool cad = false;
+  int pngWidth = 1600, pngHeight = 1200;
 };
 
 // Where to draw; a usage error is told and gives nothing.

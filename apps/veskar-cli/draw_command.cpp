@@ -50,6 +50,9 @@ Command drawCommand(const Backends& b) {
       "is 0). Counts pass through the same conversion as angles, so give whole numbers.\n";
   for (const settings::Field& f : kFields)
     c.options.push_back({f.option, "", "T", std::string(f.label) + ", " + f.english + " (default " + f.missingFileDefault + ")"});
+  c.options.push_back({"--zone", "", "N", "instead of --central-meridian, the zone's number: 6° zone N\n"
+                                         "(1-60) has the central meridian 6N - 3, 3° zone N (1-120) 3N"});
+  c.options.push_back({"--zone-width", "", "3|6", "with --zone: the zones' width in degrees"});
   c.options.push_back({"--sheet", "", "NUMBER",
                        "a national map sheet (J50E001010, or the former J-50-5-(24))\n"
                        "instead of the fields, finished as printed sheets are: inner frame\n"
@@ -59,14 +62,19 @@ Command drawCommand(const Backends& b) {
   c.options.push_back({"--frame-only", "", "", "with --sheet: only the sheet's meridians and parallels, corner\n"
                                                "labels in D°M′S″ 3 mm high on paper and the number"});
   c.options.push_back({"--grid", "", "KM", "with --sheet: the kilometre grid's interval (default 1 km from\n"
-                                           "1:5,000 to 1:50,000, 2 km at 1:100,000, none at smaller\n"
-                                           "scales; 0 for none)"});
+                                           "1:5,000 to 1:50,000, 2 km at 1:100,000, none at 1:250,000\n"
+                                           "and smaller, 10 cm on paper from 1:2,000; 0 for none)"});
   c.options.push_back({"--title", "", "TEXT", "with --sheet: the sheet's name (图名), above its number"});
-  c.options.push_back({"--zone-prefix", "", "", "eastings with the zone number in front (20435798.84)"});
+  c.options.push_back({"--zone-prefix", "", "", "eastings with the zone number in front (20435798.84): the\n"
+                                                "sheet's zone, or with the fields the zone of --zone"});
   c.options.push_back({"--label-height", "", "H", "label height in metres (default 1000; --frame-only 3 mm on paper)"});
   for (Option& o : systemOptions(geodesy::CoordinateSystem::Beijing54)) c.options.push_back(std::move(o));
   c.options.push_back({"--output", "-o", "FILE.dxf", "write the drawing as DXF"});
-  if (b.writePng) c.options.push_back({"--png", "", "FILE.png", "paint a picture of the drawing as well (or instead)"});
+  if (b.writePng) {
+    c.options.push_back({"--png", "", "FILE.png", "paint a picture of the drawing as well (or instead)"});
+    c.options.push_back({"--png-size", "", "WxH", "the picture's size in pixels (default 1600x1200, at most\n"
+                                                  "8000x8000)"});
+  }
   if (b.connectCad) c.options.push_back({"--cad", "", "", b.cadHelp});
   if (b.cadWithProgId) c.options.push_back({"--progid", "", "PROGID", "with --cad: the CAD program of this ProgID"});
   c.notes = std::string(kAngleNotes) +
@@ -78,7 +86,7 @@ Command drawCommand(const Backends& b) {
             "  veskar-cli draw --start-longitude 114 --meridians 5 --start-latitude 29.2 \\\n"
             "      --parallels 10 --latitude-spacing 0.1 -o sheet.dxf\n"
             "  veskar-cli draw --sheet J50E001010 -o J50E001010.dxf\n"
-            "  veskar-cli draw --sheet J-50-5-(24) --title 高碑店 --grid 0.5 -o sheet.dxf\n";
+            "  veskar-cli draw --sheet 'J-50-5-(24)' --title 北京 --grid 0.5 -o sheet.dxf\n";
   return c;
 }
 
@@ -113,8 +121,17 @@ std::optional<graticule::DrawInputs> inputsOf(const Parsed& p, std::ostream& err
   graticule::DrawInputs in;
   for (std::size_t f = 0; f < kFields.size(); ++f) in.texts[f] = p.value(kFields[f].option, kFields[f].missingFileDefault);
   in.check = 1;
-  const auto fallback = geodesy::CoordinateSystem::Beijing54;
-  in.system = systemOf(p, fallback);
+  const ZoneChoice zone = zoneChoice(p);
+  if (!zone.error.empty()) {
+    err << "veskar-cli draw: " << zone.error << "\n";
+    status = 2;
+    return std::nullopt;
+  }
+  if (zone.zone) {
+    in.texts[settings::kCentralMeridian] = std::to_string(zone.zone->centralMeridian);
+    if (p.has("--zone-prefix")) in.style.eastingOffset = geodesy::PrefixedEasting(0, zone.zone->number);
+  }
+  in.system = systemOf(p, geodesy::CoordinateSystem::Beijing54);
   if (p.has("--label-height")) {
     const std::optional<double> h = parseNumber(p.value("--label-height"));
     if (!h || *h <= 0) {

@@ -6,6 +6,18 @@
 #include "platform/files.h"
 
 namespace veskar::cli {
+namespace {
+
+bool pngSize(const std::string& text, Target& t) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  const std::optional<int> w = parseInt(text.substr(0, x)), h = parseInt(text.substr(x + 1));
+  if (!w || !h || *w < 1 || *h < 1 || *w > 8000 || *h > 8000) return false;
+  t.pngWidth = *w, t.pngHeight = *h;
+  return true;
+}
+
+}  // namespace
 
 std::optional<Target> targetOf(const Parsed& p, const Command& c, const Backends& b, std::ostream& err) {
   Target t{p.value("--output"), p.value("--png"), p.value("--progid"), p.has("--cad")};
@@ -21,6 +33,10 @@ std::optional<Target> targetOf(const Parsed& p, const Command& c, const Backends
   }
   if (!t.progId.empty() && !t.cad) {
     err << "veskar-cli draw: --progid names the CAD program of --cad\n";
+    return std::nullopt;
+  }
+  if (p.has("--png-size") && !pngSize(p.value("--png-size"), t)) {
+    err << "veskar-cli draw: --png-size takes the picture's width and height in pixels, 1 to 8000 each: 3200x2400\n";
     return std::nullopt;
   }
   return t;
@@ -70,7 +86,7 @@ std::optional<std::string> finishDrawing(cad::CadDocument* drawing, const Target
     if (!t.png.empty()) {
       progress.report("painting " + t.png);
       const cad::DrawingData* data = cad::drawingOf(*drawing);
-      const std::optional<std::string> error = data ? b.writePng(*data, t.png) : std::optional<std::string>("no drawing");
+      const std::optional<std::string> error = data ? b.writePng(*data, t.png, t.pngWidth, t.pngHeight) : std::optional<std::string>("no drawing");
       if (error) {
         progress.finish();
         err << "veskar-cli draw: " << t.png << ": " << *error << "\n";

@@ -21,6 +21,12 @@ bool optionsFit(const Parsed& p, std::ostream& err) {
       return false;
     }
   }
+  for (const char* zone : {"--zone", "--zone-width"}) {
+    if (p.has(zone)) {
+      err << "veskar-cli draw: a sheet is drawn in its own zone; leave out " << zone << "\n";
+      return false;
+    }
+  }
   const bool frameOnly = p.has("--frame-only");
   for (const char* finishedOnly : {"--grid", "--title"}) {
     if (frameOnly && p.has(finishedOnly)) {
@@ -60,7 +66,7 @@ std::optional<mapsheet::SheetDrawRequest> requestOf(const Parsed& p, std::ostrea
     }
   }
   try {
-    r.frame.sheet = geodesy::ParseSheetNumber(p.value("--sheet"));
+    r.frame.sheet = geodesy::ParseAnySheetNumber(p.value("--sheet"));
   } catch (const geodesy::GeodesyError& e) {
     err << "veskar-cli draw: --sheet " << p.value("--sheet") << ": " << e.what()
         << "\nveskar-cli draw: nothing drawn, no file written\n";
