@@ -5,44 +5,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "mapsheet/frame_parts.h"
 #include "mapsheet/frame_style.h"
 
 namespace veskar::mapsheet {
 namespace {
 
 using geodesy::ArcUnits;
+using namespace parts;
 
 constexpr const FrameSizes& kSizes = kFrameSizes;
-
-// --- Plane vectors -----------------------------------------------------------------------------
-
-PlaneVertex operator+(PlaneVertex a, PlaneVertex b) { return {a.easting + b.easting, a.northing + b.northing}; }
-PlaneVertex operator-(PlaneVertex a, PlaneVertex b) { return {a.easting - b.easting, a.northing - b.northing}; }
-PlaneVertex operator*(PlaneVertex a, double k) { return {a.easting * k, a.northing * k}; }
-PlaneVertex unit(PlaneVertex v) { return v * (1 / std::hypot(v.easting, v.northing)); }
-PlaneVertex midpoint(PlaneVertex a, PlaneVertex b) { return (a + b) * 0.5; }
-
-// A straight edge of the frame, walked anticlockwise round the sheet; outside is to its right.
-struct Edge {
-  PlaneVertex from, to;
-  PlaneVertex along() const { return unit(to - from); }
-  PlaneVertex outward() const {
-    const PlaneVertex d = along();
-    return {d.northing, -d.easting};
-  }
-  Edge shifted(double by) const { return {from + outward() * by, to + outward() * by}; }
-  // The point of the edge's line at this easting (northing).
-  PlaneVertex atEasting(double x) const { return from + (to - from) * ((x - from.easting) / (to.easting - from.easting)); }
-  PlaneVertex atNorthing(double y) const {
-    return from + (to - from) * ((y - from.northing) / (to.northing - from.northing));
-  }
-};
-
-PlaneVertex crossing(const Edge& a, const Edge& b) {
-  const PlaneVertex r = a.to - a.from, s = b.to - b.from, q = b.from - a.from;
-  const double t = (q.easting * s.northing - q.northing * s.easting) / (r.easting * s.northing - r.northing * s.easting);
-  return a.from + r * t;
-}
 
 // --- The sheet in its zone -----------------------------------------------------------------------
 
@@ -208,19 +180,6 @@ void gridLines(const InnerFrame& f, long long interval, int zone, std::vector<Gr
 
 // --- Around the frame ----------------------------------------------------------------------------
 
-struct Sides {
-  Edge south, east, north, west;  // the inner frame's corner chords, anticlockwise
-};
-
-Sides sidesOf(const InnerFrame& f) { return {{f.sw, f.se}, {f.se, f.ne}, {f.ne, f.nw}, {f.nw, f.sw}}; }
-
-// Texts read from west to east: along the south edge below it, along the north edge above it,
-// and between the two at the sides.
-double angleOf(PlaneVertex v) { return std::atan2(v.northing, v.easting); }
-double southAngle(const Sides& e) { return angleOf(e.south.to - e.south.from); }
-double northAngle(const Sides& e) { return angleOf(e.north.from - e.north.to); }
-double sideAngle(const Sides& e) { return angleOf(e.south.along() - e.north.along()); }
-
 void gridNumbers(const std::vector<GridLine>& grid, const Sides& e, double mm, Sketch& out) {
   const double h = kSizes.gridTextHeight * mm, gap = kSizes.gridTextOut * mm;
   const double sideways = sideAngle(e);
@@ -273,36 +232,6 @@ void cornerLabels(const Placed& s, const InnerFrame& f, const Sides& e, Sketch& 
   }
 }
 
-// The outer frame's corners: where its edges, parallel to the corner chords, meet.
-struct Outer {
-  PlaneVertex sw, se, ne, nw;
-};
-
-Outer outerFrame(const Sides& e, double mm) {
-  const double d = kSizes.outerDistance * mm;
-  const Edge s = e.south.shifted(d), east = e.east.shifted(d), n = e.north.shifted(d), w = e.west.shifted(d);
-  return {crossing(w, s), crossing(s, east), crossing(east, n), crossing(n, w)};
-}
-
-void notes(const FrameRequest& r, const Placed& s, const Outer& o, const Sides& e, Sketch& out) {
-  const double half = kSizes.outerWidth / 2;
-  const PlaneVertex up = e.north.outward(), down = e.south.outward();
-  const PlaneVertex top = midpoint(o.nw, o.ne) + up * ((half + kSizes.numberGap) * s.mm);
-  out.text(geodesy::FormatSheetNumber(r.sheet), top, kSizes.numberHeight * s.mm, northAngle(e), HAlign::Center,
-           VAlign::Bottom, SheetLayer::Notes);
-  if (!r.title.empty())
-    out.text(r.title, top + up * ((kSizes.numberHeight + kSizes.titleGap) * s.mm), kSizes.titleHeight * s.mm,
-             northAngle(e), HAlign::Center, VAlign::Bottom, SheetLayer::Notes);
-  const double below = (half + kSizes.belowGap) * s.mm;
-  out.text(scaleTitle(r.sheet.scaleDenominator), midpoint(o.sw, o.se) + down * below, kSizes.scaleHeight * s.mm,
-           southAngle(e), HAlign::Center, VAlign::Top, SheetLayer::Notes);
-  const PlaneVertex left = o.sw - e.south.along() * (half * s.mm) + down * below;
-  out.text(systemTitle(r.system), left, kSizes.noteHeight * s.mm, southAngle(e), HAlign::Left, VAlign::Top,
-           SheetLayer::Notes);
-  out.text(zoneTitle(s.zone), left + down * ((kSizes.noteHeight + kSizes.noteLineGap) * s.mm), kSizes.noteHeight * s.mm,
-           southAngle(e), HAlign::Left, VAlign::Top, SheetLayer::Notes);
-}
-
 // The neighbours' numbers, row by row from the north-west, the sheet itself in the middle
 // (empty where there is no neighbour).
 std::array<std::string, 9> neighbourNumbers(const geodesy::MapSheet& sheet) {
@@ -313,42 +242,6 @@ std::array<std::string, 9> neighbourNumbers(const geodesy::MapSheet& sheet) {
     if (cells[k] && *cells[k]) out[k] = geodesy::FormatSheetNumber(**cells[k]);
   }
   return out;
-}
-
-// 3 x 3 cells above the outer frame's north-west corner, the sheet's own cell crossed.
-void adjoiningDiagram(const FrameRequest& r, const Placed& s, const Outer& o, const Sides& e, Sketch& out) {
-  const double half = kSizes.outerWidth / 2 * s.mm;
-  const PlaneVertex u = unit(o.ne - o.nw), v = e.north.outward();
-  const PlaneVertex base = o.nw - u * half + v * (half + kSizes.diagramGap * s.mm);
-  const PlaneVertex cu = u * (kSizes.cellWidth * s.mm), cv = v * (kSizes.cellHeight * s.mm);
-  const auto at = [&](double column, double rowFromBottom) { return base + cu * column + cv * rowFromBottom; };
-  SketchPolyline box{{at(0, 0), at(3, 0), at(3, 3), at(0, 3)}, true, 0, SheetLayer::Adjoining};
-  out.shapes.emplace_back(std::move(box));
-  for (double k : {1.0, 2.0}) {
-    out.line(at(k, 0), at(k, 3), SheetLayer::Adjoining);
-    out.line(at(0, k), at(3, k), SheetLayer::Adjoining);
-  }
-  out.line(at(1, 1), at(2, 2), SheetLayer::Adjoining);
-  out.line(at(2, 1), at(1, 2), SheetLayer::Adjoining);
-  const std::array<std::string, 9> numbers = neighbourNumbers(r.sheet);
-  for (int k = 0; k < 9; ++k) {
-    if (numbers[static_cast<std::size_t>(k)].empty()) continue;
-    out.text(numbers[static_cast<std::size_t>(k)], at(k % 3 + 0.5, 2 - k / 3 + 0.5), kSizes.cellTextHeight * s.mm,
-             northAngle(e), HAlign::Center, VAlign::Middle, SheetLayer::Adjoining);
-  }
-}
-
-void shiftEastings(Sketch& sketch, double offset) {
-  const auto shift = [offset](PlaneVertex& v) { v.easting += offset; };
-  for (SketchShape& shape : sketch.shapes) {
-    if (auto* l = std::get_if<SketchLine>(&shape)) {
-      shift(l->start), shift(l->end);
-    } else if (auto* p = std::get_if<SketchPolyline>(&shape)) {
-      for (PlaneVertex& v : p->vertices) shift(v);
-    } else {
-      shift(std::get<SketchText>(shape).at);
-    }
-  }
 }
 
 }  // namespace
@@ -374,16 +267,18 @@ FinishedFrame buildFinishedFrame(const FrameRequest& r) {
   f.inner = innerFrame(bareGrid(r, s, 3 * s.mm, 0));
   if (f.gridInterval > 0) gridLines(f.inner, static_cast<long long>(f.gridInterval), s.zone.number, f.grid);
 
-  const Sides e = sidesOf(f.inner);
+  const Sides e = sidesOf(f.inner.sw, f.inner.se, f.inner.ne, f.inner.nw);
   const Outer o = outerFrame(e, s.mm);
   Sketch& out = f.sketch;
   out.shapes.emplace_back(SketchPolyline{f.inner.ring, true, 0, SheetLayer::Frame});
   minuteTicks(s, scaleDefaults(r.sheet.scaleDenominator).tickStep, out);
   cornerLabels(s, f.inner, e, out);
-  out.shapes.emplace_back(SketchPolyline{{o.sw, o.se, o.ne, o.nw}, true, kSizes.outerWidth * s.mm, SheetLayer::Frame});
+  addOuterFrame(o, s.mm, out);
   gridNumbers(f.grid, e, s.mm, out);
-  notes(r, s, o, e, out);
-  adjoiningDiagram(r, s, o, e, out);
+  addNotes({geodesy::FormatSheetNumber(r.sheet), r.title, r.sheet.scaleDenominator,
+            {systemTitle(r.system), zoneTitle(s.zone)}},
+           o, e, s.mm, out);
+  addAdjoiningDiagram(neighbourNumbers(r.sheet), o, e, s.mm, out);
   if (f.eastingOffset != 0) {
     shiftEastings(out, f.eastingOffset);
     for (PlaneVertex* v : {&f.inner.sw, &f.inner.se, &f.inner.ne, &f.inner.nw}) v->easting += f.eastingOffset;
