@@ -19,11 +19,17 @@ constexpr std::int64_t kZoneMetres = 1000000;
 
 [[noreturn]] void fail(const std::string& message) { throw GeodesyError(GeodesyError::Kind::InvalidInput, message); }
 
+std::string scaleName(int denominator) {
+  std::string digits = std::to_string(denominator), out = "1:";
+  for (std::size_t i = 0; i < digits.size(); ++i) out += ((i > 0 && (digits.size() - i) % 3 == 0) ? "," : "") + digits.substr(i, 1);
+  return out;
+}
+
 const SquareScale& scaleOf(int denominator) {
   for (const SquareScale& s : kSquareScales) {
     if (s.denominator == denominator) return s;
   }
-  fail("no square sheets at 1:" + std::to_string(denominator) + "; the scales are 1:5,000, 1:2,000, 1:1,000 and 1:500");
+  fail("no square sheets at " + scaleName(denominator) + "; the scales are 1:5,000, 1:2,000, 1:1,000 and 1:500");
 }
 
 std::int64_t metresOnGround(int cm, int denominator) { return static_cast<std::int64_t>(cm) * denominator / 100; }
@@ -35,7 +41,7 @@ void checkSize(const SquareScale& s, SquareSize size) {
   for (int cm : {size.widthCm, size.heightCm}) {
     const std::int64_t m = metresOnGround(cm, s.denominator);
     if (m % unit != 0)
-      fail("sheet size " + FormatSquareSize(size) + " at 1:" + std::to_string(s.denominator) + ": " +
+      fail("sheet size " + FormatSquareSize(size) + " at " + scaleName(s.denominator) + ": " +
            std::to_string(cm) + " cm is " + std::to_string(m) + " m, which a number with " +
            std::to_string(s.decimals) + " decimals of km cannot hold");
   }
@@ -116,7 +122,7 @@ SquareSheet ParseSquareNumber(std::string_view number, int denominator, SquareSi
   if (!x) fail(context + "x \"" + std::string(number.substr(0, hyphen)) + "\" is no number of km (at most 3 decimals)");
   if (!y) fail(context + "y \"" + std::string(number.substr(hyphen + 1)) + "\" is no number of km (at most 3 decimals)");
   SquareSheet sheet{denominator, size, *x, unprefixed(*y, zone, context + "y")};
-  const std::string sizeText = " at 1:" + std::to_string(denominator) + " with " + FormatSquareSize(size) + " cm sheets";
+  const std::string sizeText = " at " + scaleName(denominator) + " with " + FormatSquareSize(size) + " cm sheets";
   if (sheet.south % sheet.height() != 0)
     fail(context + "x " + std::string(number.substr(0, hyphen)) + " km is not on a " + std::to_string(sheet.height()) +
          " m boundary" + sizeText);

@@ -47,6 +47,9 @@ struct FrameSizes {
   double cellWidth = 18.0, cellHeight = 6.0, cellTextHeight = 2.0, diagramGap = 3.0;
   // Below the outer frame: the scale in the middle, the coordinate system and zone at the left.
   double scaleHeight = 4.0, noteHeight = 3.0, belowGap = 3.0, noteLineGap = 1.5;
+  // Square sheets: grid crosses every `gridStep`, each stroke 2 x `crossArm` long, ticks
+  // `edgeTick` long inward from the inner frame; the corners' coordinates this far outside it.
+  double gridStep = 100.0, crossArm = 5.0, edgeTick = 5.0, cornerCoordinateGap = 1.5;
 };
 inline constexpr FrameSizes kFrameSizes{};
 

@@ -10,6 +10,7 @@
 
 #include "graticule/draw_command.h"
 #include "mapsheet/frame.h"
+#include "mapsheet/square_frame.h"
 
 namespace veskar::mapsheet {
 
@@ -34,5 +35,9 @@ struct SheetOutcome {
 
 SheetOutcome DrawSheet(const SheetDrawRequest& request, const graticule::ConnectCadFn& connect,
                        const graticule::ProgressFn& progress = {});
+
+// A square sheet's finished frame (`zone` of the outcome stays empty).
+SheetOutcome DrawSquareSheet(const SquareFrameRequest& request, const graticule::ConnectCadFn& connect,
+                             const graticule::ProgressFn& progress = {});
 
 }  // namespace veskar::mapsheet

@@ -44,6 +44,8 @@ Command drawCommand(const Backends& backends);
 int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::ostream& err);
 Command sheetCommand();
 int runSheet(const Args& args, std::ostream& out, std::ostream& err);
+Command squareCommand();
+int runSquare(const Args& args, std::ostream& out, std::ostream& err);
 
 // --- Shared by the commands ------------------------------------------------------------------
 
@@ -55,6 +57,9 @@ geodesy::CoordinateSystem systemOf(const Parsed& p, geodesy::CoordinateSystem fa
 std::optional<double> parseNumber(std::string_view text);
 // A whole number: blanks around it allowed, a sign, decimal digits.
 std::optional<int> parseInt(std::string_view text);
+
+// "1:10,000"
+std::string scaleText(int denominator);
 
 // --zone N --zone-width 3|6, instead of --central-meridian, and --zone-prefix, which needs
 // --zone: the zone named (none without --zone), or why the options do not fit together

@@ -52,6 +52,16 @@ std::optional<int> parseInt(std::string_view s) {
   return v;
 }
 
+std::string scaleText(int denominator) {
+  const std::string digits = std::to_string(denominator);
+  std::string out = "1:";
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
 ZoneChoice zoneChoice(const Parsed& p) {
   ZoneChoice c;
   const auto refuse = [&c](const std::string& message, bool usage) {

@@ -54,7 +54,8 @@ std::optional<std::string> finishDrawing(cad::CadDocument* drawing, const Target
 int reportCadFailure(const std::string& step, const std::string& message, std::size_t entitiesAdded, const Target& t,
                      Progress& progress, std::ostream& err);
 
-// `draw --sheet`: a national map sheet's frame.
+// `draw --sheet`: a national map sheet's frame; `draw --square`: a square sheet's.
 int runDrawSheet(const Parsed& p, const Command& c, const Backends& b, std::ostream& out, std::ostream& err);
+int runDrawSquare(const Parsed& p, const Command& c, const Backends& b, std::ostream& out, std::ostream& err);
 
 }  // namespace veskar::cli

@@ -64,7 +64,16 @@ Command drawCommand(const Backends& b) {
   c.options.push_back({"--grid", "", "KM", "with --sheet: the kilometre grid's interval (default 1 km from\n"
                                            "1:5,000 to 1:50,000, 2 km at 1:100,000, none at 1:250,000\n"
                                            "and smaller, 10 cm on paper from 1:2,000; 0 for none)"});
-  c.options.push_back({"--title", "", "TEXT", "with --sheet: the sheet's name (图名), above its number"});
+  c.options.push_back({"--square", "", "NUMBER", "a square sheet of a large-scale survey (3810.5-525.5, the\n"
+                                                 "south-west corner's x-y in km) with --scale, finished:\n"
+                                                 "inner frame, grid crosses every 10 cm on paper, corner\n"
+                                                 "coordinates, outer frame, number, adjoining sheets, scale"});
+  c.options.push_back({"--scale", "", "DENOMINATOR", "with --square: 5000, 2000, 1000 or 500"});
+  c.options.push_back({"--sheet-size", "", "WxH", "with --square: 50x50, 50x40 or 40x40 cm (default 40x40 at\n"
+                                                  "1:5,000, 50x50 at the larger scales)"});
+  c.options.push_back({"--system", "", "TEXT", "with --square: the coordinate system's name at the lower left"});
+  c.options.push_back({"--title", "", "TEXT", "with --sheet or --square: the sheet's name (图名), above its\n"
+                                              "number"});
   c.options.push_back({"--zone-prefix", "", "", "eastings with the zone number in front (20435798.84): the\n"
                                                 "sheet's zone, or with the fields the zone of --zone"});
   c.options.push_back({"--label-height", "", "H", "label height in metres (default 1000; --frame-only 3 mm on paper)"});
@@ -86,7 +95,8 @@ Command drawCommand(const Backends& b) {
             "  veskar-cli draw --start-longitude 114 --meridians 5 --start-latitude 29.2 \\\n"
             "      --parallels 10 --latitude-spacing 0.1 -o sheet.dxf\n"
             "  veskar-cli draw --sheet J50E001010 -o J50E001010.dxf\n"
-            "  veskar-cli draw --sheet 'J-50-5-(24)' --title 北京 --grid 0.5 -o sheet.dxf\n";
+            "  veskar-cli draw --sheet 'J-50-5-(24)' --title 北京 --grid 0.5 -o sheet.dxf\n"
+            "  veskar-cli draw --square 3810.5-525.5 --scale 1000 --system 2000国家大地坐标系 -o sheet.dxf\n";
   return c;
 }
 
@@ -185,10 +195,15 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
   int status = 0;
   const std::optional<Parsed> p = parseOrAnswer(c, args, out, err, status);
   if (!p) return status;
+  if (p->has("--sheet") && p->has("--square")) {
+    err << "veskar-cli draw: --sheet and --square name a sheet each; give one\n";
+    return 2;
+  }
   if (p->has("--sheet")) return runDrawSheet(*p, c, backends, out, err);
-  for (const char* sheetOnly : {"--frame-only", "--grid", "--title"}) {
+  if (p->has("--square")) return runDrawSquare(*p, c, backends, out, err);
+  for (const char* sheetOnly : {"--frame-only", "--grid", "--title", "--scale", "--sheet-size", "--system"}) {
     if (p->has(sheetOnly)) {
-      err << "veskar-cli draw: " << sheetOnly << " goes with --sheet\n";
+      err << "veskar-cli draw: " << sheetOnly << " goes with --sheet or --square\n";
       return 2;
     }
   }

@@ -1,10 +1,12 @@
 // veskar-cli draw --sheet: a national map sheet, finished as printed sheets are (or its bare
 // frame with --frame-only), into a DXF file, a picture or the CAD program.
 #include <cstdio>
+#include <functional>
 #include <ostream>
 
 #include "draw.h"
 #include "geodesy/sheets.h"
+#include "geodesy/square.h"
 #include "mapsheet/sheet_draw.h"
 #include "settings/fields.h"
 
@@ -24,6 +26,12 @@ bool optionsFit(const Parsed& p, std::ostream& err) {
   for (const char* zone : {"--zone", "--zone-width"}) {
     if (p.has(zone)) {
       err << "veskar-cli draw: a sheet is drawn in its own zone; leave out " << zone << "\n";
+      return false;
+    }
+  }
+  for (const char* squareOnly : {"--scale", "--sheet-size", "--system"}) {
+    if (p.has(squareOnly)) {
+      err << "veskar-cli draw: " << squareOnly << " goes with --square; a national sheet has its own\n";
       return false;
     }
   }
@@ -82,16 +90,6 @@ std::string metres(double v) {
   return buf;
 }
 
-std::string scaleText(int denominator) {
-  const std::string digits = std::to_string(denominator);
-  std::string out = "1:";
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return out;
-}
-
 void summary(const mapsheet::SheetDrawRequest& r, const SheetOutcome& o, const std::string& where, std::ostream& out) {
   const char* system = geodesy::CoordinateSystemName(r.frame.system);
   if (r.finished) {
@@ -118,24 +116,98 @@ int reportFailure(const SheetOutcome& o, const Target& t, Progress& progress, st
   }
 }
 
+// The square sheet the options name; a usage error told (status 2), a number that is no sheet
+// too (status 1).
+std::optional<mapsheet::SquareFrameRequest> squareOf(const Parsed& p, std::ostream& err, int& status) {
+  status = 2;
+  for (const settings::Field& f : settings::kFields) {
+    if (p.has(f.option)) {
+      err << "veskar-cli draw: --square draws a sheet, not the fields; leave out " << f.option << "\n";
+      return std::nullopt;
+    }
+  }
+  for (const char* nationalOnly : {"--frame-only", "--grid", "--label-height"}) {
+    if (p.has(nationalOnly)) {
+      err << "veskar-cli draw: " << nationalOnly << " goes with --sheet, not --square\n";
+      return std::nullopt;
+    }
+  }
+  const std::optional<int> scale = parseInt(p.value("--scale"));
+  const ZoneChoice z = zoneChoice(p);
+  if (!scale) {
+    err << "veskar-cli draw: --square needs --scale 5000, 2000, 1000 or 500\n";
+    return std::nullopt;
+  }
+  if (!z.error.empty() || (z.zone && !p.has("--zone-prefix"))) {
+    err << "veskar-cli draw: " << (z.error.empty() ? "--zone names the zone number y carries with --zone-prefix" : z.error)
+        << "\n";
+    return std::nullopt;
+  }
+  mapsheet::SquareFrameRequest r;
+  r.zone = z.zone ? z.zone->number : 0;
+  r.title = p.value("--title");
+  r.system = p.value("--system");
+  try {
+    const geodesy::SquareSize size =
+        p.has("--sheet-size") ? geodesy::ParseSquareSize(p.value("--sheet-size")) : geodesy::DefaultSquareSize(*scale);
+    r.sheet = geodesy::ParseSquareNumber(p.value("--square"), *scale, size, r.zone);
+  } catch (const geodesy::GeodesyError& e) {
+    err << "veskar-cli draw: --square " << p.value("--square") << ": " << e.what()
+        << "\nveskar-cli draw: nothing drawn, no file written\n";
+    status = 1;
+    return std::nullopt;
+  }
+  return r;
+}
+
+// Draws what `draw` gives into the target, then writes it; the exit status.
+template <typename Draw>
+int drawInto(const Parsed& p, const Command& c, const Backends& b, const Draw& draw, std::ostream& err,
+             const std::function<void(const SheetOutcome&, const std::string&)>& summarize) {
+  const std::optional<Target> t = targetOf(p, c, b, err);
+  if (!t) return 2;
+  Progress progress(err);
+  std::shared_ptr<cad::CadDocument> drawing;
+  const SheetOutcome o = draw(connectionFor(*t, b, drawing), [&](const graticule::EmissionProgress& e) { progress.entities(e); });
+  if (o.status != SheetOutcome::Status::Drawn) return reportFailure(o, *t, progress, err);
+  const std::optional<std::string> where = finishDrawing(drawing.get(), *t, b, progress, err);
+  if (!where) return 1;
+  progress.finish();
+  summarize(o, *where);
+  return 0;
+}
+
 }  // namespace
+
+int runDrawSquare(const Parsed& p, const Command& c, const Backends& b, std::ostream& out, std::ostream& err) {
+  int status = 0;
+  const std::optional<mapsheet::SquareFrameRequest> r = squareOf(p, err, status);
+  if (!r) return status;
+  return drawInto(
+      p, c, b,
+      [&](const graticule::ConnectCadFn& connect, const graticule::ProgressFn& progress) {
+        return mapsheet::DrawSquareSheet(*r, connect, progress);
+      },
+      err,
+      [&](const SheetOutcome& o, const std::string& where) {
+        out << "drew the square sheet " << o.number << " (" << scaleText(r->sheet.scaleDenominator) << ", "
+            << geodesy::FormatSquareSize(r->sheet.size) << " cm): " << o.entities << " entities, into " << where
+            << "; corners from E " << metres(o.extents.minEasting) << " N " << metres(o.extents.minNorthing)
+            << " to E " << metres(o.extents.maxEasting) << " N " << metres(o.extents.maxNorthing) << " m\n"
+            << std::flush;
+      });
+}
 
 int runDrawSheet(const Parsed& p, const Command& c, const Backends& b, std::ostream& out, std::ostream& err) {
   int status = 0;
   const std::optional<mapsheet::SheetDrawRequest> r = requestOf(p, err, status);
   if (!r) return status;
-  const std::optional<Target> t = targetOf(p, c, b, err);
-  if (!t) return 2;
-  Progress progress(err);
-  std::shared_ptr<cad::CadDocument> drawing;
-  const SheetOutcome o = mapsheet::DrawSheet(*r, connectionFor(*t, b, drawing),
-                                             [&](const graticule::EmissionProgress& e) { progress.entities(e); });
-  if (o.status != SheetOutcome::Status::Drawn) return reportFailure(o, *t, progress, err);
-  const std::optional<std::string> where = finishDrawing(drawing.get(), *t, b, progress, err);
-  if (!where) return 1;
-  progress.finish();
-  summary(*r, o, *where, out);
-  return 0;
+  return drawInto(
+      p, c, b,
+      [&](const graticule::ConnectCadFn& connect, const graticule::ProgressFn& progress) {
+        return mapsheet::DrawSheet(*r, connect, progress);
+      },
+      err, [&](const SheetOutcome& o, const std::string& where) { summary(*r, o, where, out); });
 }
 
 }  // namespace veskar::cli

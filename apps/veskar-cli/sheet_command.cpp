@@ -77,12 +77,6 @@ std::string fixed4(double v) {
   return buf;
 }
 
-std::string scaleText(int denominator) {
-  std::string digits = std::to_string(denominator);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ",");
-  return "1:" + digits;
-}
-
 struct Corner {
   const char* key;   // "sw"
   const char* name;  // "south-west"

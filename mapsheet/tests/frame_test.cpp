@@ -9,6 +9,7 @@
 #include "cad/inprocess.h"
 #include "mapsheet/frame.h"
 #include "mapsheet/frame_style.h"
+#include "mapsheet/square_frame.h"
 
 namespace veskar::mapsheet {
 namespace {
@@ -255,6 +256,44 @@ TEST(FinishedFrame, EmittedOntoItsLayers) {
   for (const cad::EntityData& e : d.entities) used.insert(std::visit([](const auto& x) { return x.layer; }, e));
   EXPECT_EQ(used, (std::set<std::string>{"图廓", "方里网", "注记", "接图表"}));
   EXPECT_TRUE(std::get<cad::PolylineData>(d.entities[0]).closed);  // the inner frame, first of all
+}
+
+}  // namespace
+}  // namespace veskar::mapsheet
+
+namespace veskar::mapsheet {
+namespace {
+
+// A 1:500 square sheet on paper: 500 mm between the inner frame's edges, crosses 100 mm apart
+// with 1 cm strokes, a 5 mm tick where each grid line meets the frame, the corners in km.
+TEST(SquareFrame, SizesOnPaperAndTexts) {
+  SquareFrameRequest r;
+  r.sheet = geodesy::ParseSquareNumber("10.25-27.75", 500, {50, 50});
+  r.system = "2000国家大地坐标系";
+  const SquareFrame f = buildSquareFrame(r);
+  EXPECT_EQ((f.se.easting - f.sw.easting) / f.metresPerMm, 500.0);
+  EXPECT_EQ((f.nw.northing - f.sw.northing) / f.metresPerMm, 500.0);
+  ASSERT_EQ(f.crosses.size(), 16u);
+  EXPECT_EQ((f.crosses[1].easting - f.crosses[0].easting) / f.metresPerMm, 100.0);
+  EXPECT_EQ((f.crosses[0].easting - f.sw.easting) / f.metresPerMm, 100.0);
+  std::size_t strokes = 0, ticks = 0;
+  for (const SketchShape& s : f.sketch.shapes) {
+    const auto* l = std::get_if<SketchLine>(&s);
+    if (!l || l->layer != SheetLayer::Grid) continue;
+    const double mm = std::hypot(l->end.easting - l->start.easting, l->end.northing - l->start.northing) / f.metresPerMm;
+    strokes += mm == 10.0;
+    ticks += mm == 5.0;
+  }
+  EXPECT_EQ(strokes, 32u);
+  EXPECT_EQ(ticks, 4u * 4u);
+  EXPECT_EQ(texts(f.sketch, SheetLayer::Frame),
+            (std::vector<std::string>{"10.25", "10.25", "27.75", "28.00", "10.50", "10.50", "27.75", "28.00"}));
+  EXPECT_EQ(texts(f.sketch, SheetLayer::Notes), (std::vector<std::string>{"10.25-27.75", "1∶500", "2000国家大地坐标系"}));
+  EXPECT_EQ(texts(f.sketch, SheetLayer::Adjoining)[0], "10.50-27.50");
+  r.zone = 39;
+  const SquareFrame zoned = buildSquareFrame(r);
+  EXPECT_EQ(zoned.sw.easting, 39027750.0);
+  EXPECT_EQ(texts(zoned.sketch, SheetLayer::Notes)[0], "10.25-39027.75");
 }
 
 }  // namespace

@@ -279,7 +279,7 @@ TEST(CliDraw, SheetRefusalsWriteNoFile) {
       {{"--sheet", "J50G015010", "--frame-only", "--title", "x"}, 2, "veskar-cli draw: --title belongs to the finished frame"},
       {{"--sheet", "J50G015010", "--label-height", "5"}, 2, "veskar-cli draw: --label-height sets the labels of --frame-only"},
       {{"--sheet", "J50G015010", "--meridians", "3"}, 2, "veskar-cli draw: --sheet gives the meridians and parallels itself"},
-      {{"--grid", "1"}, 2, "veskar-cli draw: --grid goes with --sheet\n"},
+      {{"--grid", "1"}, 2, "veskar-cli draw: --grid goes with --sheet or --square\n"},
   };
   for (const auto& c : cases) {
     veskar::testing::TempDir dir;
@@ -290,6 +290,33 @@ TEST(CliDraw, SheetRefusalsWriteNoFile) {
     EXPECT_TRUE(r.err.starts_with(c.err)) << r.err;
     EXPECT_EQ(veskar::testing::entries(dir.path()), std::vector<std::string>{});
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A finished 1:500 square sheet read back: crosses, ticks and corner coordinates on their layers.
+TEST(CliDraw, SquareSheetOnItsLayers) {
+  veskar::testing::TempDir dir;
+  const std::string path = dir.file("square.dxf");
+  const CliRun r = cli({"--square", "10.25-27.75", "--scale", "500", "--system", "独立坐标系", "-o", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out.starts_with("drew the square sheet 10.25-27.75 (1:500, 50x50 cm): 76 entities, into ")) << r.out;
+  const veskar::testing::DxfReadback d = veskar::testing::readDxf(path);
+  veskar::testing::expectCleanAudit(d);
+  std::map<std::string, std::map<std::string, int>> kinds;
+  for (const auto& e : d.entities) ++kinds[e.layer][e.type];
+  EXPECT_EQ(kinds["图廓"], (std::map<std::string, int>{{"LWPOLYLINE", 2}, {"TEXT", 8}}));
+  EXPECT_EQ(kinds["方里网"], (std::map<std::string, int>{{"LINE", 32 + 16}}));
+  EXPECT_EQ(kinds["注记"]["TEXT"], 3);
+  EXPECT_EQ(d.entities[0].points, (std::vector<std::array<double, 2>>{{27750, 10250}, {28000, 10250}, {28000, 10500}, {27750, 10500}}));
+
+  const CliRun refused = cli({"--square", "10.30-27.75", "--scale", "500", "-o", path + "2"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.err.starts_with("veskar-cli draw: --square 10.30-27.75: square sheet")) << refused.err;
+  EXPECT_EQ(cli({"--square", "10.25-27.75", "-o", path + "2"}).status, 2);  // no scale
+  EXPECT_EQ(veskar::testing::entries(dir.path()), std::vector<std::string>{"square.dxf"});
 }
 
 }  // namespace

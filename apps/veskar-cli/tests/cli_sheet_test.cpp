@@ -163,3 +163,52 @@ TEST(CliSheet, JsonKeepsItsKeysAndAddsTheNewOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+veskar::testing::ProcessResult square(std::vector<std::string> args) {
+  args.insert(args.begin(), "square");
+  return veskar::testing::run(VESKAR_CLI, args, {}, {{"LC_ALL", "C.UTF-8"}});
+}
+
+TEST(CliSquare, NumbersCornersAndNeighbours) {
+  auto r = square({"--scale", "500", "--at", "10260.3", "27790.1", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\"number\":\"10.25-27.75\",\"scale\":500,\"south\":10250,\"west\":27750,\"north\":10500,\"east\":28000,"
+            "\"neighbours\":{\"n\":\"10.50-27.75\",\"ne\":\"10.50-28.00\",\"e\":\"10.25-28.00\",\"se\":\"10.00-28.00\","
+            "\"s\":\"10.00-27.75\",\"sw\":\"10.00-27.50\",\"w\":\"10.25-27.50\",\"nw\":\"10.50-27.50\"}}\n");
+  r = square({"--scale", "1000", "3810.5-525.5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "3810.5-525.5  1:1,000, 50x50 cm, 500 x 500 m\n"
+            "  south-west  x 3810500  y 525500\n"
+            "  north-east  x 3811000  y 526000\n"
+            "  neighbours  3811.0-525.0  3811.0-525.5  3811.0-526.0\n"
+            "              3810.5-525.0  3810.5-525.5  3810.5-526.0\n"
+            "              3810.0-525.0  3810.0-525.5  3810.0-526.0\n");
+  r = square({"--scale", "1000", "--zone", "39", "--zone-width", "3", "--zone-prefix", "--at", "3810600", "39525600"});
+  EXPECT_TRUE(r.out.starts_with("3810.5-39525.5  1:1,000")) << r.out;
+}
+
+TEST(CliSquare, Refusals) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* err;
+  } cases[] = {
+      {{"--scale", "1000", "3810.3-525.5"}, 1, "veskar-cli square: square sheet \"3810.3-525.5\": x 3810.3 km is not on a 500 m boundary"},
+      {{"--scale", "5000", "--sheet-size", "50x50", "--at", "1", "1"}, 1, "veskar-cli square: sheet size 50x50 at 1:5,000: 50 cm is 2500 m"},
+      {{"--scale", "10000", "--at", "1", "1"}, 1, "veskar-cli square: no square sheets at 1:10,000"},
+      {{"--scale", "500"}, 2, "veskar-cli square: give a sheet number, or --at X Y"},
+      {{"--at", "1", "1"}, 2, "veskar-cli square: --scale takes the scale's denominator"},
+  };
+  for (const auto& c : cases) {
+    const auto r = square(c.args);
+    EXPECT_EQ(r.status, c.status) << c.err;
+    EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+}  // namespace
