@@ -38,7 +38,7 @@ struct FrameSizes {
   // Corner coordinates, two lines between the frames from the corner towards the middle of the
   // edge: the latitude's line nearer the inner frame, the longitude's beyond it, both beyond the
   // grid numbers (distances to each line's near side).
-  double cornerTextHeight = 2.0, cornerLatitudeOut = 5.6, cornerLongitudeOut = 8.2;
+  double cornerTextHeight = 2.0, cornerLatitudeOut = 5.4, cornerLongitudeOut = 7.9;
   // The outer frame: its middle line this far outside the inner frame's corner chords.
   double outerDistance = 12.0, outerWidth = 1.0;
   // Above the outer frame: the sheet number, the sheet name above it.

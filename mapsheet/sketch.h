@@ -58,7 +58,7 @@ struct Sketch {
 };
 
 // Width factor of every sketch text, with the text style "ksev" the graticule's labels use.
-inline constexpr double kTextWidthFactor = 0.8;
+inline constexpr double kTextWidthFactor = 0.7;
 
 // Makes the sketch's layers, then draws every shape in order into the drawing's model space
 // (looked up once): lines with AddLine, polylines with AddLightWeightPolyline
