@@ -5,9 +5,10 @@ Usage: cross_system.py LINUX_CLI WINDOWS_CLI WINE_RUN WINE_PREFIX SCRATCH_DIR
 
   forward   northing and easting within 1e-9 m
   inverse   latitude and longitude within 1e-11 (packed DMS)
-  draw -o   the same entities in the same order, the same texts, colours, styles, heights,
-            rotations and alignments; every coordinate within 1e-9 m (read back with ezdxf,
-            through dxf_readback.py)
+  sheet, square  the same output
+  draw -o   the same entities in the same order, the same texts, layers, colours, styles,
+            heights, rotations and alignments; every coordinate within 1e-9 m (read back with
+            ezdxf, through dxf_readback.py)
 
 The two programs are built from the same sources by different compilers against different C
 libraries, whose sin, cos and tan may differ in the last bit: the bytes of the files are
@@ -52,9 +53,14 @@ DRAWINGS = [
     ["--start-longitude", "115", "--longitude-spacing", "-0.15", "--latitude-spacing", "-0.1",
      "--start-latitude", "-0.2"],
     ["--meridians", "1", "--parallels", "4"],
-    ["--sheet", "J50H005080"],
-    ["--sheet", "J50C001002", "--iag75"],
+    ["--sheet", "J50H005080", "--frame-only"],
+    ["--sheet", "J50C001002", "--iag75", "--frame-only"],
+    ["--sheet", "J-50-5-B", "--title", "北京", "--zone-prefix"],
+    ["--sheet", "J50K00530950", "--beijing54"],
+    ["--square", "10.25-27.75", "--scale", "500", "--system", "独立坐标系"],
 ]
+
+SQUARES = [["--scale", "1000", "3810.5-525.5"], ["--scale", "500", "--at", "10260.3", "27790.1", "--json"]]
 
 
 def run(program, args, stdin=""):
@@ -86,7 +92,17 @@ def compare_numbers(what, a, b, tolerance):
 
 def entities(path):
     lines = dxf_readback.readback(path)
-    return [line.split("\t") for line in lines if line.split("\t", 1)[0] in ("TEXT", "LWPOLYLINE", "ENTITY")]
+    return [line.split("\t") for line in lines if line.split("\t", 1)[0] in ("TEXT", "LWPOLYLINE", "LINE", "ENTITY")]
+
+
+# Fields compared exactly, and where the coordinates start: TEXT kind layer colour style height
+# width rotation halign valign ix iy iz ax ay az text; LWPOLYLINE kind layer colour closed width
+# x0 y0 ...; LINE kind layer colour sx sy sz ex ey ez.
+def split_fields(x):
+    if x[0] == "TEXT":
+        return x[:9] + x[15:], range(9, 15)
+    head = 4 if x[0] == "LWPOLYLINE" else 3
+    return x[:head], range(head, len(x))
 
 
 def compare_entities(what, a, b):
@@ -95,14 +111,10 @@ def compare_entities(what, a, b):
         return 0.0
     worst = 0.0
     for n, (x, y) in enumerate(zip(a, b)):
-        # TEXT: kind layer colour style height width rotation halign valign ix iy iz ax ay az text
-        # LWPOLYLINE: kind layer colour closed x0 y0 ...
-        exact = x[:9] + x[15:] if x[0] == "TEXT" else x[:4]
-        exact_b = y[:9] + y[15:] if y[0] == "TEXT" else y[:4]
+        (exact, coordinates), (exact_b, _) = split_fields(x), split_fields(y)
         if exact != exact_b or len(x) != len(y):
             failures.append("%s entity %d: %s against %s" % (what, n, x, y))
             continue
-        coordinates = range(9, 15) if x[0] == "TEXT" else range(4, len(x))
         for k in coordinates:
             if x[k] != "-":
                 worst = max(worst, abs(float(x[k]) - float(y[k])))
@@ -133,6 +145,11 @@ def main():
         if a != b:
             failures.append("sheet %s: %r against %r" % (" ".join(args), a, b))
         print("%-60s %s" % ("sheet " + " ".join(args), "same output" if a == b else "DIFFERENT"))
+    for args in SQUARES:
+        a, b = run(LINUX, ["square"] + args), run(WINDOWS, ["square"] + args)
+        if a != b:
+            failures.append("square %s: %r against %r" % (" ".join(args), a, b))
+        print("%-60s %s" % ("square " + " ".join(args), "same output" if a == b else "DIFFERENT"))
     for k, args in enumerate(DRAWINGS):
         a, b = os.path.join(SCRATCH, "linux-%d.dxf" % k), os.path.join(SCRATCH, "windows-%d.dxf" % k)
         (sa, oa, _), (sb, ob, _) = run(LINUX, ["draw"] + args + ["-o", a]), run(WINDOWS, ["draw"] + args + ["-o", b])
