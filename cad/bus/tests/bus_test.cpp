@@ -25,6 +25,7 @@
 #include "cad/bus/qvariant.h"
 #include "cad/inprocess.h"
 #include "cad/members.h"
+#include "cad/tests/layered_drawing.h"
 #include "cad/tests/readback.h"
 #include "graticule/draw_command.h"
 
@@ -33,6 +34,7 @@ namespace {
 
 QDBusConnection bus() { return QDBusConnection::sessionBus(); }
 
+using veskar::testing::drawOnLayers;
 using veskar::testing::expectCleanAudit;
 
 bool asBool(const Variant& v) { return toBool(v, "value"); }
@@ -371,26 +373,6 @@ TEST_F(BusTest, WorkedExampleOverTheBusEqualsTheInProcessDrawingEntityForEntity)
   EXPECT_EQ(r.entities[0].type, "TEXT");
   EXPECT_EQ(r.entities[0].style, "ksev");
   EXPECT_EQ(r.entities[114].type, "LWPOLYLINE");
-}
-
-// Layers (one asked for again in other letters), texts on them, a line and a closed wide
-// polyline: the same calls on any implementation of the surface.
-void drawOnLayers(CadApplication& app) {
-  app.ActiveDocument()->Layers()->Add("图框");
-  app.ActiveDocument()->Layers()->Add("grid");
-  app.ActiveDocument()->Layers()->Add("GRID");
-  auto text = app.ActiveDocument()->ModelSpace()->AddText("29°20′", {500000.25, 3250000.125, 0}, std::int16_t{10});
-  text->Put("Layer", std::string("Grid"));
-  app.ActiveDocument()->ModelSpace()->AddText("114°", {500100, 3250000, 0}, 2.5);  // stays on "0"
-  auto line = app.ActiveDocument()->ModelSpace()->AddLine({500000, 3250000, 0}, {501000.5, 3251000, 0});
-  line->Put("Layer", std::string("图框"));
-  line->Put("Color", std::int16_t{1});
-  auto frame = app.ActiveDocument()->ModelSpace()->AddLightWeightPolyline(
-      {500000, 3250000, 501000, 3250000, 501000, 3251000});
-  frame->Put("ConstantWidth", 2.5);
-  frame->Put("Closed", true);
-  frame->Put("Layer", std::string("图框"));
-  app.Flush();
 }
 
 ObjectKind kindOf(const EntityData& e) {
