@@ -529,6 +529,14 @@ std::shared_ptr<CadTextStyle> styleNamed(CadDocument& doc, const std::string& na
   return std::make_shared<Style>(d->state(), index);
 }
 
+std::shared_ptr<CadLayer> layerNamed(CadDocument& doc, const std::string& name) {
+  const Document* d = ours(doc);
+  if (!d) return nullptr;
+  std::size_t index = 0;
+  if (!findLayer(d->state()->data, name, &index)) return nullptr;
+  return std::make_shared<Layer>(d->state(), index);
+}
+
 void setChangeObserver(CadDocument& doc, std::function<void()> observer) {
   if (const Document* d = ours(doc)) d->state()->observer = std::move(observer);
 }

@@ -29,9 +29,10 @@ const DrawingData* drawingOf(const CadDocument& doc);
 bool isClosed(const CadDocument& doc);
 
 // Automation objects for what a document made here already holds: the entity at `index` in
-// creation order, the style named `name`. nullptr when there is none.
+// creation order, the style or the layer named `name` (any case). nullptr when there is none.
 std::shared_ptr<CadEntity> entityAt(CadDocument& doc, std::size_t index);
 std::shared_ptr<CadTextStyle> styleNamed(CadDocument& doc, const std::string& name);
+std::shared_ptr<CadLayer> layerNamed(CadDocument& doc, const std::string& name);
 
 // Called after every change to the drawing (an entity or style added, a property set).
 void setChangeObserver(CadDocument& doc, std::function<void()> observer);

@@ -6,9 +6,12 @@
 //   /Application/Documents/<id>                    org.veskar.Cad.Document
 //   /Application/Documents/<id>/TextStyles         org.veskar.Cad.TextStyles
 //   /Application/Documents/<id>/TextStyles/<i>     org.veskar.Cad.TextStyle   (i: style index)
+//   /Application/Documents/<id>/Layers             org.veskar.Cad.Layers
+//   /Application/Documents/<id>/Layers/<i>         org.veskar.Cad.Layer       (i: layer index)
 //   /Application/Documents/<id>/ModelSpace         org.veskar.Cad.ModelSpace
-//   /Application/Documents/<id>/ModelSpace/<i>     org.veskar.Cad.Text or
-//                                                  org.veskar.Cad.LightWeightPolyline
+//   /Application/Documents/<id>/ModelSpace/<i>     org.veskar.Cad.Text,
+//                                                  org.veskar.Cad.LightWeightPolyline or
+//                                                  org.veskar.Cad.Line
 // Properties go through org.freedesktop.DBus.Properties (Get, Set, GetAll).
 //
 // Batch: org.veskar.Cad.Application.Batch(a(ssav) operations) -> (av results, i failed_index,
@@ -50,6 +53,9 @@ inline constexpr char kTextStyleInterface[] = "org.veskar.Cad.TextStyle";
 inline constexpr char kModelSpaceInterface[] = "org.veskar.Cad.ModelSpace";
 inline constexpr char kTextInterface[] = "org.veskar.Cad.Text";
 inline constexpr char kPolylineInterface[] = "org.veskar.Cad.LightWeightPolyline";
+inline constexpr char kLineInterface[] = "org.veskar.Cad.Line";
+inline constexpr char kLayersInterface[] = "org.veskar.Cad.Layers";
+inline constexpr char kLayerInterface[] = "org.veskar.Cad.Layer";
 inline constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
 inline constexpr char kErrorPrefix[] = "org.veskar.Cad.Error.";
 

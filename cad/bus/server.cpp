@@ -16,7 +16,7 @@ namespace veskar::cad::bus {
 struct CadServer::Target {
   ObjectKind kind = ObjectKind::Application;
   int docId = 0;
-  std::size_t index = 0;              // style or entity position
+  std::size_t index = 0;              // style, layer or entity position
   std::shared_ptr<CadObject> object;  // the in-process object (all but the application)
 
   std::string path() const {
@@ -25,9 +25,12 @@ struct CadServer::Target {
     switch (kind) {
       case ObjectKind::TextStyles: return p + "/TextStyles";
       case ObjectKind::TextStyle: return p + "/TextStyles/" + std::to_string(index);
+      case ObjectKind::Layers: return p + "/Layers";
+      case ObjectKind::Layer: return p + "/Layers/" + std::to_string(index);
       case ObjectKind::ModelSpace: return p + "/ModelSpace";
       case ObjectKind::Text:
-      case ObjectKind::Polyline: return p + "/ModelSpace/" + std::to_string(index);
+      case ObjectKind::Polyline:
+      case ObjectKind::Line: return p + "/ModelSpace/" + std::to_string(index);
       default: return p;
     }
   }
@@ -89,10 +92,21 @@ std::vector<std::string_view> split(std::string_view s, char separator) {
   }
 }
 
-bool isText(const Target& t, CadSession& session) {
-  const auto* d = session.document(t.docId);
-  const DrawingData* data = d ? drawingOf(*d->doc) : nullptr;
-  return data && t.index < data->entities.size() && std::holds_alternative<TextData>(data->entities[t.index]);
+// The kind of the entity at `index` of a drawing: a text, a polyline or a line.
+ObjectKind entityKind(const DrawingData* data, std::size_t index) {
+  if (!data || index >= data->entities.size()) return ObjectKind::Polyline;
+  const EntityData& e = data->entities[index];
+  if (std::holds_alternative<TextData>(e)) return ObjectKind::Text;
+  if (std::holds_alternative<LineData>(e)) return ObjectKind::Line;
+  return ObjectKind::Polyline;
+}
+
+// The position of the symbol named `name` (any case) among `symbols` (styles or layers).
+template <typename Symbols>
+std::size_t positionOf(const Symbols& symbols, const std::string& name) {
+  std::size_t i = 0;
+  while (i < symbols.size() && !platform::equalIgnoringCase(symbols[i].name, name)) ++i;
+  return i;
 }
 
 // The description of an object kind's interface, from the member table.
@@ -164,6 +178,37 @@ QVariant structuredResult(const packed::Result& r, bool path) {
   return QVariant::fromValue(QDBusVariant(v));
 }
 
+// The object `parts` name below drawing `doc` (a collection, or one of its members by
+// position) into `t`; its object stays null when there is none.
+void resolveInDrawing(Target& t, CadDocument& doc, const std::vector<std::string_view>& parts) {
+  const DrawingData* data = drawingOf(doc);
+  const bool whole = parts.size() == 2;
+  const bool indexed = parts.size() == 3 && parseIndex(parts[2], t.index);
+  t.object = nullptr;
+  if (parts[1] == "TextStyles") {
+    t.kind = whole ? ObjectKind::TextStyles : ObjectKind::TextStyle;
+    if (whole) {
+      t.object = doc.TextStyles();  // a closed drawing refuses here already
+    } else if (indexed && data && t.index < data->styles.size()) {
+      t.object = styleNamed(doc, data->styles[t.index].name);
+    }
+  } else if (parts[1] == "Layers") {
+    t.kind = whole ? ObjectKind::Layers : ObjectKind::Layer;
+    if (whole) {
+      t.object = doc.Layers();
+    } else if (indexed && data && t.index < data->layers.size()) {
+      t.object = layerNamed(doc, data->layers[t.index].name);
+    }
+  } else if (parts[1] == "ModelSpace") {
+    t.kind = whole ? ObjectKind::ModelSpace : entityKind(data, t.index);
+    if (whole) {
+      t.object = doc.ModelSpace();
+    } else if (indexed) {
+      t.object = entityAt(doc, t.index);
+    }
+  }
+}
+
 }  // namespace
 
 CadServer::CadServer(CadSession& session, QObject* parent) : QDBusVirtualObject(parent), session_(session) {
@@ -211,29 +256,9 @@ CadServer::Target CadServer::resolve(std::string_view path) const {
   t.kind = ObjectKind::Document;
   t.object = d->doc;
   if (parts.size() == 1) return t;
-  const DrawingData* data = drawingOf(*d->doc);
-  const bool indexed = parts.size() == 3 && parseIndex(parts[2], t.index);
-  if (parts[1] == "TextStyles") {
-    t.kind = ObjectKind::TextStyles;
-    if (parts.size() == 2) {
-      t.object = d->doc->TextStyles();  // a closed drawing refuses here already
-      return t;
-    }
-    t.kind = ObjectKind::TextStyle;
-    t.object = indexed && data && t.index < data->styles.size() ? styleNamed(*d->doc, data->styles[t.index].name)
-                                                                 : nullptr;
-    if (t.object) return t;
-  } else if (parts[1] == "ModelSpace") {
-    t.kind = ObjectKind::ModelSpace;
-    if (parts.size() == 2) {
-      t.object = d->doc->ModelSpace();
-      return t;
-    }
-    t.object = indexed ? entityAt(*d->doc, t.index) : nullptr;
-    t.kind = isText(t, session_) ? ObjectKind::Text : ObjectKind::Polyline;
-    if (t.object) return t;
-  }
-  noSuchObject(path);
+  resolveInDrawing(t, *d->doc, parts);
+  if (!t.object) noSuchObject(path);
+  return t;
 }
 
 CadServer::Given CadServer::get(Target& t, std::string_view name) {
@@ -247,13 +272,13 @@ CadServer::Given CadServer::get(Target& t, std::string_view name) {
     if (readableProperty(ObjectKind::Application, name) == Member::Visible) return {session_.visible(), nullptr};
     return {utf8(session_.caption()), nullptr};
   }
-  if (t.kind == ObjectKind::Document && m && m->member == Member::ModelSpace) {
+  if (t.kind == ObjectKind::Document && m && std::string_view(m->type) == "o") {  // a drawing's collections
     auto doc = std::static_pointer_cast<CadDocument>(t.object);
-    return objectGiven(ObjectKind::ModelSpace, t.docId, 0, doc->ModelSpace());
-  }
-  if (t.kind == ObjectKind::Document && m && m->member == Member::TextStyles) {
-    auto doc = std::static_pointer_cast<CadDocument>(t.object);
-    return objectGiven(ObjectKind::TextStyles, t.docId, 0, doc->TextStyles());
+    switch (m->member) {
+      case Member::ModelSpace: return objectGiven(ObjectKind::ModelSpace, t.docId, 0, doc->ModelSpace());
+      case Member::TextStyles: return objectGiven(ObjectKind::TextStyles, t.docId, 0, doc->TextStyles());
+      default: return objectGiven(ObjectKind::Layers, t.docId, 0, doc->Layers());
+    }
   }
   return {t.object->Get(std::string(name)), nullptr};
 }
@@ -290,7 +315,8 @@ CadServer::Given CadServer::run(Target& t, std::string_view member, const std::v
   switch (t.kind) {
     case ObjectKind::Application: return runApplication(*m, args);
     case ObjectKind::Document: return runDocument(t, *m, args);
-    case ObjectKind::TextStyles: return runTextStyles(t, args);
+    case ObjectKind::TextStyles:
+    case ObjectKind::Layers: return runAdd(t, args);
     default: return runModelSpace(t, *m, args);  // the only other kind with methods
   }
 }
@@ -315,26 +341,38 @@ CadServer::Given CadServer::runDocument(Target& t, const MemberSpec& m, const st
   return {};
 }
 
-CadServer::Given CadServer::runTextStyles(Target& t, const std::vector<Variant>& args) {  // Add
+CadServer::Given CadServer::runAdd(Target& t, const std::vector<Variant>& args) {  // a style's or a layer's
   const std::string name = toText(args[0], "name");
-  auto style = std::static_pointer_cast<CadTextStyles>(t.object)->Add(name);
+  const bool layer = t.kind == ObjectKind::Layers;
+  std::shared_ptr<CadObject> added;
+  if (layer) {
+    added = std::static_pointer_cast<CadLayers>(t.object)->Add(name);
+  } else {
+    added = std::static_pointer_cast<CadTextStyles>(t.object)->Add(name);
+  }
   std::size_t index = 0;
   const CadSession::Document* d = session_.document(t.docId);
-  if (const DrawingData* data = d ? drawingOf(*d->doc) : nullptr) {
-    while (index < data->styles.size() && !platform::equalIgnoringCase(data->styles[index].name, name)) ++index;
-  }
-  return objectGiven(ObjectKind::TextStyle, t.docId, index, std::move(style));
+  if (const DrawingData* data = d ? drawingOf(*d->doc) : nullptr)
+    index = layer ? positionOf(data->layers, name) : positionOf(data->styles, name);
+  return objectGiven(layer ? ObjectKind::Layer : ObjectKind::TextStyle, t.docId, index, std::move(added));
 }
 
 CadServer::Given CadServer::runModelSpace(Target& t, const MemberSpec& m, const std::vector<Variant>& args) {
   auto ms = std::static_pointer_cast<CadModelSpace>(t.object);
-  const bool text = m.member == Member::AddText;
-  std::shared_ptr<CadEntity> e = text ? ms->AddText(args[0], toDoubleArray(args[1], "point"), args[2])
-                                      : ms->AddLightWeightPolyline(toDoubleArray(args[0], "vertices"));
+  std::shared_ptr<CadEntity> e;
+  ObjectKind kind = ObjectKind::Polyline;
+  if (m.member == Member::AddText) {
+    e = ms->AddText(args[0], toDoubleArray(args[1], "point"), args[2]);
+    kind = ObjectKind::Text;
+  } else if (m.member == Member::AddLine) {
+    e = ms->AddLine(toDoubleArray(args[0], "start"), toDoubleArray(args[1], "end"));
+    kind = ObjectKind::Line;
+  } else {
+    e = ms->AddLightWeightPolyline(toDoubleArray(args[0], "vertices"));
+  }
   const CadSession::Document* d = session_.document(t.docId);
   const DrawingData* data = d ? drawingOf(*d->doc) : nullptr;
-  return objectGiven(text ? ObjectKind::Text : ObjectKind::Polyline, t.docId, data ? data->entities.size() - 1 : 0,
-                     std::move(e));
+  return objectGiven(kind, t.docId, data ? data->entities.size() - 1 : 0, std::move(e));
 }
 
 packed::Result CadServer::runPath(Target& t, std::string_view member, const std::vector<Variant>& args,

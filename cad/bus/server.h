@@ -1,5 +1,6 @@
 // The drawing application's side of the bus: one virtual object serving /Application and
-// every object below it (drawings, their style tables and styles, model spaces, entities)
+// every object below it (drawings, their style tables and styles, layer tables and layers,
+// model spaces, entities)
 // over the drawings of a CadSession. Every operation on a drawing is delegated to the
 // in-process automation objects, so it means exactly what it means in process; the objects,
 // their members and their descriptions come from the automation's member table.
@@ -48,7 +49,7 @@ class CadServer : public QDBusVirtualObject {
   Given run(Target& target, std::string_view member, const std::vector<Variant>& args);
   Given runApplication(const MemberSpec& m, const std::vector<Variant>& args);
   Given runDocument(Target& target, const MemberSpec& m, const std::vector<Variant>& args);
-  Given runTextStyles(Target& target, const std::vector<Variant>& args);
+  Given runAdd(Target& target, const std::vector<Variant>& args);
   Given runModelSpace(Target& target, const MemberSpec& m, const std::vector<Variant>& args);
   packed::Result runPath(Target& target, std::string_view member, const std::vector<Variant>& args,
                          std::vector<std::unique_ptr<Target>>& produced);

@@ -54,6 +54,29 @@ class ComTextStyles final : public CadTextStyles {
   Dispatch d_;
 };
 
+class ComLayer final : public CadLayer {
+ public:
+  explicit ComLayer(Dispatch d) : d_(std::move(d)) {}
+  VESKAR_COM_PROPERTIES
+ private:
+  Dispatch d_;
+};
+
+class ComLayers final : public CadLayers {
+ public:
+  explicit ComLayers(Dispatch d) : d_(std::move(d)) {}
+  VESKAR_COM_PROPERTIES
+  std::shared_ptr<CadLayer> Add(const std::string& name) override {
+    std::vector<Arg> args;
+    args.push_back(Arg::value(name));
+    return std::make_shared<ComLayer>(
+        d_.callForObject(memberName(Member::Add), std::move(args), kindName(ObjectKind::Layer)));
+  }
+
+ private:
+  Dispatch d_;
+};
+
 class ComModelSpace final : public CadModelSpace {
  public:
   explicit ComModelSpace(Dispatch d) : d_(std::move(d)) {}
@@ -74,6 +97,13 @@ class ComModelSpace final : public CadModelSpace {
     args.push_back(Arg::byReference(vertices));
     return added(d_.callForObject(memberName(Member::AddLightWeightPolyline), std::move(args), kindName(ObjectKind::Polyline)));
   }
+  // Both points by reference (VT_BYREF|VT_ARRAY|VT_R8), as AddText's.
+  std::shared_ptr<CadEntity> AddLine(const std::vector<double>& start, const std::vector<double>& end) override {
+    std::vector<Arg> args;
+    args.push_back(Arg::byReference(start));
+    args.push_back(Arg::byReference(end));
+    return added(d_.callForObject(memberName(Member::AddLine), std::move(args), kindName(ObjectKind::Line)));
+  }
 
  private:
   std::shared_ptr<CadEntity> added(Dispatch entity) {
@@ -92,6 +122,9 @@ class ComDocument final : public CadDocument {
   }
   std::shared_ptr<CadModelSpace> ModelSpace() override {
     return std::make_shared<ComModelSpace>(d_.getObject(memberName(Member::ModelSpace), kindName(ObjectKind::ModelSpace)));
+  }
+  std::shared_ptr<CadLayers> Layers() override {
+    return std::make_shared<ComLayers>(d_.getObject(memberName(Member::Layers), kindName(ObjectKind::Layers)));
   }
   void SaveAs(const std::string& path) override {
     std::vector<Arg> args;

@@ -113,17 +113,22 @@ void paintText(QPainter& painter, const TextData& t, const QTransform& w2d, Text
 }
 
 // A polyline with a constant width is drawn that wide (at least a pixel), with square joins
-// as CAD programs draw wide polylines.
+// as CAD programs draw wide polylines; a closed one as an outline, so that its first vertex is
+// joined like the others.
 void paintPolyline(QPainter& painter, const PolylineData& pl, const QTransform& w2d) {
   const auto& c = pl.coordinates;
   if (c.size() < 4) return;
   QPolygonF poly;
-  poly.reserve(qsizetype(c.size() / 2 + 1));
+  poly.reserve(qsizetype(c.size() / 2));
   for (std::size_t i = 0; i + 1 < c.size(); i += 2) poly.append(w2d.map(QPointF(c[i], c[i + 1])));
-  if (pl.closed) poly.append(poly.front());
   const double width = pl.constantWidth > 0 ? std::max(1.0, pl.constantWidth * uniformScale(w2d)) : 0.0;
   painter.setPen(QPen(aciColor(pl.color), width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-  painter.drawPolyline(poly);
+  if (pl.closed) {
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolygon(poly);
+  } else {
+    painter.drawPolyline(poly);
+  }
 }
 
 void paintLine(QPainter& painter, const LineData& l, const QTransform& w2d) {

@@ -22,7 +22,10 @@
 #include "cad/bus/client.h"
 #include "cad/bus/packed.h"
 #include "cad/bus/protocol.h"
+#include "cad/bus/qvariant.h"
 #include "cad/inprocess.h"
+#include "cad/members.h"
+#include "cad/tests/layered_drawing.h"
 #include "cad/tests/readback.h"
 #include "graticule/draw_command.h"
 
@@ -31,6 +34,7 @@ namespace {
 
 QDBusConnection bus() { return QDBusConnection::sessionBus(); }
 
+using veskar::testing::drawOnLayers;
 using veskar::testing::expectCleanAudit;
 
 bool asBool(const Variant& v) { return toBool(v, "value"); }
@@ -371,6 +375,98 @@ TEST_F(BusTest, WorkedExampleOverTheBusEqualsTheInProcessDrawingEntityForEntity)
   EXPECT_EQ(r.entities[114].type, "LWPOLYLINE");
 }
 
+ObjectKind kindOf(const EntityData& e) {
+  if (std::holds_alternative<TextData>(e)) return ObjectKind::Text;
+  return std::holds_alternative<LineData>(e) ? ObjectKind::Line : ObjectKind::Polyline;
+}
+
+// Every property of every entity and layer read over the bus equals the in-process one, and
+// the saved files are the same bytes.
+TEST_F(BusTest, ALayeredDrawingOverTheBusEqualsTheInProcessDrawing) {
+  auto local = makeInProcessApplication();
+  drawOnLayers(*local);
+  Cadbas cadbas;
+  std::string error;
+  ASSERT_TRUE(cadbas.ConnectCad(error)) << error;
+  drawOnLayers(*cadbas.CadApp);
+  EXPECT_EQ(cadbas.CadApp->EntitiesAdded(), 4u);
+
+  auto doc = local->ActiveDocument();
+  const DrawingData& expected = *drawingOf(*doc);
+  const QString root = QStringLiteral("/Application/Documents/1");
+  const QDBusMessage all = callOn(root, kPropertiesInterface, "GetAll", {QString()});
+  EXPECT_EQ(fromWire(qdbus_cast<QVariantMap>(all.arguments().value(0)).value("Layers")).value<QDBusObjectPath>().path(),
+            root + "/Layers");
+  ASSERT_EQ(getProperty(root + "/Layers", kLayersInterface, "Count").toInt(), 3);
+  for (std::size_t i = 0; i < expected.layers.size(); ++i)
+    EXPECT_EQ(getProperty(root + "/Layers/" + QString::number(i), kLayerInterface, "Name").toString().toStdString(),
+              expected.layers[i].name);
+  ASSERT_EQ(getProperty(root + "/ModelSpace", kModelSpaceInterface, "Count").toInt(), 4);
+  for (std::size_t i = 0; i < expected.entities.size(); ++i) {
+    const QDBusMessage r =
+        callOn(root + "/ModelSpace/" + QString::number(i), kPropertiesInterface, "GetAll", {QString()});
+    ASSERT_EQ(r.type(), QDBusMessage::ReplyMessage) << r.errorMessage().toStdString();
+    const QVariantMap got = qdbus_cast<QVariantMap>(r.arguments().value(0));
+    const ObjectKind kind = kindOf(expected.entities[i]);
+    EXPECT_EQ(got.size(), qsizetype(membersOf(kind).size())) << i;
+    for (const MemberSpec& m : membersOf(kind)) {
+      EXPECT_EQ(fromQVariant(fromWire(got.value(QLatin1String(m.name)))), entityAt(*doc, i)->Get(m.name))
+          << i << " " << m.name;
+    }
+  }
+
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid() && QDir(dir.path()).mkpath(QStringLiteral("bus")));
+  const std::string localFile = dir.filePath(QStringLiteral("Drawing1.dxf")).toStdString();
+  const std::string busFile = dir.filePath(QStringLiteral("bus/Drawing1.dxf")).toStdString();
+  doc->SaveAs(localFile);
+  cadbas.CadDoc->SaveAs(busFile);
+  QFile a(QString::fromStdString(localFile)), b(QString::fromStdString(busFile));
+  ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(a.readAll() == b.readAll());
+  const veskar::testing::DxfReadback r = veskar::testing::readDxf(busFile);
+  expectCleanAudit(r);
+  ASSERT_GE(r.layers.size(), 3u);  // ezdxf adds its own "Defpoints" after the file's
+  EXPECT_EQ(std::vector<std::string>(r.layers.begin(), r.layers.begin() + 3),
+            (std::vector<std::string>{"0", "图框", "grid"}));
+  ASSERT_EQ(r.entities.size(), 4u);
+  EXPECT_EQ(r.entities[0].layer, "grid");
+  EXPECT_EQ(r.entities[2].type, "LINE");
+  EXPECT_EQ(r.entities[3].layer, "图框");
+  EXPECT_TRUE(r.entities[3].closed);
+  EXPECT_EQ(r.entities[3].constantWidth, 2.5);
+}
+
+// An entity put on a layer the drawing lacks: the same refusal over the bus as in process,
+// for each kind of entity.
+TEST_F(BusTest, AnEntityOnAMissingLayerFailsAsInProcess) {
+  auto local = makeInProcessApplication();
+  Cadbas cadbas;
+  std::string error;
+  ASSERT_TRUE(cadbas.ConnectCad(error)) << error;
+  for (const int kind : {0, 1, 2}) {
+    std::vector<CadError> refusals;
+    for (CadApplication* app : {local.get(), cadbas.CadApp.get()}) {
+      try {
+        auto ms = app->ActiveDocument()->ModelSpace();
+        auto e = kind == 0   ? ms->AddText("x", {0, 0, 0}, 1.0)
+                 : kind == 1 ? ms->AddLine({0, 0, 0}, {1, 1, 0})
+                             : ms->AddLightWeightPolyline({0, 0, 1, 1});
+        e->Put("Layer", std::string("nosuch"));
+        app->Flush();
+        ADD_FAILURE() << "no error, kind " << kind;
+      } catch (const CadError& e) {
+        refusals.push_back(e);
+      }
+    }
+    ASSERT_EQ(refusals.size(), 2u);
+    EXPECT_EQ(refusals[0].number(), errc::NotFound);
+    EXPECT_EQ(refusals[0].description(), "The drawing has no layer named \"nosuch\".");
+    EXPECT_EQ(refusals[1].number(), refusals[0].number());
+    EXPECT_EQ(refusals[1].description(), refusals[0].description());
+  }
+}
+
 TEST_F(BusTest, AFailureMidDrawStopsThereAndKeepsWhatCameBefore) {
   Cadbas cadbas;
   std::string error;
@@ -627,6 +723,40 @@ TEST_F(BusTest, BatchRunsInOrderNamesEarlierResultsAndStopsAtTheFirstFailure) {
   EXPECT_EQ(getProperty(ms, kModelSpaceInterface, "Count").toInt(), 2);
 }
 
+// The structured batch with the chained look-ups: a layer added and a line put on it, then a
+// layer the drawing lacks refused as a single call would be.
+TEST_F(BusTest, BatchAddsLayersAndLinesThroughChainedLookUps) {
+  startCadOurselves();
+  const QString app = QLatin1String(kApplicationPath), doc = QStringLiteral("/Application/Documents/1");
+  const QVariant start = QVariant::fromValue(QList<double>{1, 2, 0}), end = QVariant::fromValue(QList<double>{3, 4, 0});
+  const BatchReply r = batch({
+      {app, QStringLiteral("ActiveDocument.Layers.Add"), {QStringLiteral("grid")}},
+      {app, QStringLiteral("ActiveDocument.ModelSpace.AddLine"), {start, end}},
+      {QStringLiteral("$1"), QStringLiteral("Set"),
+       {QStringLiteral("Layer"), QStringLiteral("GRID"), QStringLiteral("Color"), 3}},
+      {QStringLiteral("$1"), QStringLiteral("Get"), {QStringLiteral("Layer")}},
+      {QStringLiteral("$0.1"), QStringLiteral("Get"), {QStringLiteral("Count")}},
+      {QStringLiteral("$1"), QStringLiteral("Get"), {QStringLiteral("EndPoint")}},
+      {QStringLiteral("$1"), QStringLiteral("Set"), {QStringLiteral("Layer"), QStringLiteral("nosuch")}},
+      {QStringLiteral("$0"), QStringLiteral("Get"), {QStringLiteral("Name")}},
+  });
+  EXPECT_EQ(r.failedIndex, 6);
+  EXPECT_EQ(r.errorName, errorName(errc::NotFound));
+  EXPECT_EQ(r.errorMessage, QStringLiteral("The drawing has no layer named \"nosuch\"."));
+  ASSERT_EQ(r.results.size(), 6);
+  const auto paths = [](const QVariant& v) {
+    QStringList out;
+    for (const QVariant& p : v.toList()) out << qvariant_cast<QDBusObjectPath>(p).path();
+    return out;
+  };
+  EXPECT_EQ(paths(r.results[0]), (QStringList{doc, doc + "/Layers", doc + "/Layers/1"}));
+  EXPECT_EQ(paths(r.results[1]), (QStringList{doc, doc + "/ModelSpace", doc + "/ModelSpace/0"}));
+  EXPECT_EQ(r.results[3].toString(), QStringLiteral("grid"));
+  EXPECT_EQ(r.results[4].toInt(), 2);
+  EXPECT_EQ(r.results[5].value<QList<double>>(), (QList<double>{3, 4, 0}));
+  EXPECT_EQ(getProperty(doc + "/ModelSpace/0", kLineInterface, "Layer").toString(), QStringLiteral("grid"));
+}
+
 // The client's compact batch: a malformed one is refused whole, before anything runs.
 TEST_F(BusTest, ATruncatedPackedBatchIsRefusedAndRunsNothing) {
   startCadOurselves();
@@ -650,13 +780,23 @@ TEST_F(BusTest, IntrospectionShowsEveryMember) {
                    "AddLightWeightPolyline", {QVariant::fromValue(QList<double>{0, 0, 1, 1})})
                 .type(),
             QDBusMessage::ReplyMessage);
+  ASSERT_EQ(callOn(QStringLiteral("/Application/Documents/1/ModelSpace"), kModelSpaceInterface, "AddLine",
+                   {QVariant::fromValue(QList<double>{0, 0, 0}), QVariant::fromValue(QList<double>{1, 1, 0})})
+                .type(),
+            QDBusMessage::ReplyMessage);
   const Case cases[] = {
       {"/Application", {"org.veskar.Cad.Application", "Visible", "Caption", "ActiveDocument", "Activate", "Quit", "Batch", "BatchPacked"}},
-      {"/Application/Documents/1", {"org.veskar.Cad.Document", "Name", "ModelSpace", "TextStyles", "SaveAs", "Close"}},
+      {"/Application/Documents/1",
+       {"org.veskar.Cad.Document", "Name", "ModelSpace", "TextStyles", "Layers", "SaveAs", "Close"}},
       {"/Application/Documents/1/TextStyles", {"org.veskar.Cad.TextStyles", "Add"}},
       {"/Application/Documents/1/TextStyles/0", {"org.veskar.Cad.TextStyle", "Name", "fontFile", "BigFontFile"}},
-      {"/Application/Documents/1/ModelSpace", {"org.veskar.Cad.ModelSpace", "AddText", "AddLightWeightPolyline", "Count"}},
-      {"/Application/Documents/1/ModelSpace/0", {"org.veskar.Cad.LightWeightPolyline", "Coordinates", "Color"}},
+      {"/Application/Documents/1/Layers", {"org.veskar.Cad.Layers", "Count", "Add"}},
+      {"/Application/Documents/1/Layers/0", {"org.veskar.Cad.Layer", "Name"}},
+      {"/Application/Documents/1/ModelSpace",
+       {"org.veskar.Cad.ModelSpace", "AddText", "AddLightWeightPolyline", "AddLine", "Count"}},
+      {"/Application/Documents/1/ModelSpace/0",
+       {"org.veskar.Cad.LightWeightPolyline", "Coordinates", "Color", "Layer", "ConstantWidth", "Closed"}},
+      {"/Application/Documents/1/ModelSpace/1", {"org.veskar.Cad.Line", "StartPoint", "EndPoint", "Color", "Layer"}},
   };
   for (const auto& c : cases) {
     const QDBusMessage r = callOn(QLatin1String(c.path), "org.freedesktop.DBus.Introspectable", "Introspect", {});

@@ -12,6 +12,7 @@
 
 #include "cad/com/com_cad.h"
 #include "cad/com/dispatch.h"
+#include "cad/tests/layered_drawing.h"
 #include "graticule/tests/recording_cad.h"
 #include "platform/files.h"
 #include "platform/testing/testing.h"
@@ -66,7 +67,8 @@ std::string argument(const Variant& v, bool byReference) {
 std::vector<Call> expectedCalls(const std::vector<testing::Op>& ops) {
   static const std::map<std::string, std::string> kinds = {
       {"Application", "Application"}, {"Document", "Document"}, {"TextStyles", "TextStyles"},
-      {"Style", "TextStyle"}, {"ModelSpace", "ModelSpace"}, {"Text", "Text"}, {"Polyline", "LightWeightPolyline"}};
+      {"Style", "TextStyle"}, {"ModelSpace", "ModelSpace"}, {"Text", "Text"}, {"Polyline", "LightWeightPolyline"},
+      {"Layers", "Layers"}, {"Layer", "Layer"}, {"Line", "Line"}};
   std::vector<Call> out;
   for (const testing::Op& op : ops) {
     const std::string kind = kinds.at(op.object);
@@ -78,16 +80,23 @@ std::vector<Call> expectedCalls(const std::vector<testing::Op>& ops) {
     } else if (op.member == "AddText") {
       out.push_back({kind, "AddText", "method",
                      {argument(op.args[0], true), argument(op.args[1], true), argument(op.args[2], false)}});
+    } else if (op.member == "AddLine") {
+      out.push_back({kind, "AddLine", "method", {argument(op.args[0], true), argument(op.args[1], true)}});
     } else if (op.member == "AddLightWeightPolyline") {
       out.push_back({kind, "AddLightWeightPolyline", "method", {argument(op.args[0], true)}});
     } else if (op.member == "Add") {
       out.push_back({kind, "Add", "method", {argument(op.args[0], false)}});
     } else {
-      out.push_back({kind, op.member, "method|get", {}});  // ActiveDocument, TextStyles, ModelSpace
+      out.push_back({kind, op.member, "method|get", {}});  // ActiveDocument, TextStyles, ModelSpace, Layers
     }
   }
   return out;
 }
+
+// ConnectCad's calls: the program made visible, its drawing taken, its window to the front.
+const std::vector<Call> kConnectCalls = {{"Application", "Visible", "put", {"VT_BOOL -1"}},
+                                         {"Application", "ActiveDocument", "method|get", {}},
+                                         {"Application", "Caption", "method|get", {}}};
 
 // The worked example's calls: ConnectCad's, then the Draw command's as the surface saw them.
 std::vector<Call> workedExampleCalls() {
@@ -99,9 +108,7 @@ std::vector<Call> workedExampleCalls() {
     link.CadDoc = std::make_shared<testing::RecordingDocument>(recorder);
     return true;
   });
-  std::vector<Call> calls = {{"Application", "Visible", "put", {"VT_BOOL -1"}},
-                             {"Application", "ActiveDocument", "method|get", {}},
-                             {"Application", "Caption", "method|get", {}}};
+  std::vector<Call> calls = kConnectCalls;
   for (Call& c : expectedCalls(recorder->ops)) calls.push_back(std::move(c));
   return calls;
 }
@@ -174,6 +181,50 @@ TEST_F(ComTest, TheWorkedExampleSendsWhatTheSurfaceWasAskedTypeForType) {
     if (l.member() == "Caption") caption = l.outcome();
   }
   EXPECT_EQ("S_OK VT_BSTR " + rec::Quote(reinterpret_cast<const char16_t*>(title)), caption);
+}
+
+// Layers, texts on them, a line and a closed wide polyline, as the surface was asked for them.
+TEST_F(ComTest, ALayeredDrawingSendsWhatTheSurfaceWasAskedTypeForType) {
+  registerServer({"AutoCAD.Application"});
+  auto recorder = std::make_shared<testing::Recorder>();
+  testing::RecordingApplication asked(recorder);
+  testing::drawOnLayers(asked);
+  ComCadbas cadbas;
+  std::string error;
+  ASSERT_TRUE(cadbas.ConnectCad(error)) << error;
+  testing::drawOnLayers(*cadbas.CadApp);
+  EXPECT_EQ(cadbas.CadApp->EntitiesAdded(), 4u);
+  std::vector<Call> expected = kConnectCalls;
+  for (Call& c : expectedCalls(recorder->ops)) expected.push_back(std::move(c));
+  expectCalls(expected, carriedOut(lines()));
+}
+
+// An entity of each kind put on a layer the drawing lacks: the program's refusal, in its words.
+TEST_F(ComTest, AnEntityOnAMissingLayerFailsInTheProgramsWords) {
+  registerServer({"AutoCAD.Application"});
+  ComCadbas cadbas;
+  std::string error;
+  ASSERT_TRUE(cadbas.ConnectCad(error)) << error;
+  const std::string description = "Key not found: layer \"nosuch\"";
+  for (const int entity : {0, 1, 2}) {
+    auto ms = cadbas.CadApp->ActiveDocument()->ModelSpace();
+    auto e = entity == 0   ? ms->AddText("x", {0, 0, 0}, 1.0)
+             : entity == 1 ? ms->AddLine({0, 0, 0}, {1, 1, 0})
+                           : ms->AddLightWeightPolyline({0, 0, 1, 1});
+    try {
+      e->Put("Layer", std::string("nosuch"));
+      ADD_FAILURE() << "no error, entity " << entity;
+    } catch (const CadError& failure) {
+      EXPECT_EQ(failure.number(), static_cast<std::int32_t>(0x80210030)) << entity;
+      EXPECT_EQ(failure.description(), description) << entity;
+    }
+  }
+  std::vector<std::string> refused;
+  for (const rec::Line& l : kind("invoke")) {
+    if (l.member() == "Layer") refused.push_back(l.outcome());
+  }
+  EXPECT_EQ(refused, std::vector<std::string>(3, "0x80020009 0x80210030 " +
+                                                     rec::Quote(platform::utf8ToUtf16(description))));
 }
 
 TEST_F(ComTest, TheCommandLineSendsTheSameThroughItsProgId) {

@@ -129,6 +129,35 @@ TEST(RenderToImage, PolylineInItsColourAcrossTheFittedImage) {
   EXPECT_NEAR(magenta.box.right(), 194, 1);
 }
 
+// A closed polyline 10 units wide: every corner square, the first vertex's as well, and a
+// line across it in its colour.
+TEST(RenderToImage, ClosedWidePolylineHasFourFullCornersAndLinesShow) {
+  DrawingData d;
+  PolylineData square;
+  square.coordinates = {0, 0, 100, 0, 100, 100, 0, 100};
+  square.constantWidth = 10;
+  square.closed = true;
+  square.color = 5;
+  d.entities.push_back(square);
+  LineData line;
+  line.start = {0, 50, 0};
+  line.end = {100, 50, 0};
+  line.color = 6;
+  d.entities.push_back(line);
+  const QSize size(220, 220);
+  const QImage image = renderToImage(d, size);
+  const QTransform w2d = fitTransform(extentsRect(d), QRectF(QPointF(0, 0), QSizeF(size)));
+  const auto isBlue = [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; };
+  for (const QPointF corner : {QPointF(-4, -4), QPointF(104, -4), QPointF(104, 104), QPointF(-4, 104)}) {
+    const QPoint p = w2d.map(corner).toPoint();
+    EXPECT_TRUE(isBlue(image.pixel(p))) << corner.x() << ", " << corner.y();
+  }
+  EXPECT_FALSE(isBlue(image.pixel(w2d.map(QPointF(50, 20)).toPoint())));  // an outline, not filled
+  const Ink magenta = inkOf(image, isMagenta);
+  EXPECT_NEAR(magenta.box.center().y(), w2d.map(QPointF(50, 50)).y(), 1);
+  EXPECT_GT(magenta.box.width(), 150);
+}
+
 TEST(RenderToImage, TextsSitOnTheirAlignmentPointAndTurnWithRotation) {
   // Two labels at the same point, as at a graticule intersection, and a frame that fixes the
   // scale at 2 px per unit: 200 x 200 units in a 400 x 400 image without margin effects.

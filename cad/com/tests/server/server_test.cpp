@@ -296,6 +296,106 @@ TEST_F(ServerTest, ChecksArgumentsAsAutoCadDoes) {
   app->Release();
 }
 
+// The drawing's model space and layer collection.
+struct Model {
+  Outcome doc, space, layers;
+  explicit Model(IDispatch* app) {
+    client::Get(app, L"ActiveDocument", doc);
+    client::Get(doc.Object(), L"ModelSpace", space);
+    client::Get(doc.Object(), L"Layers", layers);
+  }
+};
+
+// Layers, a line on one, a polyline's width and closure, with the types AutoCAD documents.
+TEST_F(ServerTest, KeepsLayersLinesAndWidePolylines) {
+  Configure();
+  IDispatch* app = Create();
+  ASSERT_NE(app, nullptr);
+  Model model(app);
+  ASSERT_TRUE(model.space.Object() && model.layers.Object());
+  Outcome added, again, count, name, line, putLayer, lineLayer, polyline, width, shut, wide, closed;
+  BSTR frame = SysAllocString(L"Frame"), upper = SysAllocString(L"FRAME");
+  client::Call(model.layers.Object(), L"Add", DISPATCH_METHOD, {client::Text(frame)}, added);
+  client::Call(model.layers.Object(), L"Add", DISPATCH_METHOD, {client::Text(upper)}, again);
+  client::Get(model.layers.Object(), L"Count", count);
+  ASSERT_NE(added.Object(), nullptr);
+  client::Get(added.Object(), L"Name", name);
+  client::Doubles start({1, 2, 0}), end({3, 4, 0}), vertices({0, 0, 1, 0, 1, 1});
+  client::Call(model.space.Object(), L"AddLine", DISPATCH_METHOD,
+               {client::Ref(VT_ARRAY | VT_R8, &start.array), client::Array(end.array)}, line);
+  ASSERT_NE(line.Object(), nullptr);
+  client::Put(line.Object(), L"Layer", client::Text(upper), putLayer);
+  client::Get(line.Object(), L"Layer", lineLayer);
+  client::Call(model.space.Object(), L"AddLightWeightPolyline", DISPATCH_METHOD,
+               {client::Ref(VT_ARRAY | VT_R8, &vertices.array)}, polyline);
+  ASSERT_NE(polyline.Object(), nullptr);
+  client::Put(polyline.Object(), L"ConstantWidth", client::Double(2.5), width);
+  client::Put(polyline.Object(), L"Closed", client::Bool(true), shut);
+  client::Get(polyline.Object(), L"ConstantWidth", wide);
+  client::Get(polyline.Object(), L"Closed", closed);
+  SysFreeString(frame);
+  SysFreeString(upper);
+  EXPECT_EQ(again.Object(), added.Object());  // the same layer, whatever the letters
+  EXPECT_EQ(count.result.v.lVal, 2);          // "0" and Frame
+  EXPECT_EQ(std::wstring(name.result.v.bstrVal), L"Frame");
+  EXPECT_EQ(std::vector<HRESULT>({putLayer.hr, width.hr, shut.hr}), std::vector<HRESULT>(3, S_OK));
+  EXPECT_EQ(std::wstring(lineLayer.result.v.bstrVal), L"Frame");
+  EXPECT_EQ(wide.result.v.vt, VT_R8);
+  EXPECT_EQ(wide.result.v.dblVal, 2.5);
+  EXPECT_EQ(closed.result.v.vt, VT_BOOL);
+  EXPECT_EQ(closed.result.v.boolVal, VARIANT_TRUE);
+  const std::vector<recording::Line> lines = Record();
+  const std::vector<recording::Line> made = WithOutcome(lines, "S_OK VT_DISPATCH Line#1");
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(made[0].args(), (std::vector<std::string>{"VT_BYREF|VT_ARRAY|VT_R8 [0..2] {1,2,0}",
+                                                      "VT_ARRAY|VT_R8 [0..2] {3,4,0}"}));
+  EXPECT_EQ(WithOutcome(lines, "S_OK VT_DISPATCH Layer#2").size(), 2u);  // "0" is Layer#1
+  app->Release();
+}
+
+// A flat point, a layer never added (AutoCAD's "Key not found"), a negative width, a nameless
+// layer, and a closure that is no boolean.
+TEST_F(ServerTest, RefusesLinesLayersAndWidthsAsAutoCadDoes) {
+  Configure();
+  IDispatch* app = Create();
+  ASSERT_NE(app, nullptr);
+  Model model(app);
+  ASSERT_TRUE(model.space.Object() && model.layers.Object());
+  Outcome polyline, flatLine, unknownLayer, negative, emptyName, notBool;
+  BSTR none = SysAllocString(L"nosuch"), empty = SysAllocString(L""), yes = SysAllocString(L"yes");
+  client::Doubles flat({1, 2}), end({3, 4, 0}), vertices({0, 0, 1, 0});
+  client::Call(model.space.Object(), L"AddLightWeightPolyline", DISPATCH_METHOD,
+               {client::Ref(VT_ARRAY | VT_R8, &vertices.array)}, polyline);
+  ASSERT_NE(polyline.Object(), nullptr);
+  client::Call(model.space.Object(), L"AddLine", DISPATCH_METHOD,
+               {client::Array(flat.array), client::Array(end.array)}, flatLine);
+  client::Put(polyline.Object(), L"Layer", client::Text(none), unknownLayer);
+  client::Put(polyline.Object(), L"ConstantWidth", client::Double(-1), negative);
+  client::Call(model.layers.Object(), L"Add", DISPATCH_METHOD, {client::Text(empty)}, emptyName);
+  client::Put(polyline.Object(), L"Closed", client::Text(yes), notBool);
+  for (BSTR b : {none, empty, yes}) SysFreeString(b);
+  const struct {
+    Outcome& outcome;
+    HRESULT scode;
+    const wchar_t* description;
+  } refusals[] = {
+      {flatLine, static_cast<HRESULT>(0x80210010), L"Invalid number of elements in SafeArray"},
+      {unknownLayer, static_cast<HRESULT>(0x80210030), L"Key not found: layer \"nosuch\""},
+      {negative, static_cast<HRESULT>(0x80210020),
+       L"Invalid input: ConstantWidth must not be below 0"},
+      {emptyName, static_cast<HRESULT>(0x80210020), L"Invalid input: a layer needs a name"},
+  };
+  for (const auto& refusal : refusals) {
+    SCOPED_TRACE(Narrow(refusal.description, CP_UTF8));
+    EXPECT_EQ(refusal.outcome.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(refusal.outcome.scode, refusal.scode);
+    EXPECT_EQ(refusal.outcome.description, refusal.description);
+  }
+  EXPECT_EQ(notBool.hr, DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(notBool.argErr, 0u);
+  app->Release();
+}
+
 // What the config file makes of the calls: busy rejections, a forced failure, no drawing.
 struct ControlCase {
   const char* name;
