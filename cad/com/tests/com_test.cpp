@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "cad/com/com_cad.h"
 #include "cad/com/dispatch.h"
 #include "cad/tests/layered_drawing.h"
 #include "graticule/tests/recording_cad.h"
+#include "mapsheet/sheet_draw.h"
 #include "platform/files.h"
 #include "platform/testing/testing.h"
 #include "platform/text.h"
@@ -160,8 +162,8 @@ class ComTest : public ::testing::Test {
 };
 
 void expectCalls(const std::vector<Call>& expected, const std::vector<Call>& got) {
+  for (std::size_t k = 0; k < std::min(expected.size(), got.size()); ++k) ASSERT_EQ(got[k], expected[k]) << "call " << k;
   ASSERT_EQ(got.size(), expected.size());
-  for (std::size_t k = 0; k < expected.size(); ++k) ASSERT_EQ(got[k], expected[k]) << "call " << k;
 }
 
 TEST_F(ComTest, TheWorkedExampleSendsWhatTheSurfaceWasAskedTypeForType) {
@@ -236,6 +238,51 @@ TEST_F(ComTest, TheCommandLineSendsTheSameThroughItsProgId) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("drew 10 parallels, 5 meridians and 100 labels (Beijing 1954)", 0), 0u) << r.out;
   expectCalls(workedExampleCalls(), carriedOut(lines()));
+}
+
+// A finished national sheet and a square sheet from the command line: what the surface was asked
+// for the same sheet, type for type; the four layers made before anything is put on them.
+TEST_F(ComTest, FinishedSheetsFromTheCommandLineSendWhatTheSurfaceWasAsked) {
+  registerServer({"Veskar.TestCad.Application"});
+  const auto drawnInto = [](const std::shared_ptr<testing::Recorder>& recorder) {
+    return [recorder](graticule::CadLink& link, std::string&) {
+      link.CadApp = std::make_shared<testing::RecordingApplication>(recorder);
+      link.CadDoc = std::make_shared<testing::RecordingDocument>(recorder);
+      return true;
+    };
+  };
+  mapsheet::SheetDrawRequest national;
+  national.frame.sheet = geodesy::ParseSheetNumber("J50G015010");
+  mapsheet::SquareFrameRequest square;
+  square.sheet = geodesy::ParseSquareNumber("10.25-27.75", 500, {50, 50});
+  const struct {
+    std::vector<std::string> args;
+    std::function<void(const std::shared_ptr<testing::Recorder>&)> asked;
+  } cases[] = {
+      {{"draw", "--sheet", "J50G015010"}, [&](const auto& r) { mapsheet::DrawSheet(national, drawnInto(r)); }},
+      {{"draw", "--square", "10.25-27.75", "--scale", "500"},
+       [&](const auto& r) { mapsheet::DrawSquareSheet(square, drawnInto(r)); }},
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = carriedOut(lines()).size();  // the server goes on recording into one file
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--cad", "--progid", "Veskar.TestCad.Application"});
+    const auto r = veskar::testing::run(VESKAR_CLI_EXE, args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto recorder = std::make_shared<testing::Recorder>();
+    c.asked(recorder);
+    std::vector<Call> expected = kConnectCalls;
+    for (Call& call : expectedCalls(recorder->ops)) expected.push_back(std::move(call));
+    const std::vector<Call> all = carriedOut(lines());
+    const std::vector<Call> got(all.begin() + static_cast<long>(before), all.end());
+    expectCalls(expected, got);
+    std::vector<std::string> layers;
+    for (const Call& call : got) {
+      if (call.object == "Layers" && call.member == "Add") layers.push_back(call.args[0]);
+    }
+    EXPECT_EQ(layers, (std::vector<std::string>{"VT_BSTR \"图廓\"", "VT_BSTR \"方里网\"", "VT_BSTR \"注记\"",
+                                                "VT_BSTR \"接图表\""}));
+  }
 }
 
 // A second press attaches to the program the first started, also while that program is not
