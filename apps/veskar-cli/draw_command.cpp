@@ -14,6 +14,7 @@
 
 #include "cad/inprocess.h"
 #include "cli.h"
+#include "draw_output.h"
 #include "geodesy/sheets.h"
 #include "graticule/draw_command.h"
 #include "platform/files.h"
@@ -31,36 +32,6 @@ std::string metres(double v) {
   std::snprintf(buf, sizeof buf, "%.3f", v);
   return buf;
 }
-
-// Progress on standard error, once the drawing has taken a second: rewritten in place on a
-// terminal, a line every second otherwise.
-class Progress {
- public:
-  explicit Progress(std::ostream& err)
-      : err_(err), tty_(platform::standardErrorIsTerminal()), start_(std::chrono::steady_clock::now()) {}
-  ~Progress() { finish(); }
-
-  void report(const std::string& what) {
-    const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              std::chrono::steady_clock::now() - start_)
-                              .count();
-    if (now < 1000 || now - last_ < (tty_ ? 100 : 1000)) return;
-    last_ = now;
-    shown_ = true;
-    err_ << (tty_ ? "\r" : "") << "veskar-cli draw: " << what << (tty_ ? "\x1b[K" : "\n") << std::flush;
-  }
-  void finish() {
-    if (shown_ && tty_) err_ << "\n" << std::flush;
-    shown_ = false;
-  }
-
- private:
-  std::ostream& err_;
-  bool tty_;
-  std::chrono::steady_clock::time_point start_;
-  long long last_ = -1000000;
-  bool shown_ = false;
-};
 
 }  // namespace
 
@@ -152,12 +123,6 @@ double farthestMeridian(const graticule::DrawInputs& in) {
 
 namespace {
 
-// Where a draw goes.
-struct Target {
-  std::string dxf, png, progId;
-  bool cad = false;
-};
-
 // The inputs from the options: the fields (or a sheet's), the coordinate system, the label
 // height; a usage error is told and gives nothing.
 std::optional<graticule::DrawInputs> inputsOf(const Parsed& p, std::ostream& err, int& status) {
@@ -193,6 +158,8 @@ std::optional<graticule::DrawInputs> inputsOf(const Parsed& p, std::ostream& err
   return in;
 }
 
+}  // namespace
+
 // Where to draw; a usage error is told and gives nothing.
 std::optional<Target> targetOf(const Parsed& p, const Command& c, const Backends& b, std::ostream& err) {
   Target t{p.value("--output"), p.value("--png"), p.value("--progid"), p.has("--cad")};
@@ -212,6 +179,8 @@ std::optional<Target> targetOf(const Parsed& p, const Command& c, const Backends
   }
   return t;
 }
+
+namespace {
 
 // Tells a draw that did not end in a drawing; its exit status.
 int reportFailure(const DrawOutcome& outcome, const Target& t, Progress& progress, std::ostream& err) {
@@ -234,9 +203,11 @@ int reportFailure(const DrawOutcome& outcome, const Target& t, Progress& progres
   return 1;
 }
 
+}  // namespace
+
 // Saves and paints the in-process drawing; where it went, or nothing after telling why.
-std::optional<std::string> write(cad::CadDocument& drawing, const Target& t, const Backends& b, Progress& progress,
-                                 std::ostream& err) {
+std::optional<std::string> writeDrawing(cad::CadDocument& drawing, const Target& t, const Backends& b, Progress& progress,
+                                        std::ostream& err) {
   std::string where;
   try {
     if (!t.dxf.empty()) {
@@ -262,6 +233,8 @@ std::optional<std::string> write(cad::CadDocument& drawing, const Target& t, con
   }
   return where;
 }
+
+namespace {
 
 void summary(const DrawOutcome& outcome, const std::string& title, const std::string& where, std::ostream& out) {
   const std::size_t parallelLines = outcome.meridians >= 2 ? outcome.parallels : 0;
@@ -324,7 +297,7 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
   if (outcome.status != DrawOutcome::Status::Drawn) return reportFailure(outcome, *t, progress, err);
 
   std::optional<std::string> where = t->cad ? std::optional<std::string>("the drawing application")
-                                            : write(*drawing, *t, backends, progress, err);
+                                            : writeDrawing(*drawing, *t, backends, progress, err);
   if (!where) return 1;
   progress.finish();
   if (!outcome.skipped.empty()) err << "veskar-cli draw: " << outcome.skipped << "\n";
