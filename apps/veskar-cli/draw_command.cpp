@@ -55,6 +55,7 @@ Command drawCommand(const Backends& b) {
                        "fields: its corners' meridians and parallels in its zone, labels\n"
                        "in D°M′S″ 3 mm high on paper, the sheet number above the north\n"
                        "edge; CGCS2000 unless another system is named"});
+  for (Option& o : indexOptions()) c.options.push_back(std::move(o));
   c.options.push_back({"--label-height", "", "H", "label height in metres (default 1000; sheets 3 mm on paper)"});
   for (Option& o : systemOptions(geodesy::CoordinateSystem::Beijing54)) c.options.push_back(std::move(o));
   c.options.push_back({"--output", "-o", "FILE.dxf", "write the drawing as DXF"});
@@ -69,7 +70,8 @@ Command drawCommand(const Backends& b) {
             "Examples:\n"
             "  veskar-cli draw --start-longitude 114 --meridians 5 --start-latitude 29.2 \\\n"
             "      --parallels 10 --latitude-spacing 0.1 -o sheet.dxf\n"
-            "  veskar-cli draw --sheet J50E001010 -o J50E001010.dxf\n";
+            "  veskar-cli draw --sheet J50E001010 -o J50E001010.dxf\n"
+            "  veskar-cli draw --index --scale 10000 --area county.geojson -o index.dxf\n";
   return c;
 }
 
@@ -258,6 +260,7 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
   int status = 0;
   const std::optional<Parsed> p = parseOrAnswer(c, args, out, err, status);
   if (!p) return status;
+  if (wantsIndex(*p)) return runIndexDraw(*p, c, backends, out, err);
   std::optional<graticule::DrawInputs> in = inputsOf(*p, err, status);
   if (!in) return status;
   const std::optional<Target> t = targetOf(*p, c, backends, err);
