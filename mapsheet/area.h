@@ -4,9 +4,10 @@
 // touch), each an outer ring with any number of holes. Vertices are exact angles (ArcUnits,
 // 1/10000″), longitude and latitude, and every edge is the straight line between its two
 // vertices in longitude and latitude: the line whose latitude changes in proportion to its
-// longitude ("straight in degrees"). Such an edge is neither the geodesic nor the rhumb line
-// between its ends; over a few kilometres the difference is below a millimetre, over a degree
-// it reaches tens of metres, so a long edge should be cut into shorter ones where that matters.
+// longitude ("straight in degrees"), as GIS programs take the edges of polygons in geographic
+// coordinates. Such an edge is not the geodesic between its ends: at 40° N an east-west edge
+// of 1 km lies up to 2 cm from it, of 10 km 1.6 m, of 1° 120 m; a diagonal degree 320 m. A long
+// edge meant as a geodesic should be given as shorter ones.
 //
 // Validity, checked by NormaliseArea: every ring has at least three distinct vertices; no ring
 // crosses or touches itself, and the rings of one polygon neither cross nor touch one another; every hole lies inside its polygon's outer ring and outside its
