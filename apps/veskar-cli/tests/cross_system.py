@@ -5,6 +5,7 @@ Usage: cross_system.py LINUX_CLI WINDOWS_CLI WINE_RUN WINE_PREFIX SCRATCH_DIR
 
   forward   northing and easting within 1e-9 m
   inverse   latitude and longitude within 1e-11 (packed DMS)
+  sheet, sheets  the same output
   draw -o   the same entities in the same order, the same texts, colours, styles, heights,
             rotations and alignments; every coordinate within 1e-9 m (read back with ezdxf,
             through dxf_readback.py)
@@ -43,6 +44,8 @@ CONVERSIONS = [
 ]
 
 SHEETS = [["J50E001010", "--json"], ["J50H005080", "--json", "--beijing54"], ["--at", "39.543", "116.2825", "--scale", "5000"]]
+AREAS = [["--scale", "50000", "--within", "39.5", "113.5", "40.3", "115.5", "--json"],
+         ["--scale", "10000", "--within", "39.2", "116", "39.25", "116.073", "--geojson", "--beijing54"]]
 
 DRAWINGS = [
     ["--start-longitude", "114", "--meridians", "5", "--start-latitude", "29.2", "--parallels", "10",
@@ -54,6 +57,7 @@ DRAWINGS = [
     ["--meridians", "1", "--parallels", "4"],
     ["--sheet", "J50H005080"],
     ["--sheet", "J50C001002", "--iag75"],
+    ["--index", "--scale", "50000", "--within", "39.5", "113.5", "40.3", "115.5"],
 ]
 
 
@@ -128,11 +132,11 @@ def main():
         if (sa, ea) != (sb, eb):
             failures.append("%s: status/messages %r %r against %r %r" % (what, sa, ea, sb, eb))
         print("%-60s worst difference %g" % (what, compare_numbers(what, oa, ob, tolerance)))
-    for args in SHEETS:
-        a, b = run(LINUX, ["sheet"] + args), run(WINDOWS, ["sheet"] + args)
+    for args in [["sheet"] + a for a in SHEETS] + [["sheets"] + a for a in AREAS]:
+        a, b = run(LINUX, args), run(WINDOWS, args)
         if a != b:
-            failures.append("sheet %s: %r against %r" % (" ".join(args), a, b))
-        print("%-60s %s" % ("sheet " + " ".join(args), "same output" if a == b else "DIFFERENT"))
+            failures.append("%s: %r against %r" % (" ".join(args), a, b))
+        print("%-60s %s" % (" ".join(args)[:60], "same output" if a == b else "DIFFERENT"))
     for k, args in enumerate(DRAWINGS):
         a, b = os.path.join(SCRATCH, "linux-%d.dxf" % k), os.path.join(SCRATCH, "windows-%d.dxf" % k)
         (sa, oa, _), (sb, ob, _) = run(LINUX, ["draw"] + args + ["-o", a]), run(WINDOWS, ["draw"] + args + ["-o", b])
