@@ -86,6 +86,11 @@ SheetOutcome DrawSheet(const SheetDrawRequest& r, const graticule::ConnectCadFn&
               progress);
 }
 
+SheetOutcome DrawIndexMap(const IndexMap& map, const graticule::ConnectCadFn& connect,
+                          const graticule::ProgressFn& progress) {
+  return draw([&](SheetOutcome&) -> Prepared { return IndexMapSketch(map); }, "绘制索引图", connect, progress);
+}
+
 SheetOutcome DrawSquareSheet(const SquareFrameRequest& r, const graticule::ConnectCadFn& connect,
                              const graticule::ProgressFn& progress) {
   return draw(

@@ -10,6 +10,7 @@
 
 #include "graticule/draw_command.h"
 #include "mapsheet/frame.h"
+#include "mapsheet/index_map.h"
 #include "mapsheet/square_frame.h"
 
 namespace veskar::mapsheet {
@@ -35,6 +36,10 @@ struct SheetOutcome {
 
 SheetOutcome DrawSheet(const SheetDrawRequest& request, const graticule::ConnectCadFn& connect,
                        const graticule::ProgressFn& progress = {});
+
+// The index map of a survey area (`number` and `zone` of the outcome stay empty).
+SheetOutcome DrawIndexMap(const IndexMap& map, const graticule::ConnectCadFn& connect,
+                          const graticule::ProgressFn& progress = {});
 
 // A square sheet's finished frame (`zone` of the outcome stays empty).
 SheetOutcome DrawSquareSheet(const SquareFrameRequest& request, const graticule::ConnectCadFn& connect,

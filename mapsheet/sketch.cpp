@@ -32,6 +32,7 @@ class Emitter {
     std::shared_ptr<cad::CadEntity> e = model()->AddLightWeightPolyline(vertices);
     if (p.closed) e->Put("Closed", true);
     if (p.width > 0) e->Put("ConstantWidth", p.width);
+    if (p.color != kColorByLayer) e->Put("Color", p.color);
     put(e, p.layer);
   }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,11 +24,14 @@ struct SketchLine {
   SheetLayer layer;
 };
 
+inline constexpr std::int16_t kColorByLayer = 256;
+
 struct SketchPolyline {
   std::vector<PlaneVertex> vertices;
   bool closed = false;
   double width = 0;  // constant width, metres; 0 for none
   SheetLayer layer;
+  std::int16_t color = kColorByLayer;  // an AutoCAD Color Index where the layer's will not do
 };
 
 // Alignments as the automation numbers them.

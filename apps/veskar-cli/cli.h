@@ -2,6 +2,7 @@
 // status: 0 success, 1 some input could not be converted or drawn, 2 usage error.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "geodesy/geodesy.h"
 #include "geodesy/sheets.h"
 #include "graticule/draw_command.h"
+#include "mapsheet/area.h"
 #include "options.h"
 
 namespace veskar::cli {
@@ -46,6 +48,14 @@ Command sheetCommand();
 int runSheet(const Args& args, std::ostream& out, std::ostream& err);
 Command squareCommand();
 int runSquare(const Args& args, std::ostream& out, std::ostream& err);
+// The same JSON object as `sheet --json`, with its line end.
+void writeSheetJson(const geodesy::MapSheet& sheet, geodesy::CoordinateSystem system, std::ostream& out);
+Command sheetsCommand();
+int runSheets(const Args& args, std::ostream& out, std::ostream& err);
+// draw --index (or any of its options): the index map of a survey area.
+std::vector<Option> indexOptions();
+bool wantsIndex(const Parsed& p);
+int runIndexDraw(const Parsed& p, const Command& c, const Backends& backends, std::ostream& out, std::ostream& err);
 
 // --- Shared by the commands ------------------------------------------------------------------
 
@@ -80,6 +90,22 @@ inline constexpr double kRefuseBeyondDegrees = 20.0;
 std::string reachWarning(double farthestDegrees);
 // "7.25° from the central meridian: farther than 20°, where the projection means nothing"
 std::string reachRefusal(double degrees);
+
+// --within S W N E and --area FILE: a survey area; --scale: the scale of its sheets.
+std::vector<Option> areaOptions();
+Option sheetScaleOption();
+struct SurveyArea {
+  mapsheet::Area area;
+  mapsheet::SheetCover cover;
+};
+// The most sheets listed or drawn at once.
+inline constexpr std::uint64_t kMaxSheets = 100000;
+// The area and its sheets from those options. A usage error (status 2) or a refusal (status 1:
+// a fault in the area or its file, an unknown scale, more than kMaxSheets sheets) is told on
+// `err` after `prefix` and gives nothing.
+std::optional<SurveyArea> surveyAreaOf(const Parsed& p, const std::string& prefix, std::ostream& err, int& status);
+// 1234567 as "1,234,567".
+std::string grouped(std::uint64_t n);
 
 // The packed-DMS notation and the coordinate systems, for the usage texts.
 extern const char* const kAngleNotes;

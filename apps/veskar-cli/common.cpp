@@ -52,15 +52,13 @@ std::optional<int> parseInt(std::string_view s) {
   return v;
 }
 
-std::string scaleText(int denominator) {
-  const std::string digits = std::to_string(denominator);
-  std::string out = "1:";
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return out;
+std::string grouped(std::uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ",");
+  return digits;
 }
+
+std::string scaleText(int denominator) { return "1:" + grouped(static_cast<std::uint64_t>(denominator)); }
 
 ZoneChoice zoneChoice(const Parsed& p) {
   ZoneChoice c;

@@ -68,7 +68,8 @@ Command drawCommand(const Backends& b) {
                                                  "south-west corner's x-y in km) with --scale, finished:\n"
                                                  "inner frame, grid crosses every 10 cm on paper, corner\n"
                                                  "coordinates, outer frame, number, adjoining sheets, scale"});
-  c.options.push_back({"--scale", "", "DENOMINATOR", "with --square: 5000, 2000, 1000 or 500"});
+  c.options.push_back({"--scale", "", "DENOMINATOR", "with --square: 5000, 2000, 1000 or 500; with --index: the\n"
+                                                     "sheets' scale, 1000000 to 500"});
   c.options.push_back({"--sheet-size", "", "WxH", "with --square: 50x50, 50x40 or 40x40 cm (default 40x40 at\n"
                                                   "1:5,000, 50x50 at the larger scales)"});
   c.options.push_back({"--system", "", "TEXT", "with --square: the coordinate system's name at the lower left"});
@@ -77,6 +78,7 @@ Command drawCommand(const Backends& b) {
   c.options.push_back({"--zone-prefix", "", "", "eastings with the zone number in front (20435798.84): the\n"
                                                 "sheet's zone, or with the fields the zone of --zone"});
   c.options.push_back({"--label-height", "", "H", "label height in metres (default 1000; --frame-only 3 mm on paper)"});
+  for (Option& o : indexOptions()) c.options.push_back(std::move(o));
   for (Option& o : systemOptions(geodesy::CoordinateSystem::Beijing54)) c.options.push_back(std::move(o));
   c.options.push_back({"--output", "-o", "FILE.dxf", "write the drawing as DXF"});
   if (b.writePng) {
@@ -96,7 +98,8 @@ Command drawCommand(const Backends& b) {
             "      --parallels 10 --latitude-spacing 0.1 -o sheet.dxf\n"
             "  veskar-cli draw --sheet J50E001010 -o J50E001010.dxf\n"
             "  veskar-cli draw --sheet 'J-50-5-(24)' --title 北京 --grid 0.5 -o sheet.dxf\n"
-            "  veskar-cli draw --square 3810.5-525.5 --scale 1000 --system 2000国家大地坐标系 -o sheet.dxf\n";
+            "  veskar-cli draw --square 3810.5-525.5 --scale 1000 --system 2000国家大地坐标系 -o sheet.dxf\n"
+            "  veskar-cli draw --index --scale 10000 --area county.geojson -o index.dxf\n";
   return c;
 }
 
@@ -195,6 +198,7 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
   int status = 0;
   const std::optional<Parsed> p = parseOrAnswer(c, args, out, err, status);
   if (!p) return status;
+  if (wantsIndex(*p)) return runIndexDraw(*p, c, backends, out, err);
   if (p->has("--sheet") && p->has("--square")) {
     err << "veskar-cli draw: --sheet and --square name a sheet each; give one\n";
     return 2;
@@ -203,7 +207,7 @@ int runDraw(const Args& args, const Backends& backends, std::ostream& out, std::
   if (p->has("--square")) return runDrawSquare(*p, c, backends, out, err);
   for (const char* sheetOnly : {"--frame-only", "--grid", "--title", "--scale", "--sheet-size", "--system"}) {
     if (p->has(sheetOnly)) {
-      err << "veskar-cli draw: " << sheetOnly << " goes with --sheet or --square\n";
+      err << "veskar-cli draw: " << sheetOnly << " goes with --sheet, --square or --index\n";
       return 2;
     }
   }

@@ -22,13 +22,15 @@ int inverse(const Args& a) { return runConvert(Direction::Inverse, a, std::cin, 
 int draw(const Args& a) { return runDraw(a, backends(), std::cout, std::cerr); }
 int sheet(const Args& a) { return runSheet(a, std::cout, std::cerr); }
 int square(const Args& a) { return runSquare(a, std::cout, std::cerr); }
+int sheets(const Args& a) { return runSheets(a, std::cout, std::cerr); }
 
 const Entry kCommands[] = {
     {"forward", "latitude and longitude to Gauss-Krüger x and y, line by line", forward},
     {"inverse", "Gauss-Krüger x and y to latitude and longitude, line by line", inverse},
-    {"draw", "a graticule, or a map sheet's frame, into a DXF file, a picture or the CAD program", draw},
+    {"draw", "a graticule, a sheet's frame or an area's index map into DXF, a picture or the CAD program", draw},
     {"sheet", "a national map sheet (GB/T 13989-2012) by its number, or the sheet holding a point", sheet},
     {"square", "a square sheet of a large-scale survey by its number, or the sheet holding a point", square},
+    {"sheets", "the map sheets of a scale that a survey area touches: a list, JSON or GeoJSON", sheets},
 };
 
 void help(std::ostream& os) {

@@ -210,4 +210,8 @@ int runSheet(const Args& args, std::ostream& out, std::ostream& err) {
   }
 }
 
+void writeSheetJson(const geodesy::MapSheet& sheet, geodesy::CoordinateSystem system, std::ostream& out) {
+  json(sheet, system, out);
+}
+
 }  // namespace veskar::cli

@@ -279,7 +279,7 @@ TEST(CliDraw, SheetRefusalsWriteNoFile) {
       {{"--sheet", "J50G015010", "--frame-only", "--title", "x"}, 2, "veskar-cli draw: --title belongs to the finished frame"},
       {{"--sheet", "J50G015010", "--label-height", "5"}, 2, "veskar-cli draw: --label-height sets the labels of --frame-only"},
       {{"--sheet", "J50G015010", "--meridians", "3"}, 2, "veskar-cli draw: --sheet gives the meridians and parallels itself"},
-      {{"--grid", "1"}, 2, "veskar-cli draw: --grid goes with --sheet or --square\n"},
+      {{"--grid", "1"}, 2, "veskar-cli draw: --grid goes with --sheet, --square or --index\n"},
   };
   for (const auto& c : cases) {
     veskar::testing::TempDir dir;

@@ -5,7 +5,7 @@ Usage: cross_system.py LINUX_CLI WINDOWS_CLI WINE_RUN WINE_PREFIX SCRATCH_DIR
 
   forward   northing and easting within 1e-9 m
   inverse   latitude and longitude within 1e-11 (packed DMS)
-  sheet, square  the same output
+  sheet, sheets, square  the same output
   draw -o   the same entities in the same order, the same texts, layers, colours, styles,
             heights, rotations and alignments; every coordinate within 1e-9 m (read back with
             ezdxf, through dxf_readback.py)
@@ -44,6 +44,8 @@ CONVERSIONS = [
 ]
 
 SHEETS = [["J50E001010", "--json"], ["J50H005080", "--json", "--beijing54"], ["--at", "39.543", "116.2825", "--scale", "5000"]]
+AREAS = [["--scale", "50000", "--within", "39.5", "113.5", "40.3", "115.5", "--json"],
+         ["--scale", "10000", "--within", "39.2", "116", "39.25", "116.073", "--geojson", "--beijing54"]]
 
 DRAWINGS = [
     ["--start-longitude", "114", "--meridians", "5", "--start-latitude", "29.2", "--parallels", "10",
@@ -58,6 +60,7 @@ DRAWINGS = [
     ["--sheet", "J-50-5-B", "--title", "北京", "--zone-prefix"],
     ["--sheet", "J50K00530950", "--beijing54"],
     ["--square", "10.25-27.75", "--scale", "500", "--system", "独立坐标系"],
+    ["--index", "--scale", "50000", "--within", "39.5", "113.5", "40.3", "115.5"],
 ]
 
 SQUARES = [["--scale", "1000", "3810.5-525.5"], ["--scale", "500", "--at", "10260.3", "27790.1", "--json"]]
@@ -140,16 +143,11 @@ def main():
         if (sa, ea) != (sb, eb):
             failures.append("%s: status/messages %r %r against %r %r" % (what, sa, ea, sb, eb))
         print("%-60s worst difference %g" % (what, compare_numbers(what, oa, ob, tolerance)))
-    for args in SHEETS:
-        a, b = run(LINUX, ["sheet"] + args), run(WINDOWS, ["sheet"] + args)
+    for args in [["sheet"] + a for a in SHEETS] + [["sheets"] + a for a in AREAS] + [["square"] + a for a in SQUARES]:
+        a, b = run(LINUX, args), run(WINDOWS, args)
         if a != b:
-            failures.append("sheet %s: %r against %r" % (" ".join(args), a, b))
-        print("%-60s %s" % ("sheet " + " ".join(args), "same output" if a == b else "DIFFERENT"))
-    for args in SQUARES:
-        a, b = run(LINUX, ["square"] + args), run(WINDOWS, ["square"] + args)
-        if a != b:
-            failures.append("square %s: %r against %r" % (" ".join(args), a, b))
-        print("%-60s %s" % ("square " + " ".join(args), "same output" if a == b else "DIFFERENT"))
+            failures.append("%s: %r against %r" % (" ".join(args), a, b))
+        print("%-60s %s" % (" ".join(args)[:60], "same output" if a == b else "DIFFERENT"))
     for k, args in enumerate(DRAWINGS):
         a, b = os.path.join(SCRATCH, "linux-%d.dxf" % k), os.path.join(SCRATCH, "windows-%d.dxf" % k)
         (sa, oa, _), (sb, ob, _) = run(LINUX, ["draw"] + args + ["-o", a]), run(WINDOWS, ["draw"] + args + ["-o", b])
