@@ -84,10 +84,12 @@ std::optional<mapsheet::SheetDrawRequest> requestOf(const Parsed& p, std::ostrea
   return r;
 }
 
-std::string metres(double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.3f", v);
-  return buf;
+// "; corners from E ... N ... to E ... N ... m" and the line's end.
+void extent(const char* what, const graticule::PlaneBox& b, std::ostream& out) {
+  char buf[200];
+  std::snprintf(buf, sizeof buf, "; %s from E %.3f N %.3f to E %.3f N %.3f m\n", what, b.minEasting, b.minNorthing,
+                b.maxEasting, b.maxNorthing);
+  out << buf << std::flush;
 }
 
 void summary(const mapsheet::SheetDrawRequest& r, const SheetOutcome& o, const std::string& where, std::ostream& out) {
@@ -100,9 +102,7 @@ void summary(const mapsheet::SheetDrawRequest& r, const SheetOutcome& o, const s
     out << "drew 2 parallels, 2 meridians, 8 labels and the sheet number " << o.number << " (" << system << ") into "
         << where;
   }
-  out << (r.finished ? "; corners from E " : "; intersections from E ") << metres(o.extents.minEasting) << " N " << metres(o.extents.minNorthing) << " to E "
-      << metres(o.extents.maxEasting) << " N " << metres(o.extents.maxNorthing) << " m\n"
-      << std::flush;
+  extent(r.finished ? "corners" : "intersections", o.extents, out);
 }
 
 int reportFailure(const SheetOutcome& o, const Target& t, Progress& progress, std::ostream& err) {
@@ -191,10 +191,8 @@ int runDrawSquare(const Parsed& p, const Command& c, const Backends& b, std::ost
       err,
       [&](const SheetOutcome& o, const std::string& where) {
         out << "drew the square sheet " << o.number << " (" << scaleText(r->sheet.scaleDenominator) << ", "
-            << geodesy::FormatSquareSize(r->sheet.size) << " cm): " << o.entities << " entities, into " << where
-            << "; corners from E " << metres(o.extents.minEasting) << " N " << metres(o.extents.minNorthing)
-            << " to E " << metres(o.extents.maxEasting) << " N " << metres(o.extents.maxNorthing) << " m\n"
-            << std::flush;
+            << geodesy::FormatSquareSize(r->sheet.size) << " cm): " << o.entities << " entities, into " << where;
+        extent("corners", o.extents, out);
       });
 }
 
