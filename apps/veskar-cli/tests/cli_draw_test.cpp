@@ -114,6 +114,25 @@ TEST(CliDraw, RefusedInputWritesNoFile) {
   }
 }
 
+// The fields' central meridian from a zone's number, and eastings with that number in front.
+TEST(CliDraw, ZoneByNumberAndEastingsWithIt) {
+  veskar::testing::TempDir dir;
+  const Args fields = {"--start-longitude", "116", "--start-latitude", "39.5", "--meridians", "2", "--parallels", "2"};
+  Args plainArgs = fields, zonedArgs = fields;
+  plainArgs.insert(plainArgs.end(), {"--central-meridian", "117", "-o", dir.file("plain.dxf")});
+  zonedArgs.insert(zonedArgs.end(), {"--zone", "20", "--zone-width", "6", "--zone-prefix", "-o", dir.file("zoned.dxf")});
+  const CliRun plain = cli(plainArgs), zoned = cli(zonedArgs);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_EQ(zoned.status, 0) << zoned.err;
+  const auto a = veskar::testing::readDxf(dir.file("plain.dxf")), b = veskar::testing::readDxf(dir.file("zoned.dxf"));
+  ASSERT_EQ(a.entities.size(), b.entities.size());
+  for (std::size_t k = 0; k < a.entities.size(); ++k) {
+    if (a.entities[k].type != "LWPOLYLINE") continue;
+    EXPECT_EQ(b.entities[k].points[0][0], a.entities[k].points[0][0] + 20e6);
+    EXPECT_EQ(b.entities[k].points[0][1], a.entities[k].points[0][1]);
+  }
+}
+
 TEST(CliDraw, SkippedLinesAreSaid) {
   veskar::testing::TempDir dir;
   const std::string path = dir.file("one.dxf");
@@ -141,6 +160,10 @@ TEST(CliDraw, UsageErrorsAndUnwritableFiles) {
       {{"-o"}, 2, "veskar-cli draw: -o needs a value\n"},
       {{"--iag75=1", "-o", "x.dxf"}, 2, "veskar-cli draw: unknown option --iag75=1\n"},
       {{"-o", "/nonexistent-dir/x.dxf"}, 1, "veskar-cli draw: "},
+      {{"--zone", "20", "--zone-width", "6", "--central-meridian", "117", "-o", "x.dxf"}, 2,
+       "veskar-cli draw: --zone and --central-meridian exclude each other"},
+      {{"--zone-prefix", "-o", "x.dxf"}, 2, "veskar-cli draw: --zone-prefix needs --zone\n"},
+      {{"--zone", "61", "--zone-width", "6", "-o", "x.dxf"}, 2, "veskar-cli draw: "},
   };
   veskar::testing::TempDir dir;
   for (const auto& c : cases) {
