@@ -99,7 +99,9 @@ TEST(OutsideCheck, SeriesErrorBoundHoldsTo20Degrees) {
         }
       }
       EXPECT_LE(worst, SeriesErrorBound(dl)) << s.ellps << " " << dl << "°";
-      if (dl >= 6) EXPECT_GT(worst, SeriesErrorBound(dl) / 2) << s.ellps << " " << dl << "°";
+      if (dl >= 6) {
+        EXPECT_GT(worst, SeriesErrorBound(dl) / 2) << s.ellps << " " << dl << "°";
+      }
     }
   }
 }
