@@ -68,16 +68,16 @@ std::optional<std::int64_t> kilometres(std::string_view text) {
   return km * 1000 + m;
 }
 
-std::int64_t unprefixed(std::int64_t y, int zone, const std::string& what) {
-  if (zone <= 0) return y;
-  const std::int64_t carried = y / kZoneMetres;
-  if (y < 0 || carried != zone)
-    fail(what + " carries " + (y < kZoneMetres ? std::string("no zone number") : "zone " + std::to_string(carried)) +
-         ", not " + std::to_string(zone));
-  return y - zone * kZoneMetres;
-}
-
 }  // namespace
+
+std::int64_t UnprefixedEasting(std::int64_t y, int zone, const std::string& what, std::int64_t unitsPerMetre) {
+  if (zone <= 0) return y;
+  const std::int64_t zoneUnits = kZoneMetres * unitsPerMetre, carried = y / zoneUnits;
+  if (y < 0 || carried != zone)
+    fail(what + " carries " + (y < zoneUnits ? std::string("no zone number") : "zone " + std::to_string(carried)) +
+         ", not " + std::to_string(zone));
+  return y - zone * zoneUnits;
+}
 
 std::span<const int> SquareScales() { return kDenominators; }
 
@@ -103,7 +103,7 @@ SquareSheet SquareSheetAt(double x, double y, int denominator, SquareSize size, 
   if (!std::isfinite(x) || !std::isfinite(y)) fail("the point must be finite numbers");
   if (std::fabs(x) > 1e12 || std::fabs(y) > 1e12) fail("the point lies beyond 1,000,000,000 km");
   const auto mx = static_cast<std::int64_t>(std::floor(x)), my = static_cast<std::int64_t>(std::floor(y));
-  const std::int64_t east = unprefixed(my, zone, "y " + std::to_string(my));
+  const std::int64_t east = UnprefixedEasting(my, zone, "y " + std::to_string(my));
   if (mx < 0 || east < 0) fail("square sheets start at x 0 and y 0: the point lies south or west of them");
   SquareSheet sheet{denominator, size, 0, 0};
   sheet.south = floorDiv(mx, sheet.height()) * sheet.height();
@@ -121,7 +121,7 @@ SquareSheet ParseSquareNumber(std::string_view number, int denominator, SquareSi
   const std::optional<std::int64_t> x = kilometres(number.substr(0, hyphen)), y = kilometres(number.substr(hyphen + 1));
   if (!x) fail(context + "x \"" + std::string(number.substr(0, hyphen)) + "\" is no number of km (at most 3 decimals)");
   if (!y) fail(context + "y \"" + std::string(number.substr(hyphen + 1)) + "\" is no number of km (at most 3 decimals)");
-  SquareSheet sheet{denominator, size, *x, unprefixed(*y, zone, context + "y")};
+  SquareSheet sheet{denominator, size, *x, UnprefixedEasting(*y, zone, context + "y")};
   const std::string sizeText = " at " + scaleName(denominator) + " with " + FormatSquareSize(size) + " cm sheets";
   if (sheet.south % sheet.height() != 0)
     fail(context + "x " + std::string(number.substr(0, hyphen)) + " km is not on a " + std::to_string(sheet.height()) +

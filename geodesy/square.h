@@ -64,6 +64,11 @@ std::string FormatSquareNumber(const SquareSheet& sheet, int zone = 0);
 // front when `zone` > 0.
 std::string SquareKilometres(std::int64_t metres, int scaleDenominator, int zone = 0);
 
+// An easting in units of 1/unitsPerMetre m with the zone number `zone` in front, without it;
+// `zone` 0: y as it is. A y carrying another zone's number, or none, is refused naming `what`
+// ("y 38525500 carries zone 38, not 39").
+std::int64_t UnprefixedEasting(std::int64_t y, int zone, const std::string& what, std::int64_t unitsPerMetre = 1);
+
 // The eight sheets around, the same size; none south of x 0 or west of y 0.
 struct SquareNeighbours {
   std::optional<SquareSheet> n, ne, e, se, s, sw, w, nw;

@@ -42,6 +42,27 @@ std::optional<std::string> outOfRange(const AreaPoint& v) {
   return std::nullopt;
 }
 
+// A plane vertex's coordinates in metres, "x 3810500.25, y 525500".
+std::string planeWhere(const AreaPoint& v) {
+  const auto metres = [](std::int64_t mm) {
+    std::string text = (mm < 0 ? "-" : "") + std::to_string(std::llabs(mm) / kPlaneUnitsPerMetre);
+    std::string fraction = std::to_string(std::llabs(mm) % kPlaneUnitsPerMetre + kPlaneUnitsPerMetre).substr(1);
+    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    return fraction.empty() ? text : text + "." + fraction;
+  };
+  return "x " + metres(v.latitude) + ", y " + metres(v.longitude);
+}
+
+// Why a plane vertex lies where no square sheet is, or nothing.
+std::optional<std::string> outOfPlane(const AreaPoint& v) {
+  if (v.latitude < 0) return planeWhere(v) + " lies south of x 0, where the square sheets start";
+  if (v.longitude < 0) return planeWhere(v) + " lies west of y 0, where the square sheets start";
+  if (v.latitude > kPlaneLimit || v.longitude > kPlaneLimit)
+    return planeWhere(v) + " lies more than 10,000 km from the origin: no plane coordinates in metres" +
+           (v.longitude > kPlaneLimit ? " (a y with the zone number in front needs that zone named)" : "");
+  return std::nullopt;
+}
+
 // At least three distinct vertices.
 void checkDistinct(const AreaRing& ring, const std::string& place) {
   std::vector<AreaPoint> distinct = ring.vertices;
@@ -126,15 +147,16 @@ void checkHoles(const AreaPolygon& polygon, std::size_t p, const PlaceNamer& nam
   }
 }
 
-}  // namespace
+// Why a vertex lies outside the sheets, or nothing.
+using RangeCheck = std::optional<std::string> (*)(const AreaPoint&);
 
-void NormaliseArea(Area& area, const PlaceNamer& name) {
+void normalise(Area& area, const PlaceNamer& name, RangeCheck rangeFault) {
   for (std::size_t p = 0; p < area.polygons.size(); ++p) {
     AreaPolygon& polygon = area.polygons[p];
     for (std::size_t r = 0; r < polygon.rings.size(); ++r) {
       AreaRing& ring = polygon.rings[r];
       for (std::size_t i = 0; i < ring.vertices.size(); ++i) {
-        if (const std::optional<std::string> why = outOfRange(ring.vertices[i])) fail(name(p, r, ring.source[i]), *why);
+        if (const std::optional<std::string> why = rangeFault(ring.vertices[i])) fail(name(p, r, ring.source[i]), *why);
       }
       dropRepeats(ring);
       checkDistinct(ring, name(p, r, std::nullopt));
@@ -143,6 +165,12 @@ void NormaliseArea(Area& area, const PlaceNamer& name) {
     checkHoles(polygon, p, name);
   }
 }
+
+}  // namespace
+
+void NormaliseArea(Area& area, const PlaceNamer& name) { normalise(area, name, outOfRange); }
+
+void NormalisePlaneArea(Area& area, const PlaceNamer& name) { normalise(area, name, outOfPlane); }
 
 Area RectangleArea(ArcUnits south, ArcUnits west, ArcUnits north, ArcUnits east) {
   AreaRing ring{{{west, south}, {east, south}, {east, north}, {west, north}}, {0, 1, 2, 3}};

@@ -22,6 +22,12 @@
 // polygon's interior is a set of trapezoids, whose extents in longitude give the columns. So
 // the count is known before a single sheet is listed, and the cost grows with the number of
 // rows and vertices, not with the sheets in the area's bounding box.
+//
+// Plane areas, for square sheets. The same polygons in plane coordinates of a drawing, in whole
+// millimetres: y (easting) where the national area holds longitude, x (northing) where it holds
+// latitude, so that the sweep, the edges' and the sheets' exact arithmetic are the same. Square
+// sheets start at the origin: every vertex has x and y from 0 to 10,000 km
+// (NormalisePlaneArea); so the coordinates stay within the bounds exact.h relies on.
 #pragma once
 
 #include <cstddef>
@@ -33,14 +39,15 @@
 #include <vector>
 
 #include "geodesy/sheets.h"
+#include "geodesy/square.h"
 
 namespace veskar::mapsheet {
 
 using geodesy::ArcUnits;
 
 struct AreaPoint {
-  ArcUnits longitude;  // x
-  ArcUnits latitude;   // y
+  ArcUnits longitude;  // x; in a plane area, y (easting) in millimetres
+  ArcUnits latitude;   // y; in a plane area, x (northing) in millimetres
   bool operator==(const AreaPoint&) const = default;
 };
 
@@ -74,6 +81,15 @@ using PlaceNamer = std::function<std::string(std::size_t polygon, std::size_t ri
 // checks the area as described above. Throws AreaError "PLACE: what is wrong".
 void NormaliseArea(Area& area, const PlaceNamer& name);
 
+// Millimetres in a metre, the unit of plane areas, and the farthest a plane vertex may lie
+// from the origin in x and in y: 10,000 km.
+inline constexpr std::int64_t kPlaneUnitsPerMetre = 1000;
+inline constexpr std::int64_t kPlaneLimit = 10000000 * kPlaneUnitsPerMetre;
+
+// NormaliseArea for a plane area: the same checks, with every vertex's x and y from 0 to
+// kPlaneLimit.
+void NormalisePlaneArea(Area& area, const PlaceNamer& name);
+
 // The rectangle from south-west to north-east as an area (not normalised).
 Area RectangleArea(ArcUnits south, ArcUnits west, ArcUnits north, ArcUnits east);
 
@@ -84,8 +100,8 @@ struct AreaBounds {
 AreaBounds ExtentOf(const Area& area);
 
 // A run of touched sheets in one row: columns first to last, both included. Rows and columns
-// are counted over the whole grid of the scale, from the equator and from 0° E: row r spans
-// r to r + 1 sheet heights north of the equator.
+// are counted over the whole grid of the scale, from the equator and from 0° E (from x 0 and
+// y 0 in a plane): row r spans r to r + 1 sheet heights north of the equator.
 struct SheetRun {
   std::int64_t row;
   std::int64_t firstColumn, lastColumn;
@@ -93,10 +109,14 @@ struct SheetRun {
 
 struct SheetCover {
   int scaleDenominator = 0;
-  ArcUnits width = 0, height = 0;  // of one sheet
+  ArcUnits width = 0, height = 0;  // of one sheet, in the area's units
   std::vector<SheetRun> runs;      // rows from north to south, runs from west to east, disjoint
   std::uint64_t count = 0;         // sheets in all runs
 };
+
+// The cells of the grid of `width` x `height` (from 0 in both axes) that a normalised area
+// touches; the cover's scale stays 0.
+SheetCover CoverGrid(const Area& area, ArcUnits width, ArcUnits height);
 
 // The sheets of the scale that a normalised area touches. Throws geodesy::GeodesyError for a
 // scale without sheets.
@@ -104,5 +124,12 @@ SheetCover CoverArea(const Area& area, int scaleDenominator);
 
 // The sheets of a cover, row by row from the north-west.
 std::vector<geodesy::MapSheet> ListSheets(const SheetCover& cover);
+
+// The square sheets of the scale and size that a normalised plane area touches. Throws
+// geodesy::GeodesyError for a scale without square sheets or a size it cannot number.
+SheetCover CoverSquares(const Area& planeArea, int scaleDenominator, geodesy::SquareSize size);
+
+// The square sheets of such a cover, row by row from the north-west.
+std::vector<geodesy::SquareSheet> ListSquareSheets(const SheetCover& cover, geodesy::SquareSize size);
 
 }  // namespace veskar::mapsheet

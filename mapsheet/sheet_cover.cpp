@@ -1,4 +1,5 @@
-// The sheets an area touches, by a sweep from south to north over each polygon (see area.h).
+// The sheets an area touches, by a sweep from south to north over each polygon (see area.h):
+// national sheets in ArcUnits, square sheets in plane millimetres, on the same grid of cells.
 #include <algorithm>
 
 #include "mapsheet/area.h"
@@ -106,16 +107,28 @@ std::vector<SheetRun> joined(std::vector<SheetRun> runs) {
 
 }  // namespace
 
-SheetCover CoverArea(const Area& area, int scaleDenominator) {
+SheetCover CoverGrid(const Area& area, ArcUnits width, ArcUnits height) {
   SheetCover cover;
-  cover.scaleDenominator = scaleDenominator;
-  const geodesy::SheetBounds first = geodesy::BoundsOf(geodesy::SheetAt(0, 0, scaleDenominator));
-  cover.width = first.east - first.west;
-  cover.height = first.north - first.south;
+  cover.width = width;
+  cover.height = height;
   std::vector<SheetRun> runs;
   for (const AreaPolygon& polygon : area.polygons) coverPolygon(polygon, cover, runs);
   cover.runs = joined(std::move(runs));
   for (const SheetRun& r : cover.runs) cover.count += static_cast<std::uint64_t>(r.lastColumn - r.firstColumn + 1);
+  return cover;
+}
+
+SheetCover CoverArea(const Area& area, int scaleDenominator) {
+  const geodesy::SheetBounds first = geodesy::BoundsOf(geodesy::SheetAt(0, 0, scaleDenominator));
+  SheetCover cover = CoverGrid(area, first.east - first.west, first.north - first.south);
+  cover.scaleDenominator = scaleDenominator;
+  return cover;
+}
+
+SheetCover CoverSquares(const Area& planeArea, int scaleDenominator, geodesy::SquareSize size) {
+  const geodesy::SquareSheet first = geodesy::SquareSheetAt(0, 0, scaleDenominator, size);
+  SheetCover cover = CoverGrid(planeArea, first.width() * kPlaneUnitsPerMetre, first.height() * kPlaneUnitsPerMetre);
+  cover.scaleDenominator = scaleDenominator;
   return cover;
 }
 
@@ -125,6 +138,17 @@ std::vector<geodesy::MapSheet> ListSheets(const SheetCover& cover) {
   for (const SheetRun& r : cover.runs) {
     for (std::int64_t c = r.firstColumn; c <= r.lastColumn; ++c)
       sheets.push_back(geodesy::SheetAt(r.row * cover.height, c * cover.width, cover.scaleDenominator));
+  }
+  return sheets;
+}
+
+std::vector<geodesy::SquareSheet> ListSquareSheets(const SheetCover& cover, geodesy::SquareSize size) {
+  std::vector<geodesy::SquareSheet> sheets;
+  sheets.reserve(cover.count);
+  const std::int64_t width = cover.width / kPlaneUnitsPerMetre, height = cover.height / kPlaneUnitsPerMetre;
+  for (const SheetRun& r : cover.runs) {
+    for (std::int64_t c = r.firstColumn; c <= r.lastColumn; ++c)
+      sheets.push_back({cover.scaleDenominator, size, r.row * height, c * width});
   }
   return sheets;
 }

@@ -98,6 +98,48 @@ TEST(SheetCover, AcrossMillionSheetsAndZones) {
   EXPECT_EQ(ListSheets(cover).back(), geodesy::SheetAt(39 * deg + 50 * m, 115 * deg + 30 * m, 50000));
 }
 
+// --- Square sheets ---------------------------------------------------------------------------
+
+// A plane vertex in 1:500 square sheets (250 m) from x 10 km, y 27.5 km, in millimetres.
+AreaPoint plane(double columns, double rows) {
+  return {static_cast<ArcUnits>((27500 + columns * 250) * 1000), static_cast<ArcUnits>((10000 + rows * 250) * 1000)};
+}
+
+TEST(SquareCover, EdgesAndCornersAloneTouchNothing) {
+  const struct {
+    const char* what;
+    std::vector<AreaPoint> ring;
+    std::vector<std::string> numbers;  // north-west first
+  } cases[] = {
+      {"rectangle on sheet edges", {plane(1, 1), plane(3, 1), plane(3, 2), plane(1, 2)}, {"10.25-27.75", "10.25-28.00"}},
+      {"L-shape skips its notch",
+       {plane(0, 0), plane(2, 0), plane(2, 1), plane(1, 1), plane(1, 2), plane(0, 2)},
+       {"10.25-27.50", "10.00-27.50", "10.00-27.75"}},
+      {"triangle along a diagonal of sheet corners", {plane(0, 0), plane(2, 2), plane(0, 2)}, {"10.25-27.50", "10.25-27.75", "10.00-27.50"}},
+      {"a millimetre into the next row", {plane(0, 0), plane(1, 0), {plane(1, 1).longitude, plane(1, 1).latitude + 1}},
+       {"10.25-27.50", "10.00-27.50"}},
+      {"the same on the row's edge", {plane(0, 0), plane(1, 0), plane(1, 1)}, {"10.00-27.50"}},
+      {"sliver at the origin", {{0, 0}, {1, 0}, {0, 1}}, {"0.00-0.00"}},
+  };
+  for (const auto& c : cases) {
+    Area a{{AreaPolygon{{ring(c.ring)}}}};
+    NormalisePlaneArea(a, name);
+    const SheetCover cover = CoverSquares(a, 500, {50, 50});
+    std::vector<std::string> numbers;
+    for (const geodesy::SquareSheet& s : ListSquareSheets(cover, {50, 50})) numbers.push_back(geodesy::FormatSquareNumber(s));
+    EXPECT_EQ(numbers, c.numbers) << c.what;
+    EXPECT_EQ(cover.count, c.numbers.size()) << c.what;
+  }
+  // 50 x 40 cm at 1:1,000: cells 500 m wide, 400 m high; an unnumberable size is refused.
+  Area a{{AreaPolygon{{ring({{0, 0}, {1000 * 1000, 0}, {1000 * 1000, 1000 * 1000}})}}}};
+  NormalisePlaneArea(a, name);
+  const std::vector<geodesy::SquareSheet> sheets = ListSquareSheets(CoverSquares(a, 1000, {50, 40}), {50, 40});
+  ASSERT_EQ(sheets.size(), 5u);  // rows 0.8-1.2, 0.4-0.8, 0-0.4 km; the north-west cell left of the diagonal
+  EXPECT_EQ(sheets.front(), (geodesy::SquareSheet{1000, {50, 40}, 800, 500}));
+  EXPECT_THROW(CoverSquares(a, 5000, {50, 50}), geodesy::GeodesyError);
+  EXPECT_THROW(CoverSquares(a, 10000, {50, 50}), geodesy::GeodesyError);
+}
+
 // --- Random polygons against a per-sheet decision ---------------------------------------------
 
 // Whether the segment a-b meets the open rectangle (Liang-Barsky with exact ratios).
@@ -212,6 +254,28 @@ TEST(AreaChecks, FaultsAreNamedByPlace) {
       EXPECT_EQ(std::string(e.what()), c.message);
     }
   }
+  const ArcUnits limit = kPlaneLimit;
+  const struct {
+    std::vector<AreaPoint> ring;
+    const char* message;
+  } plane[] = {
+      {{{0, 0}, {5, -1}, {5, 5}}, "p0r0v1: x -0.001, y 0.005 lies south of x 0, where the square sheets start"},
+      {{{0, 0}, {-1500, 5}, {5, 5}}, "p0r0v1: x 0.005, y -1.5 lies west of y 0, where the square sheets start"},
+      {{{0, 0}, {5, limit + 1}, {5, 5}}, "p0r0v1: x 10000000.001, y 0.005 lies more than 10,000 km from the origin: no plane coordinates in metres"},
+      {{{0, 0}, {5, 5}, {5, 5}}, "p0r0: a ring needs at least three distinct vertices; this one has 2"},
+  };
+  for (const auto& c : plane) {
+    Area a{{AreaPolygon{{ring(c.ring)}}}};
+    try {
+      NormalisePlaneArea(a, name);
+      ADD_FAILURE() << "accepted: " << c.message;
+    } catch (const AreaError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+  // The plane's corners are its own: a triangle up to 10,000 km is accepted.
+  Area far{{AreaPolygon{{ring({{0, 0}, {limit, 0}, {limit, limit}})}}}};
+  EXPECT_NO_THROW(NormalisePlaneArea(far, name));
   // The very corners of the sheets are theirs: a triangle up to 88° N and 180° E is accepted.
   const Area edge = normalised({{{179 * deg, 87 * deg}, {180 * deg, 87 * deg}, {180 * deg, 88 * deg}}});
   EXPECT_EQ(geodesy::FormatSheetNumber(ListSheets(CoverArea(edge, 1000000)).front()), "V60");
