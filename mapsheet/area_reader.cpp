@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "platform/files.h"
@@ -17,10 +18,11 @@ constexpr double kUnitsPerDegree = static_cast<double>(geodesy::kArcUnitsPerDegr
   throw AreaError(file + ": " + place + ": " + what);
 }
 
-// NormaliseArea, its messages starting with the file's name.
-void normalise(Area& area, const std::string& file, const PlaceNamer& name) {
+// NormaliseArea (or another such check), its messages starting with the file's name.
+void normalise(Area& area, const std::string& file, const PlaceNamer& name,
+               void (*check)(Area&, const PlaceNamer&) = NormaliseArea) {
   try {
-    NormaliseArea(area, name);
+    check(area, name);
   } catch (const AreaError& e) {
     throw AreaError(file + ": " + e.what());
   }
@@ -56,7 +58,15 @@ ArcUnits packedField(std::string_view field, const std::string& file, const std:
   }
 }
 
-Area readLines(std::string_view text, const std::string& file) {
+// How one kind of line file reads: its two fields as a vertex, and the checks of its area.
+struct LineForm {
+  const char* fields;     // what a line holds, for the message on a wrong count
+  const char* noVertex;   // what to give, for an empty file
+  std::function<AreaPoint(std::string_view, std::string_view, const std::string& place)> vertex;
+  void (*normalise)(Area&, const PlaceNamer&);
+};
+
+Area readLines(std::string_view text, const std::string& file, const LineForm& form) {
   AreaRing ring;
   std::size_t number = 0;
   for (std::size_t start = 0; start < text.size();) {
@@ -68,19 +78,53 @@ Area readLines(std::string_view text, const std::string& file) {
     if (fields.empty() || fields.front().front() == '#') continue;
     const std::string place = "line " + std::to_string(number);
     if (fields.size() != 2)
-      fail(file, place, "expected two numbers, B and L (latitude and longitude in packed DMS); found " +
-                            std::to_string(fields.size()) + " fields");
-    const ArcUnits latitude = packedField(fields[0], file, place);
-    ring.vertices.push_back({packedField(fields[1], file, place), latitude});
+      fail(file, place, std::string("expected two numbers, ") + form.fields + "; found " + std::to_string(fields.size()) + " fields");
+    ring.vertices.push_back(form.vertex(fields[0], fields[1], place));
     ring.source.push_back(number);
   }
-  if (ring.vertices.empty()) throw AreaError(file + ": no vertices: give lines \"B L\" (packed DMS) or a GeoJSON polygon");
+  if (ring.vertices.empty()) throw AreaError(file + ": no vertices: " + form.noVertex);
   const std::string lines = "lines " + std::to_string(ring.source.front()) + "-" + std::to_string(ring.source.back());
   Area area{{AreaPolygon{{std::move(ring)}}}};
-  normalise(area, file, [&](std::size_t, std::size_t, std::optional<std::size_t> line) {
-    return line ? "line " + std::to_string(*line) : lines;
-  });
+  normalise(
+      area, file,
+      [&](std::size_t, std::size_t, std::optional<std::size_t> line) { return line ? "line " + std::to_string(*line) : lines; },
+      form.normalise);
   return area;
+}
+
+Area readPackedLines(std::string_view text, const std::string& file) {
+  const LineForm form{"B and L (latitude and longitude in packed DMS)",
+                      "give lines \"B L\" (packed DMS) or a GeoJSON polygon",
+                      [&](std::string_view b, std::string_view l, const std::string& place) {
+                        const ArcUnits latitude = packedField(b, file, place);
+                        return AreaPoint{packedField(l, file, place), latitude};
+                      },
+                      NormaliseArea};
+  return readLines(text, file, form);
+}
+
+// --- Lines "x y" -----------------------------------------------------------------------------
+
+// A coordinate in metres as exact millimetres; the line's place names what is wrong.
+std::int64_t metresField(std::string_view field, const std::string& file, const std::string& place) {
+  const std::optional<std::int64_t> mm = MetresToMillimetres(field);
+  if (!mm) fail(file, place, "\"" + std::string(field) + "\" is not a number of metres");
+  return *mm;
+}
+
+Area readPlaneLines(std::string_view text, const std::string& file, int zone) {
+  const LineForm form{"x and y (northing and easting in metres)", "give lines \"x y\" (metres)",
+                      [&](std::string_view x, std::string_view y, const std::string& place) {
+                        const std::int64_t north = metresField(x, file, place), east = metresField(y, file, place);
+                        try {
+                          return AreaPoint{geodesy::UnprefixedEasting(east, zone, "y " + std::string(y), kPlaneUnitsPerMetre),
+                                           north};
+                        } catch (const geodesy::GeodesyError& e) {
+                          fail(file, place, e.what());
+                        }
+                      },
+                      NormalisePlaneArea};
+  return readLines(text, file, form);
 }
 
 // --- GeoJSON ---------------------------------------------------------------------------------
@@ -228,21 +272,49 @@ Area readGeoJson(std::string_view text, const std::string& file) {
   return GeoJsonReader(file).read(root);
 }
 
-}  // namespace
-
-Area ReadArea(std::string_view text, const std::string& fileName) {
+// The text without a byte order mark; whether it holds JSON (an object or array first).
+bool isJson(std::string_view& text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first != std::string_view::npos && (text[first] == '{' || text[first] == '['))
-    return readGeoJson(text, fileName);
-  return readLines(text, fileName);
+  return first != std::string_view::npos && (text[first] == '{' || text[first] == '[');
 }
 
-Area ReadAreaFile(const std::string& path) {
+std::string readText(const std::string& path) {
   std::string error;
-  const std::optional<std::string> text = platform::readFile(path, error);
+  std::optional<std::string> text = platform::readFile(path, error);
   if (!text) throw AreaError(path + ": " + error);
-  return ReadArea(*text, path);
+  return std::move(*text);
 }
+
+}  // namespace
+
+std::optional<std::int64_t> MetresToMillimetres(std::string_view text) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  const std::size_t dot = text.find('.');
+  const std::string_view whole = text.substr(0, dot), fraction = dot == std::string_view::npos ? "" : text.substr(dot + 1);
+  const auto digits = [](std::string_view d) { return d.find_first_not_of("0123456789") == std::string_view::npos; };
+  if (whole.size() > 12 || !digits(whole) || !digits(fraction) || (whole.empty() && fraction.empty())) return std::nullopt;
+  std::int64_t mm = 0;
+  for (char c : whole) mm = mm * 10 + (c - '0');
+  for (std::size_t k = 0; k < 3; ++k) mm = mm * 10 + (k < fraction.size() ? fraction[k] - '0' : 0);
+  if (fraction.size() > 3 && fraction[3] >= '5') ++mm;  // to the nearest millimetre, halves away from 0
+  return negative ? -mm : mm;
+}
+
+Area ReadArea(std::string_view text, const std::string& fileName) {
+  return isJson(text) ? readGeoJson(text, fileName) : readPackedLines(text, fileName);
+}
+
+Area ReadAreaFile(const std::string& path) { return ReadArea(readText(path), path); }
+
+Area ReadPlaneArea(std::string_view text, const std::string& fileName, int zone) {
+  if (isJson(text))
+    throw AreaError(fileName + ": GeoJSON holds longitude and latitude; square sheets take lines \"x y\" (plane "
+                    "coordinates in metres)");
+  return readPlaneLines(text, fileName, zone);
+}
+
+Area ReadPlaneAreaFile(const std::string& path, int zone) { return ReadPlaneArea(readText(path), path, zone); }
 
 }  // namespace veskar::mapsheet

@@ -89,5 +89,45 @@ TEST(AreaReader, FaultsNameTheFileAndThePlace) {
   }
 }
 
+TEST(AreaReader, PlaneLinesInExactMillimetres) {
+  const struct {
+    const char* text;
+    std::optional<std::int64_t> mm;
+  } numbers[] = {{"3810500.25", 3810500250}, {"+.5", 500}, {"-12", -12000}, {"7.0004999", 7000}, {"7.0005", 7001},
+                 {"999999999999.999", 999999999999999}, {"1e3", std::nullopt}, {"1000000000000", std::nullopt},
+                 {".", std::nullopt}, {"", std::nullopt}, {"5,5", std::nullopt}};
+  for (const auto& n : numbers) EXPECT_EQ(MetresToMillimetres(n.text), n.mm) << n.text;
+  // x then y; blanks or a comma between; comments; y with the zone number of zone 39.
+  const Area a = ReadPlaneArea("# site\r\n10000 39027500\n\n10000,39028250.0004\r\n 10250.5\t39028250\n", "f", 39);
+  EXPECT_EQ(a.polygons[0].rings[0].vertices,
+            (std::vector<AreaPoint>{{27500000, 10000000}, {28250000, 10000000}, {28250000, 10250500}}));
+  EXPECT_EQ(a.polygons[0].rings[0].source, (std::vector<std::size_t>{2, 4, 5}));
+
+  const struct {
+    const char* text;
+    int zone;
+    const char* message;
+  } faults[] = {
+      {"10000 27500\n10000 2.8e4\n", 0, "f: line 2: \"2.8e4\" is not a number of metres"},
+      {"10000 27500 5\n", 0, "f: line 1: expected two numbers, x and y (northing and easting in metres); found 3 fields"},
+      {"10000 27500\n", 39, "f: line 1: y 27500 carries no zone number, not 39"},
+      {"10000 38027500\n", 39, "f: line 1: y 38027500 carries zone 38, not 39"},
+      {"10000 27500\n-1 28000\n10250 28000\n", 0, "f: line 2: x -1, y 28000 lies south of x 0, where the square sheets start"},
+      {"0 0\n0 100\n100 0\n100 100\n", 0,
+       "f: line 2: the polygon's boundary meets itself: the edge from here to line 3 meets the edge from line 4 to line 1"},
+      {"# nothing\n", 0, "f: no vertices: give lines \"x y\" (metres)"},
+      {R"({"type":"Polygon","coordinates":[]})", 0,
+       "f: GeoJSON holds longitude and latitude; square sheets take lines \"x y\" (plane coordinates in metres)"},
+  };
+  for (const auto& c : faults) {
+    try {
+      ReadPlaneArea(c.text, "f", c.zone);
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const AreaError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace veskar::mapsheet
