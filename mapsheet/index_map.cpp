@@ -121,6 +121,32 @@ IndexMap BuildIndexMap(const Area& area, const SheetCover& cover, geodesy::Coord
   return map;
 }
 
+IndexMap BuildSquareIndexMap(const Area& planeArea, const SheetCover& cover, geodesy::SquareSize size, int zone,
+                             double textHeight) {
+  IndexMap map;
+  map.sheetScale = cover.scaleDenominator;
+  map.textHeight = textHeight > 0 ? textHeight : metresOnGround(kTextMillimetres, map.sheetScale);
+  map.boundaryWidth = metresOnGround(kBoundaryMillimetres, map.sheetScale);
+  const double offset = zone > 0 ? geodesy::PrefixedEasting(0, zone) : 0;
+  const auto metres = [](std::int64_t mm) { return static_cast<double>(mm) / kPlaneUnitsPerMetre; };
+  for (const geodesy::SquareSheet& s : ListSquareSheets(cover, size)) {
+    const double w = offset + static_cast<double>(s.west), e = offset + static_cast<double>(s.east());
+    const double south = static_cast<double>(s.south), north = static_cast<double>(s.north());
+    map.frames.push_back({geodesy::FormatSquareNumber(s, zone), {w, south, e, south, e, north, w, north},
+                          {(w + e) / 2, (south + north) / 2}});
+  }
+  for (const AreaPolygon& polygon : planeArea.polygons) {
+    for (const AreaRing& ring : polygon.rings) {
+      std::vector<double>& out = map.boundary.emplace_back();
+      for (const AreaPoint& v : ring.vertices) {
+        out.push_back(offset + metres(v.longitude));
+        out.push_back(metres(v.latitude));
+      }
+    }
+  }
+  return map;
+}
+
 Sketch IndexMapSketch(const IndexMap& map) {
   const auto vertices = [](const std::vector<double>& xy) {
     std::vector<PlaneVertex> out;

@@ -11,6 +11,10 @@
 //
 // The zone is that of the centre of the area's extent: 3° zones at 1:10,000 and 1:5,000,
 // 6° zones at smaller scales, as the sheets themselves are drawn.
+//
+// Square sheets. Their index map is drawn the same way and at the same scale, in the plane
+// coordinates of the area as they are (nothing projected, every edge straight), eastings with
+// the zone number in front when the sheets' numbers carry it.
 #pragma once
 
 #include <string>
@@ -35,8 +39,8 @@ struct IndexMapFrame {
 
 struct IndexMap {
   int sheetScale = 0;                 // the sheets' denominator
-  geodesy::ProjectionZone zone{};
-  geodesy::CoordinateSystem system = geodesy::CoordinateSystem::CGCS2000;
+  geodesy::ProjectionZone zone{};     // national sheets: the zone drawn in (square sheets: none)
+  geodesy::CoordinateSystem system = geodesy::CoordinateSystem::CGCS2000;  // national sheets
   double textHeight = 0;              // metres
   double boundaryWidth = 0;           // metres
   std::vector<IndexMapFrame> frames;
@@ -54,6 +58,11 @@ double ReachOf(const SheetCover& cover, const geodesy::ProjectionZone& zone);
 // Throws GeodesyError when a point cannot be projected.
 IndexMap BuildIndexMap(const Area& area, const SheetCover& cover, geodesy::CoordinateSystem system,
                        double textHeight = 0);
+
+// The index map of a plane area and its square sheets' cover (CoverSquares with `size`);
+// `zone` > 0: eastings and numbers with that zone number in front; `textHeight` as above.
+IndexMap BuildSquareIndexMap(const Area& planeArea, const SheetCover& cover, geodesy::SquareSize size, int zone = 0,
+                             double textHeight = 0);
 
 // The index map ready to be drawn: every frame and its number, then the boundary.
 Sketch IndexMapSketch(const IndexMap& map);

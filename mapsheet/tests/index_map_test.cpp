@@ -63,6 +63,24 @@ TEST(IndexMap, FramesNumbersAndBoundaryOnTheirLayers) {
   EXPECT_EQ(boundary.color, 1);
 }
 
+// Square sheets of 1:500 in zone 39: frames and boundary in the plane as they are, eastings and
+// numbers with the zone number, numbers 3 mm high at 1:5,000.
+TEST(IndexMap, SquareSheetsInThePlane) {
+  Area a = RectangleArea(10000 * 1000, 27600 * 1000, 10300 * 1000, 27750 * 1000 + 1);
+  NormalisePlaneArea(a, [](std::size_t, std::size_t, std::optional<std::size_t>) { return std::string("v"); });
+  const IndexMap map = BuildSquareIndexMap(a, CoverSquares(a, 500, {50, 50}), {50, 50}, 39);
+  EXPECT_EQ(map.textHeight, 15.0);
+  EXPECT_EQ(map.boundaryWidth, 2.5);
+  std::vector<std::string> numbers;
+  for (const IndexMapFrame& f : map.frames) numbers.push_back(f.number);
+  EXPECT_EQ(numbers, (std::vector<std::string>{"10.25-39027.50", "10.25-39027.75", "10.00-39027.50", "10.00-39027.75"}));
+  EXPECT_EQ(map.frames[1].outline, (std::vector<double>{39027750, 10250, 39028000, 10250, 39028000, 10500, 39027750, 10500}));
+  EXPECT_EQ(map.frames[1].centre.easting, 39027875);
+  EXPECT_EQ(map.frames[1].centre.northing, 10375);
+  EXPECT_EQ(map.boundary, (std::vector<std::vector<double>>{{39027600, 10000, 39027750.001, 10000, 39027750.001, 10300, 39027600, 10300}}));
+  EXPECT_EQ(IndexMapSketch(map).shapes.size(), 9u);
+}
+
 double offPolyline(const std::vector<double>& v, const graticule::PlaneVertex& p) {
   double best = 1e300;
   for (std::size_t k = 0; k + 2 < v.size() + 2; k += 2) {
