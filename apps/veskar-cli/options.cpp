@@ -15,8 +15,11 @@ const Option* find(const Command& c, const std::string& name) {
 
 std::string shown(const Option& o) {
   std::string s = o.shortName.empty() ? o.name : o.shortName + ", " + o.name;
-  return o.value.empty() ? s : s + " " + o.value;
+  return o.value.empty() ? s : s + (o.valueOptional ? " [" + o.value + "]" : " " + o.value);
 }
+
+// An option's name rather than a value or operand (numbers such as -5 are no options).
+bool isOption(const std::string& a) { return a.size() >= 2 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9') && a[1] != '.'; }
 
 }  // namespace
 
@@ -35,8 +38,8 @@ std::optional<Parsed> parse(const Command& c, const Args& args, std::ostream& er
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a.size() < 2 || a[0] != '-' || (a[1] >= '0' && a[1] <= '9') || a[1] == '.') {
-      p.operands_.push_back(a);  // numbers such as -5 are operands too
+    if (!isOption(a)) {
+      p.operands_.push_back(a);
       continue;
     }
     const std::size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
@@ -52,6 +55,7 @@ std::optional<Parsed> parse(const Command& c, const Args& args, std::ostream& er
     if (o->value.empty()) continue;
     values.clear();
     if (eq != std::string::npos) values.push_back(a.substr(eq + 1));
+    if (o->valueOptional && values.empty() && (i + 1 >= args.size() || isOption(args[i + 1]))) continue;
     while (static_cast<int>(values.size()) < o->arity) {
       if (++i >= args.size()) {
         return fail(name + " needs " + (o->arity > 1 ? "values" : "a value"));

@@ -20,6 +20,8 @@ struct Option {
   std::string value;      // what it takes, as the usage names it ("L0", "B L"); empty: a flag
   std::string help;       // one line or a few, for the usage
   int arity = 1;          // values it takes (when it takes any)
+  // The value may be left out: the next argument is its value only when it is no option.
+  bool valueOptional = false;
 };
 
 struct Command {
