@@ -13,6 +13,7 @@
 #include "cad/drawing.h"
 #include "geodesy/geodesy.h"
 #include "geodesy/sheets.h"
+#include "geodesy/square.h"
 #include "graticule/draw_command.h"
 #include "mapsheet/area.h"
 #include "options.h"
@@ -50,6 +51,8 @@ Command squareCommand();
 int runSquare(const Args& args, std::ostream& out, std::ostream& err);
 // The same JSON object as `sheet --json`, with its line end.
 void writeSheetJson(const geodesy::MapSheet& sheet, geodesy::CoordinateSystem system, std::ostream& out);
+// The same JSON object as `square --json`, with its line end; `zone` > 0: y with its number.
+void writeSquareJson(const geodesy::SquareSheet& sheet, int zone, std::ostream& out);
 Command sheetsCommand();
 int runSheets(const Args& args, std::ostream& out, std::ostream& err);
 // draw --index (or any of its options): the index map of a survey area.
@@ -80,6 +83,9 @@ struct ZoneChoice {
   bool usage = false;
 };
 ZoneChoice zoneChoice(const Parsed& p);
+// For square sheets: the zone number y carries, from --zone, --zone-width and --zone-prefix
+// together (0: none); a usage error is told after `prefix` and gives nothing.
+std::optional<int> prefixZoneOf(const Parsed& p, const std::string& prefix, std::ostream& err);
 
 // How far from the central meridian the series serves: a warning beyond 3°, a refusal beyond
 // 20°, where it means nothing.
@@ -91,17 +97,22 @@ std::string reachWarning(double farthestDegrees);
 // "7.25° from the central meridian: farther than 20°, where the projection means nothing"
 std::string reachRefusal(double degrees);
 
-// --within S W N E and --area FILE: a survey area; --scale: the scale of its sheets.
+// --within S W N E and --area FILE: a survey area; --scale: the scale of its sheets. With
+// --square (and --sheet-size, --zone, --zone-width, --zone-prefix): a plane area, x y in metres,
+// and its square sheets.
 std::vector<Option> areaOptions();
 Option sheetScaleOption();
 struct SurveyArea {
-  mapsheet::Area area;
+  mapsheet::Area area;  // a plane area for square sheets
   mapsheet::SheetCover cover;
+  bool square = false;
+  geodesy::SquareSize size;  // of the square sheets
+  int zone = 0;              // > 0: the square sheets' y carries this zone number
 };
 // The most sheets listed or drawn at once.
 inline constexpr std::uint64_t kMaxSheets = 100000;
 // The area and its sheets from those options. A usage error (status 2) or a refusal (status 1:
-// a fault in the area or its file, an unknown scale, more than kMaxSheets sheets) is told on
+// a fault in the area or its file, an unknown scale or sheet size, more than kMaxSheets sheets) is told on
 // `err` after `prefix` and gives nothing.
 std::optional<SurveyArea> surveyAreaOf(const Parsed& p, const std::string& prefix, std::ostream& err, int& status);
 // 1234567 as "1,234,567".

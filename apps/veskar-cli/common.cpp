@@ -2,6 +2,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <ostream>
 
 #include "cli.h"
 
@@ -83,6 +84,15 @@ ZoneChoice zoneChoice(const Parsed& p) {
     return refuse(e.what(), false);
   }
   return c;
+}
+
+std::optional<int> prefixZoneOf(const Parsed& p, const std::string& prefix, std::ostream& err) {
+  const ZoneChoice z = zoneChoice(p);
+  if (!z.error.empty() || (z.zone && !p.has("--zone-prefix"))) {
+    err << prefix << ": " << (z.error.empty() ? "--zone names the zone number y carries with --zone-prefix" : z.error) << "\n";
+    return std::nullopt;
+  }
+  return z.zone ? z.zone->number : 0;
 }
 
 namespace {

@@ -67,7 +67,8 @@ Command drawCommand(const Backends& b) {
   c.options.push_back({"--square", "", "NUMBER", "a square sheet of a large-scale survey (3810.5-525.5, the\n"
                                                  "south-west corner's x-y in km) with --scale, finished:\n"
                                                  "inner frame, grid crosses every 10 cm on paper, corner\n"
-                                                 "coordinates, outer frame, number, adjoining sheets, scale"});
+                                                 "coordinates, outer frame, number, adjoining sheets, scale;\n"
+                                                 "with --index no number: square sheets of a plane area", 1, true});
   c.options.push_back({"--scale", "", "DENOMINATOR", "with --square: 5000, 2000, 1000 or 500; with --index: the\n"
                                                      "sheets' scale, 1000000 to 500"});
   c.options.push_back({"--sheet-size", "", "WxH", "with --square: 50x50, 50x40 or 40x40 cm (default 40x40 at\n"
@@ -76,7 +77,8 @@ Command drawCommand(const Backends& b) {
   c.options.push_back({"--title", "", "TEXT", "with --sheet or --square: the sheet's name (图名), above its\n"
                                               "number"});
   c.options.push_back({"--zone-prefix", "", "", "eastings with the zone number in front (20435798.84): the\n"
-                                                "sheet's zone, or with the fields the zone of --zone"});
+                                                "sheet's zone, or with the fields and --square the zone of\n"
+                                                "--zone"});
   c.options.push_back({"--label-height", "", "H", "label height in metres (default 1000; --frame-only 3 mm on paper)"});
   for (Option& o : indexOptions()) c.options.push_back(std::move(o));
   for (Option& o : systemOptions(geodesy::CoordinateSystem::Beijing54)) c.options.push_back(std::move(o));
@@ -99,7 +101,8 @@ Command drawCommand(const Backends& b) {
             "  veskar-cli draw --sheet J50E001010 -o J50E001010.dxf\n"
             "  veskar-cli draw --sheet 'J-50-5-(24)' --title 北京 --grid 0.5 -o sheet.dxf\n"
             "  veskar-cli draw --square 3810.5-525.5 --scale 1000 --system 2000国家大地坐标系 -o sheet.dxf\n"
-            "  veskar-cli draw --index --scale 10000 --area county.geojson -o index.dxf\n";
+            "  veskar-cli draw --index --scale 10000 --area county.geojson -o index.dxf\n"
+            "  veskar-cli draw --index --square --scale 500 --area site.txt -o index.dxf\n";
   return c;
 }
 

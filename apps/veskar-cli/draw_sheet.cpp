@@ -133,18 +133,18 @@ std::optional<mapsheet::SquareFrameRequest> squareOf(const Parsed& p, std::ostre
     }
   }
   const std::optional<int> scale = parseInt(p.value("--scale"));
-  const ZoneChoice z = zoneChoice(p);
   if (!scale) {
     err << "veskar-cli draw: --square needs --scale 5000, 2000, 1000 or 500\n";
     return std::nullopt;
   }
-  if (!z.error.empty() || (z.zone && !p.has("--zone-prefix"))) {
-    err << "veskar-cli draw: " << (z.error.empty() ? "--zone names the zone number y carries with --zone-prefix" : z.error)
-        << "\n";
+  const std::optional<int> zone = prefixZoneOf(p, "veskar-cli draw", err);
+  if (!zone) return std::nullopt;
+  if (p.value("--square").empty()) {
+    err << "veskar-cli draw: --square needs the sheet's number (3810.5-525.5), or --index for the sheets of an area\n";
     return std::nullopt;
   }
   mapsheet::SquareFrameRequest r;
-  r.zone = z.zone ? z.zone->number : 0;
+  r.zone = *zone;
   r.title = p.value("--title");
   r.system = p.value("--system");
   try {

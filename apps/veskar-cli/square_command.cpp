@@ -57,16 +57,9 @@ std::optional<Choice> choiceOf(const Parsed& p, std::ostream& err) {
     return std::nullopt;
   }
   c.scale = *scale;
-  const ZoneChoice z = zoneChoice(p);
-  if (!z.error.empty()) {
-    err << "veskar-cli square: " << z.error << "\n";
-    return std::nullopt;
-  }
-  if (z.zone && !p.has("--zone-prefix")) {
-    err << "veskar-cli square: --zone names the zone number y carries with --zone-prefix\n";
-    return std::nullopt;
-  }
-  if (z.zone) c.zone = z.zone->number;
+  const std::optional<int> zone = prefixZoneOf(p, "veskar-cli square", err);
+  if (!zone) return std::nullopt;
+  c.zone = *zone;
   return c;
 }
 
@@ -83,7 +76,9 @@ geodesy::SquareSheet sheetOf(const Parsed& p, const Choice& c) {
 
 std::string metres(std::int64_t m, int zone) { return std::to_string(zone > 0 ? m + zone * 1000000LL : m); }
 
-void json(const geodesy::SquareSheet& s, int zone, std::ostream& out) {
+}  // namespace
+
+void writeSquareJson(const geodesy::SquareSheet& s, int zone, std::ostream& out) {
   const geodesy::SquareNeighbours n = geodesy::NeighboursOf(s);
   out << "{\"number\":\"" << geodesy::FormatSquareNumber(s, zone) << "\",\"scale\":" << s.scaleDenominator
       << ",\"south\":" << s.south << ",\"west\":" << metres(s.west, zone) << ",\"north\":" << s.north()
@@ -97,6 +92,8 @@ void json(const geodesy::SquareSheet& s, int zone, std::ostream& out) {
   }
   out << "}}\n";
 }
+
+namespace {
 
 void text(const geodesy::SquareSheet& s, int zone, std::ostream& out) {
   const std::string self = geodesy::FormatSquareNumber(s, zone);
@@ -133,7 +130,7 @@ int runSquare(const Args& args, std::ostream& out, std::ostream& err) {
   try {
     const geodesy::SquareSheet s = sheetOf(*p, *choice);
     if (p->has("--json")) {
-      json(s, choice->zone, out);
+      writeSquareJson(s, choice->zone, out);
     } else {
       text(s, choice->zone, out);
     }

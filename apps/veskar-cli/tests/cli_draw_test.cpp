@@ -303,6 +303,7 @@ TEST(CliDraw, SheetRefusalsWriteNoFile) {
       {{"--sheet", "J50G015010", "--label-height", "5"}, 2, "veskar-cli draw: --label-height sets the labels of --frame-only"},
       {{"--sheet", "J50G015010", "--meridians", "3"}, 2, "veskar-cli draw: --sheet gives the meridians and parallels itself"},
       {{"--grid", "1"}, 2, "veskar-cli draw: --grid goes with --sheet, --square or --index\n"},
+      {{"--square", "--scale", "500"}, 2, "veskar-cli draw: --square needs the sheet's number (3810.5-525.5), or --index"},
   };
   for (const auto& c : cases) {
     veskar::testing::TempDir dir;

@@ -20,7 +20,8 @@ ProcessResult cli(const Args& args) {
 // The first field of every line.
 std::vector<std::string> numbers(const std::string& listing) {
   std::vector<std::string> out;
-  for (std::size_t at = 0; at < listing.size(); at = listing.find('\n', at) + 1) out.push_back(listing.substr(at, 10));
+  for (std::size_t at = 0; at < listing.size(); at = listing.find('\n', at) + 1)
+    out.push_back(listing.substr(at, listing.find(' ', at) - at));
   return out;
 }
 
@@ -53,6 +54,40 @@ TEST(CliSheets, ListsTheSheetsAnAreaTouches) {
   for (const std::string& n : listed) millions.insert(n.substr(0, 3));
   EXPECT_EQ(millions, (std::set<std::string>{"J49", "J50", "K49", "K50"}));
   EXPECT_EQ(listed.front(), "K49E024024");  // the north-west: 113°45′-114°00′ E, 40°00′-40°10′ N
+}
+
+// 1:500 square sheets (250 m) from x 10 km, y 27.5 km: an L of three sheets up and three east,
+// without its north-eastern 2 x 2 sheets, as lines "x y".
+const char* const kSquareL = "# site\n10000 27500\n10000, 28250\n10250 28250\n10250 27750\n10750 27750\n10750 27500\n";
+
+TEST(CliSheets, SquareSheetsOfAPlaneArea) {
+  veskar::testing::TempDir dir;
+  veskar::testing::writeBytes(dir.file("l.txt"), kSquareL);
+  // A rectangle on sheet edges: its four sheets and no neighbour.
+  ProcessResult r = cli({"sheets", "--square", "--scale", "500", "--within", "10000", "27500", "10500", "28000"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "10.25-27.50  x 10250–10500  y 27500–27750\n"
+            "10.25-27.75  x 10250–10500  y 27750–28000\n"
+            "10.00-27.50  x 10000–10250  y 27500–27750\n"
+            "10.00-27.75  x 10000–10250  y 27750–28000\n");
+  r = cli({"sheets", "--square", "--scale", "500", "--area", dir.file("l.txt")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(numbers(r.out), (std::vector<std::string>{"10.50-27.50", "10.25-27.50", "10.00-27.50", "10.00-27.75", "10.00-28.00"}));
+  // --json: the objects of square --json, y with the zone number; 50x40 cm sheets 250 x 200 m.
+  const Args zone{"--scale", "500", "--sheet-size", "50x40", "--zone", "39", "--zone-width", "3", "--zone-prefix", "--json"};
+  Args args{"sheets", "--square", "--within", "10000", "39027500", "10200.001", "39027750"};
+  args.insert(args.end(), zone.begin(), zone.end());
+  r = cli(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string expected = "[";
+  for (const char* n : {"10.20-39027.50", "10.00-39027.50"}) {
+    Args one{"square", n};
+    one.insert(one.end(), zone.begin(), zone.end());
+    const ProcessResult object = cli(one);
+    expected += (expected.size() > 1 ? ",\n" : "\n") + object.out.substr(0, object.out.size() - 1);
+  }
+  EXPECT_EQ(r.out, expected + "\n]\n");
 }
 
 TEST(CliSheets, JsonHoldsTheObjectsOfSheetJson) {
@@ -96,6 +131,7 @@ TEST(CliSheets, RefusalsWriteNothing) {
       {"two.txt", "39.2 116\n39.3 116\n39.2 116\n"},
       {"bowtie.txt", "39.2 116\n39.2 116.1\n39.3 116\n39.3 116.1\n"},
       {"north.txt", "87 116\n88.01 116\n87 117\n"},
+      {"xy.txt", "10000 27500\n10000 2.8e4\n"},
   };
   for (const auto& f : files) veskar::testing::writeBytes(dir.file(f.name), f.content);
   const struct {
@@ -112,6 +148,16 @@ TEST(CliSheets, RefusalsWriteNothing) {
       {{"--scale", "3000", "--within", "30", "100", "40", "110"}, ": no map sheets at 1:3000"},
       {{"--scale", "10000", "--within", "39.3", "116", "39.2", "116.1"}, ": --within: the south edge 39°30′00″ is not south of the north edge 39°20′00″\n"},
       {{"--scale", "10000", "--area", dir.file("none.txt")}, dir.file("none.txt") + ": "},
+      {{"--square", "--scale", "500", "--within", "0", "0", "1000000", "1000000"},
+       ": the area touches 16,000,000 square sheets of 1:500 (50x50 cm); at most 100,000 are listed or drawn\n"},
+      {{"--square", "--scale", "10000", "--within", "0", "0", "1000", "1000"}, ": no square sheets at 1:10,000; the scales are"},
+      {{"--square", "--scale", "5000", "--sheet-size", "50x50", "--within", "0", "0", "1000", "1000"},
+       ": sheet size 50x50 at 1:5,000: 50 cm is 2500 m"},
+      {{"--square", "--scale", "500", "--area", dir.file("xy.txt")}, dir.file("xy.txt") + ": line 2: \"2.8e4\" is not a number of metres\n"},
+      {{"--square", "--scale", "500", "--area", dir.file("bad.txt")}, ": line 2: \"39.2x\" is not a number of metres\n"},
+      {{"--square", "--scale", "500", "--within", "-1", "0", "1000", "1000"}, ": --within: x -1, y 0 lies south of x 0, where the square sheets start\n"},
+      {{"--square", "--scale", "500", "--zone", "39", "--zone-width", "3", "--zone-prefix", "--within", "0", "38000000", "1", "38000001"},
+       ": --within: y 38000000 carries zone 38, not 39\n"},
   };
   for (const auto& c : cases) {
     for (const char* command : {"sheets", "draw"}) {
@@ -127,6 +173,22 @@ TEST(CliSheets, RefusalsWriteNothing) {
       EXPECT_EQ(r.out, "");
       EXPECT_EQ(veskar::testing::readBytes(out), "<unreadable>") << command << " wrote " << out;
     }
+  }
+  // Usage errors, with square sheets: plane coordinates have no GeoJSON and no geodetic system.
+  const std::pair<Args, std::string> usage[] = {
+      {{"sheets", "--square", "--geojson"}, "veskar-cli sheets: --geojson writes longitude and latitude; square sheets are in plane coordinates"},
+      {{"sheets", "--square", "--cgcs2000"}, "veskar-cli sheets: square sheets are in plane coordinates, which no geodetic system"},
+      {{"draw", "--index", "--square", "--beijing54"}, "veskar-cli draw: square sheets are in plane coordinates, which no geodetic system"},
+      {{"sheets", "--zone-prefix"}, "veskar-cli sheets: --zone-prefix goes with --square\n"},
+      {{"draw", "--index", "--square", "0.00-0.00"}, "veskar-cli draw: --index --square draws the square sheets of an area; leave out the number 0.00-0.00\n"},
+  };
+  for (const auto& [args, errHas] : usage) {
+    Args all = args;
+    all.insert(all.end(), {"--scale", "500", "--within", "0", "0", "1000", "1000", "-o", dir.file("out")});
+    const ProcessResult r = cli(all);
+    EXPECT_EQ(r.status, 2) << errHas;
+    EXPECT_TRUE(r.err.starts_with(errHas)) << r.err;
+    EXPECT_EQ(veskar::testing::readBytes(dir.file("out")), "<unreadable>") << errHas;
   }
 }
 
@@ -161,6 +223,33 @@ TEST(CliSheets, IndexMapInDxf) {
   EXPECT_EQ(r.err, "veskar-cli draw: sheets 33.000° from the central meridian: farther than 20°, where the projection means nothing\n"
                    "veskar-cli draw: nothing drawn, no file written\n");
   EXPECT_EQ(veskar::testing::readBytes(dir.file("far.dxf")), "<unreadable>");
+}
+
+// The square sheets' index map read back: in the plane as given, at 1:5,000 for 1:500 sheets.
+TEST(CliSheets, SquareIndexMapInDxf) {
+  veskar::testing::TempDir dir;
+  veskar::testing::writeBytes(dir.file("l.txt"), kSquareL);
+  const std::string path = dir.file("index.dxf");
+  const ProcessResult r = cli({"draw", "--index", "--square", "--scale", "500", "--area", dir.file("l.txt"), "-o", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "drew 5 square sheet frames of 1:500 (50x50 cm) with their numbers and the area's boundary (1 ring) into " +
+                       path + "\n");
+  const veskar::testing::DxfReadback d = veskar::testing::readDxf(path);
+  veskar::testing::expectCleanAudit(d);
+  EXPECT_EQ(d.layers, (std::vector<std::string>{"0", "图廓", "注记", "测区范围", "Defpoints"}));
+  ASSERT_EQ(d.entities.size(), 11u);
+  EXPECT_EQ(d.entities[0].layer, "图廓");
+  EXPECT_TRUE(d.entities[0].closed);
+  EXPECT_EQ(d.entities[0].points, (std::vector<std::array<double, 2>>{{27500, 10500}, {27750, 10500}, {27750, 10750}, {27500, 10750}}));
+  EXPECT_EQ(d.entities[1].text, "10.50-27.50");
+  EXPECT_EQ(d.entities[1].layer, "注记");
+  EXPECT_EQ(d.entities[1].height, 15.0);
+  EXPECT_EQ(d.entities[1].alignPoint, (std::array<double, 3>{27625, 10625, 0}));
+  EXPECT_EQ(d.entities[10].layer, "测区范围");
+  EXPECT_EQ(d.entities[10].color, 1);
+  EXPECT_EQ(d.entities[10].constantWidth, 2.5);
+  EXPECT_EQ(d.entities[10].points, (std::vector<std::array<double, 2>>{
+                                       {27500, 10000}, {28250, 10000}, {28250, 10250}, {27750, 10250}, {27750, 10750}, {27500, 10750}}));
 }
 
 }  // namespace
