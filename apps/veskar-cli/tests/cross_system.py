@@ -45,7 +45,9 @@ CONVERSIONS = [
 
 SHEETS = [["J50E001010", "--json"], ["J50H005080", "--json", "--beijing54"], ["--at", "39.543", "116.2825", "--scale", "5000"]]
 AREAS = [["--scale", "50000", "--within", "39.5", "113.5", "40.3", "115.5", "--json"],
-         ["--scale", "10000", "--within", "39.2", "116", "39.25", "116.073", "--geojson", "--beijing54"]]
+         ["--scale", "10000", "--within", "39.2", "116", "39.25", "116.073", "--geojson", "--beijing54"],
+         ["--square", "--scale", "1000", "--within", "3810500", "39525500", "3811000.5", "39526700.25", "--zone", "39",
+          "--zone-width", "3", "--zone-prefix", "--sheet-size", "50x40", "--json"]]
 
 DRAWINGS = [
     ["--start-longitude", "114", "--meridians", "5", "--start-latitude", "29.2", "--parallels", "10",
@@ -61,6 +63,7 @@ DRAWINGS = [
     ["--sheet", "J50K00530950", "--beijing54"],
     ["--square", "10.25-27.75", "--scale", "500", "--system", "独立坐标系"],
     ["--index", "--scale", "50000", "--within", "39.5", "113.5", "40.3", "115.5"],
+    ["--index", "--square", "--scale", "500", "--within", "10100.5", "27600", "10900", "28300.125"],
 ]
 
 SQUARES = [["--scale", "1000", "3810.5-525.5"], ["--scale", "500", "--at", "10260.3", "27790.1", "--json"]]
