@@ -101,12 +101,13 @@ def entities(path):
     return [line.split("\t") for line in lines if line.split("\t", 1)[0] in ("TEXT", "LWPOLYLINE", "LINE", "ENTITY")]
 
 
-# Fields compared exactly, and where the coordinates start: TEXT kind layer colour style height
-# width rotation halign valign ix iy iz ax ay az text; LWPOLYLINE kind layer colour closed width
-# x0 y0 ...; LINE kind layer colour sx sy sz ex ey ez.
+# Fields compared exactly, and the numbers compared within 1e-9: TEXT kind layer colour style
+# height width rotation halign valign ix iy iz ax ay az text (the rotation and the points as
+# numbers); LWPOLYLINE kind layer colour closed width x0 y0 ...; LINE kind layer colour sx sy sz
+# ex ey ez.
 def split_fields(x):
-    if x[0] == "TEXT":
-        return x[:9] + x[15:], range(9, 15)
+    if x[0] == "TEXT":  # the rotation comes from atan2, whose last bit each C library rounds its own way
+        return x[:6] + x[7:9] + x[15:], [6] + list(range(9, 15))
     head = 4 if x[0] == "LWPOLYLINE" else 3
     return x[:head], range(head, len(x))
 
