@@ -15,6 +15,12 @@ namespace veskar::graticule {
 // as it comes, or the interrupted drawing with its step, reason and count of entities drawn.
 std::vector<std::string> drawMessages(const DrawOutcome& outcome);
 
+// The texts the windows share: a settings file that could not be saved (the drawing goes on),
+// and a drawing interrupted after the CAD program was reached, with its step, reason and count of
+// entities drawn.
+std::string settingsSaveText(const std::string& fileName, const std::string& error);
+std::string interruptionText(const std::string& step, const std::string& reason, std::size_t entitiesAdded);
+
 // A long Draw shows how far it has got, once it has run this long, in a small window over the
 // main one: its title and its line (entities sent of the total).
 inline constexpr int kProgressAfterMs = 1000;
