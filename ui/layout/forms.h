@@ -1,12 +1,15 @@
-// The program's two windows, Form1 and aboutfrm, as data: every control with its name, kind,
-// caption, place in twips, colours and fonts, in tab order. The Linux window (Qt) and the
-// Windows window (Win32) are both built from these tables; so are their tests.
+// The program's windows, Form1 and aboutfrm, and the sheet window (图幅整饰) of the program
+// veskar-sheet, as data: every control with its name, kind, caption, place in twips, colours
+// and fonts, in tab order. The Linux windows (Qt) and the Windows windows (Win32) are both built
+// from these tables; so are their tests.
 #pragma once
 
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
+
+#include "settings/sheet_fields.h"
 
 namespace veskar::ui::layout {
 
@@ -45,15 +48,19 @@ inline constexpr const char* kForm1Title = "Veskar V1.0";
 inline constexpr int kForm1Width = 4530;  // client area
 inline constexpr int kForm1Height = 2850;
 
-enum class Kind { Field, Label, CheckBox, Button };
-enum class Action { None, Draw, MoreSoftware, Help, Exit };
+// Choice: a drop-down list to choose from; Note: a line of text the window writes (black, or
+// red for a fault), word-wrapped.
+enum class Kind { Field, Label, CheckBox, Button, Choice, Note };
+enum class Action { None, Draw, MoreSoftware, Help, Exit, Find, SaveDxf };
 
 struct Control {
   const char* name;
   Kind kind;
-  const char* caption;  // labels, check box, buttons
+  const char* caption;  // labels, check boxes, buttons
   Place place;
-  int field = -1;       // Text1..Text7: 0..6 (settings::kFields); a label: the field it names
+  // Form1: Text1..Text7 are 0..6 (settings::kFields). The sheet window: a settings::
+  // SheetFieldIndex. A label: the field it names.
+  int field = -1;
   Action action = Action::None;
 };
 
@@ -82,6 +89,51 @@ inline constexpr std::array<Control, 19> kForm1 = {{
 
 // The help file, beside the program.
 inline constexpr const char* kHelpFile = "vesk.chm";
+
+// ---- The sheet window (图幅整饰) ------------------------------------------------------------
+
+// The program that shows it, beside veskar (veskar-sheet.exe on Windows); the main window starts
+// it from its context menu and, on Windows, its system menu.
+inline constexpr const char* kSheetProgram = "veskar-sheet";
+inline constexpr const char* kSheetMenuItem = "图幅整饰…";
+inline constexpr const char* kSheetTitle = "图幅整饰";
+inline constexpr int kSheetWidth = 7200;  // client area
+inline constexpr int kSheetHeight = 3855;
+// Its topic in the help file: 帮  助 and F1 open vesk.chm there.
+inline constexpr const char* kSheetHelpTopic = "sheet.html";
+
+constexpr const char* sheetCaption(settings::SheetFieldIndex i) { return settings::kSheetFields[i].caption; }
+
+// Top-left to bottom-right; the controls that take the focus are in tab order, each label just
+// before what it names. 绘  图 is the default button (Enter draws).
+inline constexpr std::array<Control, 23> kSheet = {{
+    {"lblNumber", Kind::Label, sheetCaption(settings::kSheetNumber), {240, 285, 900, 180}, settings::kSheetNumber},
+    {"txtNumber", Kind::Field, "", {1260, 240, 5700, 270}, settings::kSheetNumber},
+    {"lblNote", Kind::Note, "", {1260, 570, 5700, 600}, settings::kSheetNumber},
+    {"lblLatitude", Kind::Label, sheetCaption(settings::kSheetLatitude), {240, 1365, 900, 180}, settings::kSheetLatitude},
+    {"txtLatitude", Kind::Field, "", {1260, 1320, 1335, 270}, settings::kSheetLatitude},
+    {"lblLongitude", Kind::Label, sheetCaption(settings::kSheetLongitude), {3600, 1365, 900, 180},
+     settings::kSheetLongitude},
+    {"txtLongitude", Kind::Field, "", {4620, 1320, 1335, 270}, settings::kSheetLongitude},
+    {"lblScale", Kind::Label, sheetCaption(settings::kSheetScale), {240, 1725, 900, 180}, settings::kSheetScale},
+    {"cboScale", Kind::Choice, "", {1260, 1680, 1335, 300}, settings::kSheetScale},
+    {"cmdFind", Kind::Button, "  查  找", {3600, 1635, 1335, 375}, -1, Action::Find},
+    {"lblSystem", Kind::Label, sheetCaption(settings::kSheetSystem), {240, 2085, 900, 180}, settings::kSheetSystem},
+    {"cboSystem", Kind::Choice, "", {1260, 2040, 2700, 300}, settings::kSheetSystem},
+    {"lblGrid", Kind::Label, sheetCaption(settings::kSheetGrid), {240, 2445, 900, 180}, settings::kSheetGrid},
+    {"txtGrid", Kind::Field, "", {1260, 2400, 1035, 270}, settings::kSheetGrid},
+    {"lblKm", Kind::Label, "km", {2355, 2445, 300, 180}, settings::kSheetGrid},
+    {"lblTitle", Kind::Label, sheetCaption(settings::kSheetTitle), {3600, 2445, 900, 180}, settings::kSheetTitle},
+    {"txtTitle", Kind::Field, "", {4620, 2400, 2340, 270}, settings::kSheetTitle},
+    {"chkFinished", Kind::CheckBox, sheetCaption(settings::kSheetFinished), {1260, 2760, 1800, 300},
+     settings::kSheetFinished},
+    {"chkZonePrefix", Kind::CheckBox, sheetCaption(settings::kSheetZonePrefix), {4620, 2760, 1335, 300},
+     settings::kSheetZonePrefix},
+    {"cmdDraw", Kind::Button, "  绘  图", {240, 3240, 1335, 375}, -1, Action::Draw},
+    {"cmdSaveDxf", Kind::Button, "  保存DXF…", {2035, 3240, 1335, 375}, -1, Action::SaveDxf},
+    {"cmdHelp", Kind::Button, "  帮  助", {3830, 3240, 1335, 375}, -1, Action::Help},
+    {"cmdExit", Kind::Button, "  退  出", {5625, 3240, 1335, 375}, -1, Action::Exit},
+}};
 
 // ---- aboutfrm -------------------------------------------------------------------------------
 
