@@ -40,9 +40,9 @@ bool isInput(QEvent::Type t) {
 
 }  // namespace
 
-DrawProgressWindow::DrawProgressWindow(QWidget* over) : QDialog(over) {
+DrawProgressWindow::DrawProgressWindow(QWidget* over, const char* title) : QDialog(over) {
   setObjectName(QStringLiteral("drawProgress"));
-  setWindowTitle(QString::fromUtf8(graticule::kProgressTitle));
+  setWindowTitle(QString::fromUtf8(title));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);  // no close box
   setWindowModality(Qt::WindowModal);
   label_ = new QLabel(this);
@@ -64,7 +64,8 @@ QString DrawProgressWindow::text() const { return label_->text(); }
 
 void DrawProgressWindow::closeEvent(QCloseEvent* event) { event->ignore(); }
 
-DrawGuard::DrawGuard(QWidget* window, int progressAfterMs) : window_(window), progressAfterMs_(progressAfterMs) {
+DrawGuard::DrawGuard(QWidget* window, int progressAfterMs, const char* title)
+    : window_(window), progressAfterMs_(progressAfterMs), title_(title) {
   sinceStart_.start();
   sincePaint_.start();
   qApp->installEventFilter(this);
@@ -88,7 +89,7 @@ graticule::ProgressFn DrawGuard::progressFn() {
 void DrawGuard::report(const graticule::EmissionProgress& p) {
   if (sincePaint_.elapsed() < kPaintEveryMs && p.done != p.total) return;
   if (!progress_ && sinceStart_.elapsed() >= progressAfterMs_) {
-    progress_ = new DrawProgressWindow(window_);
+    progress_ = new DrawProgressWindow(window_, title_);
     progress_->setProgress(p);
     progress_->adjustSize();
     progress_->move(window_->geometry().center() - progress_->rect().center());

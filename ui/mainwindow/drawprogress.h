@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "graticule/draw_messages.h"
 #include "graticule/graticule.h"
 
 class QLabel;
@@ -15,11 +16,12 @@ class QProgressBar;
 
 namespace veskar::ui {
 
-// The small progress window. It cannot be closed; it goes when the draw ends.
+// The small progress window, titled `title` (the graticule's, or the sheet window's). It cannot
+// be closed; it goes when the draw ends.
 class DrawProgressWindow final : public QDialog {
   Q_OBJECT
  public:
-  explicit DrawProgressWindow(QWidget* over);
+  explicit DrawProgressWindow(QWidget* over, const char* title = graticule::kProgressTitle);
   void setProgress(const graticule::EmissionProgress& p);
   QString text() const;
 
@@ -38,7 +40,7 @@ class DrawProgressWindow final : public QDialog {
 class DrawGuard final : public QObject {
   Q_OBJECT
  public:
-  DrawGuard(QWidget* window, int progressAfterMs);
+  DrawGuard(QWidget* window, int progressAfterMs, const char* title = graticule::kProgressTitle);
   ~DrawGuard() override;  // takes in what input arrived meanwhile (and drops it), then lets go
 
   graticule::ProgressFn progressFn();
@@ -52,6 +54,7 @@ class DrawGuard final : public QObject {
 
   QWidget* window_;
   int progressAfterMs_;
+  const char* title_;
   QElapsedTimer sinceStart_, sincePaint_;
   QPointer<DrawProgressWindow> progress_;
 };

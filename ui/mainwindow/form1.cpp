@@ -8,7 +8,9 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPalette>
 #include <QPushButton>
 #include <QShortcut>
@@ -17,19 +19,17 @@
 #include <vector>
 
 #include "graticule/draw_messages.h"
+#include "mapsheet/sheet_messages.h"
 #include "settings/settings.h"
 #include "settings/fields.h"
 #include "ui/layout/forms.h"
 #include "ui/mainwindow/aboutfrm.h"
+#include "ui/mainwindow/cadlink.h"
 #include "ui/mainwindow/drawprogress.h"
 #include "ui/mainwindow/fonts.h"
 #include "ui/mainwindow/placement.h"
 #include "ui/mainwindow/platform.h"
 #include "ui/mainwindow/twips.h"
-
-#ifdef VESKAR_HAVE_BUS
-#include "cad/bus/cadbas.h"
-#endif
 
 namespace veskar::ui {
 namespace {
@@ -63,15 +63,6 @@ void setFieldBackground(QLineEdit* field, const QColor& color) {
 
 }  // namespace
 
-struct Form1::Bus {
-#ifdef VESKAR_HAVE_BUS
-  explicit Bus(const QString& dir) : cadbas(dir) {}
-  cad::Cadbas cadbas;
-#else
-  explicit Bus(const QString&) {}
-#endif
-};
-
 Form1::Form1(Form1Options options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -80,7 +71,8 @@ Form1::Form1(Form1Options options, QWidget* parent)
       appDir_(options_.appDir.isEmpty() ? QString::fromStdString(settings::applicationDirectory())
                                         : options_.appDir),
       shell_(options_.shell ? options_.shell : &desktopShell()),
-      messages_(options_.messages ? options_.messages : &standardMessages()) {
+      messages_(options_.messages ? options_.messages : &standardMessages()),
+      connect_(options_.connectCad ? options_.connectCad : busConnection(options_.cadProgramDir)) {
   loadResources();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(layout::kForm1Title));
@@ -113,6 +105,10 @@ void Form1::buildControls() {
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, &Form1::help);
+
+  menu_ = new QMenu(this);
+  menu_->setObjectName(QStringLiteral("form1Menu"));
+  menu_->addAction(QString::fromUtf8(layout::kSheetMenuItem), this, &Form1::openSheetWindow);
 }
 
 QWidget* Form1::makeControl(const layout::Control& c, const QPalette& blue) {
@@ -138,6 +134,8 @@ QWidget* Form1::makeControl(const layout::Control& c, const QPalette& blue) {
       check1_->setCheckState(Qt::Checked);
       return check1_;
     case layout::Kind::Button:
+    case layout::Kind::Choice:  // not in Form1
+    case layout::Kind::Note:
       break;
   }
   auto* b = new QPushButton(caption, this);
@@ -196,21 +194,6 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-bool Form1::connectOverBus(graticule::CadLink& link, std::string& error) {
-#ifdef VESKAR_HAVE_BUS
-  if (!bus_) bus_ = std::make_unique<Bus>(options_.cadProgramDir);
-  const bool ok = bus_->cadbas.ConnectCad(error);
-  link.CadApp = bus_->cadbas.CadApp;
-  link.CadDoc = bus_->cadbas.CadDoc;
-  link.documentError = bus_->cadbas.documentError;
-  return ok;
-#else
-  (void)link;
-  error = "本程序构建时未包含与绘图程序 veskar-cad 的连接。";
-  return false;
-#endif
-}
-
 void Form1::draw() {
   graticule::DrawInputs in;
   for (std::size_t i = 0; i < text_.size(); ++i) in.texts[i] = text_[i]->text().toStdString();
@@ -219,17 +202,10 @@ void Form1::draw() {
   const graticule::SaveSettingsFn save = [dir](const settings::SettingsRecord& record) {
     return settings::SaveSettings(dir, record);
   };
-  const graticule::ConnectCadFn connect =
-      options_.connectCad ? options_.connectCad
-                          : graticule::ConnectCadFn([this](graticule::CadLink& link,
-                                                           std::string& error) {
-                              return connectOverBus(link, error);
-                            });
-
   graticule::DrawOutcome outcome;
   {
     DrawGuard guard(this, options_.progressAfterMs);
-    outcome = graticule::RunDrawCommand(in, save, connect, guard.progressFn());
+    outcome = graticule::RunDrawCommand(in, save, connect_, guard.progressFn());
   }
   showOutcome(outcome);
 }
@@ -246,7 +222,16 @@ void Form1::moreSoftware() {
 }
 
 void Form1::help() {
-  shell_->showHelp(QString::fromStdString(settings::AppFilePath(appDir_.toStdString(), layout::kHelpFile)));
+  shell_->showHelp(QString::fromStdString(settings::AppFilePath(appDir_.toStdString(), layout::kHelpFile)), {});
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent* event) { menu_->exec(event->globalPos()); }
+
+void Form1::openSheetWindow() {
+  const std::string program = settings::AppFilePath(appDir_.toStdString(), layout::kSheetProgram);
+  QString error;
+  if (!shell_->start(QString::fromStdString(program), error))
+    messages_->show(this, QString::fromStdString(mapsheet::startFailedText(program, error.toStdString())));
 }
 
 void Form1::exitProgram() {

@@ -14,6 +14,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace veskar::ui {
@@ -54,24 +55,27 @@ class Form1 : public QWidget {
   void moreSoftware();  // xpcmdbutton3
   void help();          // xpcmdbutton4 and F1
   void exitProgram();   // xpcmdbutton5
+  // The context menu's 图幅整饰…: starts veskar-sheet from the application directory.
+  void openSheetWindow();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // On the window's background and its labels: the menu with 图幅整饰….
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void buildControls();
   QWidget* makeControl(const layout::Control& c, const QPalette& blue);
   void loadSequence();
   void showOutcome(const graticule::DrawOutcome& outcome);
-  bool connectOverBus(graticule::CadLink& link, std::string& error);
 
   Form1Options options_;
   QString appDir_;
   QString helpFile_;
   Shell* shell_;
   Messages* messages_;
-  struct Bus;
-  std::unique_ptr<Bus> bus_;  // the link to veskar-cad, made at the first Draw
+  graticule::ConnectCadFn connect_;  // options.connectCad, or the bus to veskar-cad
+  QMenu* menu_ = nullptr;
 
   std::array<QLineEdit*, 7> text_{};
   QCheckBox* check1_ = nullptr;

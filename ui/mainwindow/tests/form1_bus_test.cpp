@@ -31,7 +31,8 @@ struct FakeMessages final : ui::Messages {
 
 struct NoShell final : ui::Shell {
   void open(const QUrl&) override {}
-  void showHelp(const QString&) override {}
+  void showHelp(const QString&, const QString&) override {}
+  bool start(const QString&, QString&) override { return false; }
 };
 
 const QStringList kWorkedExample{"114", "5", "29.2", "10", "0.15", "0.1", "115.15"};

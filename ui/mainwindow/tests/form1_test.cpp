@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -20,28 +22,14 @@
 #include "ui/mainwindow/form1.h"
 #include "ui/mainwindow/placement.h"
 #include "ui/mainwindow/platform.h"
+#include "ui/mainwindow/tests/fakes.h"
 
 using namespace veskar;
 using veskar::ui::Form1;
+using veskar::testing::FakeMessages;
+using veskar::testing::FakeShell;
 
 namespace {
-
-struct FakeShell final : ui::Shell {
-  QList<QUrl> opened;
-  QStringList helpFiles;
-  QStringList modalWhenOpened;  // the active modal window's name at each open()
-  void open(const QUrl& address) override {
-    opened << address;
-    QWidget* modal = QApplication::activeModalWidget();
-    modalWhenOpened << (modal ? modal->objectName() : QString());
-  }
-  void showHelp(const QString& helpFile) override { helpFiles << helpFile; }
-};
-
-struct FakeMessages final : ui::Messages {
-  QStringList shown;
-  void show(QWidget*, const QString& text) override { shown << text; }
-};
 
 const QStringList kMissingDefaults{"114.00", "3", "29.00", "5", "0.15", "0.10", "115.15"};
 const QStringList kReadFailureDefaults{"113.00", "3", "29.00", "5", "0.15", "0.10", "115.15"};
@@ -482,6 +470,37 @@ class Form1Test : public QObject {
     if (opened.isEmpty()) QVERIFY(shell_.opened.isEmpty());
     else QCOMPARE(shell_.opened, (QList<QUrl>{QUrl(opened)}));
     QVERIFY(about.isVisible());  // stays open
+  }
+
+  // The context menu of the background and the labels starts veskar-sheet beside the program;
+  // a program that does not start is told. Form1's client area stays as it is.
+  void contextMenuStartsTheSheetWindow() {
+    Form1 form(options());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QStringList items;
+    const auto pick = [&] {
+      QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions()) items << a->text();
+        menu->actions().front()->trigger();
+        menu->close();
+      });
+    };
+    for (QWidget* target : {static_cast<QWidget*>(&form), form.findChild<QWidget*>("Label9")}) {
+      pick();
+      QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), target->mapToGlobal(QPoint(2, 2)));
+      QApplication::sendEvent(target, &event);
+    }
+    QCOMPARE(items, (QStringList{QStringLiteral("图幅整饰…"), QStringLiteral("图幅整饰…")}));
+    const QString program = dir_.path() + QStringLiteral("/veskar-sheet");
+    QCOMPARE(shell_.started, (QStringList{program, program}));
+    QVERIFY(messages_.shown.isEmpty());
+    shell_.startError = QStringLiteral("No such file or directory");
+    form.openSheetWindow();
+    QCOMPARE(messages_.shown, QStringList{QStringLiteral("未能启动 ") + program + QStringLiteral("：No such file or directory")});
+    QCOMPARE(form.size(), QSize(302, 190));
   }
 
   void exitClosesAndLeavesTheSettingsFile() {
