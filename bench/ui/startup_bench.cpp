@@ -1,6 +1,7 @@
-// Start-up of the program veskar, whole process: exec, Qt and the platform plugin, Form1 laid
-// out, placed and filled from vesk.ini, shown and painted once, then quit and reaped.
-// The program quits at its first paint when given --quit-when-shown.
+// Start-up of the programs veskar and veskar-sheet, whole process: exec, Qt and the platform
+// plugin, the window laid out, placed and filled from its settings file, shown and painted
+// once, then quit and reaped. The programs quit at their first paint when given
+// --quit-when-shown.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -14,9 +15,9 @@ extern char** environ;
 
 namespace {
 
-// Runs veskar once on `platform`; false when it did not exit with 0. Adds the child's CPU
+// Runs `program` once on `platform`; false when it did not exit with 0. Adds the child's CPU
 // time (user + system) to `cpuSeconds`.
-bool startAndQuit(const std::string& platform, double& cpuSeconds) {
+bool startAndQuit(std::string program, const std::string& platform, double& cpuSeconds) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string kv = *e;
@@ -26,7 +27,6 @@ bool startAndQuit(const std::string& platform, double& cpuSeconds) {
   std::vector<char*> envp;
   for (std::string& kv : env) envp.push_back(kv.data());
   envp.push_back(nullptr);
-  std::string program = VESKAR_PROGRAM;
   std::string flag = "--quit-when-shown";
   char* argv[] = {program.data(), flag.data(), nullptr};
   pid_t pid = 0;
@@ -39,21 +39,28 @@ bool startAndQuit(const std::string& platform, double& cpuSeconds) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void BM_VeskarStartAndQuit(benchmark::State& state, const char* platform) {
+void startAndQuitBench(benchmark::State& state, const char* program, const char* platform) {
   if (std::string(platform) == "xcb" && !std::getenv("DISPLAY")) {
     state.SkipWithError("no DISPLAY");
     return;
   }
   double cpu = 0;
   for (auto _ : state) {
-    if (!startAndQuit(platform, cpu)) {
-      state.SkipWithError("veskar did not start and quit cleanly");
+    if (!startAndQuit(program, platform, cpu)) {
+      state.SkipWithError("the program did not start and quit cleanly");
       return;
     }
   }
   // The program's own CPU time per start, in ms: what the machine's load does not change.
-  state.counters["veskar_cpu_ms"] =
-      benchmark::Counter(cpu * 1000.0 / static_cast<double>(state.iterations()));
+  state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000.0 / static_cast<double>(state.iterations()));
+}
+
+void BM_VeskarStartAndQuit(benchmark::State& state, const char* platform) {
+  startAndQuitBench(state, VESKAR_PROGRAM, platform);
+}
+
+void BM_SheetStartAndQuit(benchmark::State& state, const char* platform) {
+  startAndQuitBench(state, VESKAR_SHEET_PROGRAM, platform);
 }
 
 BENCHMARK_CAPTURE(BM_VeskarStartAndQuit, offscreen, "offscreen")
@@ -61,6 +68,14 @@ BENCHMARK_CAPTURE(BM_VeskarStartAndQuit, offscreen, "offscreen")
     ->UseRealTime()
     ->Iterations(20);
 BENCHMARK_CAPTURE(BM_VeskarStartAndQuit, xcb, "xcb")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_SheetStartAndQuit, offscreen, "offscreen")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_SheetStartAndQuit, xcb, "xcb")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(20);

@@ -1,10 +1,11 @@
 // veskar-screenshots DIR: shows the main window as on a first start (no vesk.ini), the about
 // window over it, and the progress window of a long draw over it, and saves what the X server
-// shows of each as DIR/form1.png, DIR/aboutfrm.png and DIR/progress.png. Run under Xvfb
-// (tools/screenshots).
+// shows of each as DIR/form1.png, DIR/aboutfrm.png and DIR/progress.png; then the sheet window
+// with a former number typed, as DIR/sheet.png. Run under Xvfb (tools/screenshots).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -15,13 +16,15 @@
 #include "ui/mainwindow/drawprogress.h"
 #include "ui/mainwindow/form1.h"
 #include "ui/mainwindow/platform.h"
+#include "ui/mainwindow/sheetwindow.h"
 
 namespace {
 
 // Nothing leaves the screenshot session: no browser, no help viewer.
 struct NoShell final : veskar::ui::Shell {
   void open(const QUrl&) override {}
-  void showHelp(const QString&) override {}
+  void showHelp(const QString&, const QString&) override {}
+  bool start(const QString&, QString&) override { return false; }
 };
 
 bool shoot(QWidget& w, const QString& path) {
@@ -66,5 +69,21 @@ int main(int argc, char** argv) {
   progress.move(form.geometry().center() - progress.rect().center());
   progress.show();
   if (!shoot(progress, out.filePath(QStringLiteral("progress.png")))) return 1;
+  progress.hide();
+  form.hide();
+
+  // The sheet window: a former number typed, named, on Beijing 1954; the focus in 图名.
+  veskar::ui::SheetWindowOptions sheetOptions;
+  sheetOptions.appDir = appDir.path();
+  sheetOptions.shell = &shell;
+  veskar::ui::SheetWindow sheet(sheetOptions);
+  sheet.show();
+  sheet.activateWindow();
+  if (!QTest::qWaitForWindowActive(&sheet)) return 1;
+  QTest::keyClicks(sheet.findChild<QWidget*>(QStringLiteral("txtNumber")), QStringLiteral("J-50-5-(24)"));
+  auto* title = sheet.findChild<QLineEdit*>(QStringLiteral("txtTitle"));
+  title->setFocus();
+  title->setText(QStringLiteral("北京东郊"));
+  if (!shoot(sheet, out.filePath(QStringLiteral("sheet.png")))) return 1;
   return 0;
 }
