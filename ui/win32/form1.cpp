@@ -246,8 +246,10 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-// Light green while a field has the focus, the system's window colour otherwise.
+// Light green while a field has the focus, the system's window colour otherwise; the text in
+// the system's window-text colour (black), which the control does not set by itself here.
 LRESULT Form1::fieldColours(HDC dc, HWND field) {
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   if (field == highlighted_) {
     SetBkColor(dc, layout::kFocusBackground);
     return reinterpret_cast<LRESULT>(focusBrush_);

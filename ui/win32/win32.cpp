@@ -11,6 +11,11 @@ namespace {
 
 // Functions of user32 that Windows has only from 10 (1607) on: looked up at run time, so that
 // the program still starts on older systems.
+// The windows' text is drawn without smoothing, black (or blue) pixel for pixel, as Windows draws
+// 宋体 at 9 pt from the face's own bitmaps. Smoothed, a substitute Song face (AR PL UMing under
+// Wine, with thinner strokes than one pixel) comes out grey, like a disabled field's text.
+constexpr BYTE kTextQuality = NONANTIALIASED_QUALITY;
+
 template <typename Fn>
 Fn user32Function(const char* name) {
   static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
@@ -84,7 +89,7 @@ HFONT createFont(const layout::Font& font, UINT dpi) {
   const int height = -static_cast<int>(std::lround(font.points * dpi / 72.0));
   return CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
                      song ? GB2312_CHARSET : DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     CLIP_DEFAULT_PRECIS, kTextQuality, DEFAULT_PITCH | FF_DONTCARE,
                      wide(font.family).c_str());
 }
 
@@ -93,8 +98,10 @@ HFONT createMessageFont(UINT dpi) {
   static const auto forDpi = user32Function<ForDpiFn>("SystemParametersInfoForDpi");
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+    metrics.lfMessageFont.lfQuality = kTextQuality;
     return CreateFontIndirectW(&metrics.lfMessageFont);
+  }
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   // The system's metrics are at the system's DPI.
@@ -103,6 +110,7 @@ HFONT createMessageFont(UINT dpi) {
   if (screen) ReleaseDC(nullptr, screen);
   metrics.lfMessageFont.lfHeight =
       MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
+  metrics.lfMessageFont.lfQuality = kTextQuality;
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 

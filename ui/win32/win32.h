@@ -33,6 +33,7 @@ bool centerOnScreen(HWND window);
 
 // A named font of the layout tables at `dpi` (the points rounded to whole pixels), "宋体" in
 // the GB2312 character set. The family must not be null (that means the window's own font).
+// The windows' fonts are drawn without smoothing, as 宋体 9 pt is on Windows.
 HFONT createFont(const layout::Font& font, UINT dpi);
 // The system's message font at `dpi`: the windows' own font where a table names none.
 HFONT createMessageFont(UINT dpi);

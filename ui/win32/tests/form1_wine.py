@@ -11,7 +11,7 @@ Usage: form1_wine.py BIN_DIR WINE_RUN WINE_PREFIX SCRATCH_DIR SCENARIO [OUTPUT_D
   help             Help and F1 open vesk.chm in the help viewer, titled in Chinese (zh_CN)
   about            More software: the maker's page, then the about window, modal
   progress         a long Draw: the progress window; clicks on Draw and the close box do nothing
-  screenshots      windows-form1.png, windows-aboutfrm.png, windows-progress.png into
+  screenshots      windows-form1.png (its fields' text black), windows-aboutfrm.png, windows-progress.png into
                    OUTPUT_DIR (default SCRATCH_DIR/screenshots)
   startup          prints the time from start to the shown, filled window (not a test)
 
@@ -33,7 +33,8 @@ WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x00C00000, 0x00080000, 0x00040000
 WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_TABSTOP = 0x00020000, 0x00010000, 0x00010000
 # A Chinese system: ANSI code page 936, Chinese fonts for the system's texts.
 CHINESE = {"LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8"}
-CLASSES = {"field": "Edit", "label": "Static", "checkbox": "Button", "button": "Button"}
+CLASSES = {"field": "Edit", "label": "Static", "checkbox": "Button", "button": "Button", "choice": "ComboBox",
+           "note": "Static"}
 
 
 def rgb(bgr):
@@ -54,6 +55,10 @@ REGISTRY = r'''Windows Registry Editor Version 5.00
 "Path"="%(fonts)s"
 
 [HKEY_CURRENT_USER\Software\Wine\AppDefaults\veskar.exe\X11 Driver]
+"Decorated"="N"
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\veskar-sheet.exe\X11 Driver]
 "Decorated"="N"
 "Managed"="N"
 
@@ -80,11 +85,11 @@ def opened(wine):
 
 def prefix(wine, layout):
     """Wine's own fonts (this Wine does not find Debian's fonts-wine by itself), "宋体" and
-    SimSun as AR PL UMing CN (the same pictures on every machine), veskar.exe's windows framed and
-    placed by Wine itself (the test display has no window manager: a managed window would have
-    no frame, and hiding one would wait 2 s for the manager; other programs stay managed, the
-    COM tests rely on their foreground window), a caret that does not blink, and a recorder in
-    place of the desktop's browser and mail program."""
+    SimSun as AR PL UMing CN (the same pictures on every machine), the windows of veskar.exe and
+    veskar-sheet.exe framed and placed by Wine itself (the test display has no window manager: a
+    managed window would have no frame, and hiding one would wait 2 s for the manager; other
+    programs stay managed, the COM tests rely on their foreground window), a caret that does not
+    blink, and a recorder in place of the desktop's browser and mail program."""
     check(os.path.exists(os.path.join(WINE_FONTS, "tahoma.ttf")), "no %s/tahoma.ttf: run tools/bootstrap" % WINE_FONTS)
     opener = os.path.join(wine.scratch, "open")
     with open(opener, "w") as f:
@@ -101,35 +106,45 @@ def prefix(wine, layout):
 
 # ---- layout ---------------------------------------------------------------------------------------
 
-def check_window(program, layout):
-    form, table = program.form, layout["form1"]
+def check_window(program, size):
+    """The window as its table has it: title, client area `size` (pixels at 96 dpi), fixed
+    border, placed by the placement rule."""
+    form, table = program.form, program.table
     dpi = form["dpi"]
     check(dpi == 96, "the test prefix runs at 96 dpi, the window at %d" % dpi)
     check(form["title"] == table["title"], "title %r" % form["title"])
-    size = [pixels(table["width"], dpi), pixels(table["height"], dpi)]
-    check(form["client"][2:] == size == [302, 190], "client area %s, expected %s" % (form["client"][2:], size))
+    expected = [pixels(table["width"], dpi), pixels(table["height"], dpi)]
+    check(form["client"][2:] == expected == size, "client area %s, expected %s" % (form["client"][2:], expected))
     style = form["style"]
     check(style & WS_CAPTION == WS_CAPTION and style & WS_SYSMENU and style & WS_MINIMIZEBOX,
           "no caption, system menu or minimise box: style %08x" % style)
     check(not style & (WS_MAXIMIZEBOX | WS_THICKFRAME), "resizable or maximisable: style %08x" % style)
     l, t, r, b = form["rect"]
-    expected = centered(form["screen"], [r - l, b - t], dpi)
-    check([l, t] == list(expected), "placed at %d, %d; the placement rule gives %s" % (l, t, expected))
+    placed = centered(form["screen"], [r - l, b - t], dpi)
+    check([l, t] == list(placed), "placed at %d, %d; the placement rule gives %s" % (l, t, placed))
 
 
-def check_controls(program, layout, texts):
+def check_controls(program, texts):
+    """Every control of the table: its class, place, text (`texts` by name for the fields and
+    lists, the caption for the others), tab stop; then the tab order (of those enabled)."""
     dpi = program.form["dpi"]
-    for c in layout["form1"]["controls"]:
+    for c in program.table["controls"]:
         w = program.control(c["name"])
         check(w["class"].lower() == CLASSES[c["kind"]].lower(), "%s is a %s" % (c["name"], w["class"]))
         place = [pixels(v, dpi) for v in c["place"]]
         check(w["rect"] == place, "%s at %s, expected %s" % (c["name"], w["rect"], place))
-        text = texts[c["field"]] if c["kind"] == "field" else c["caption"]
-        check(w["text"] == text, "%s shows %r, expected %r" % (c["name"], w["text"], text))
-        check(bool(w["style"] & WS_TABSTOP) == (c["kind"] != "label"), "%s: tab stop %s" % (c["name"], w["style"]))
+        text = texts.get(c["name"], c["caption"])
+        check(c["kind"] == "note" or w["text"] == text, "%s shows %r, expected %r" % (c["name"], w["text"], text))
+        check(bool(w["style"] & WS_TABSTOP) == (c["kind"] not in ("label", "note")),
+              "%s: tab stop %s" % (c["name"], w["style"]))
     order = [program.name_of(i) for i in program.form["tab"]]
-    expected = [c["name"] for c in layout["form1"]["controls"] if c["kind"] != "label"]
+    expected = [c["name"] for c in program.table["controls"]
+                if c["kind"] not in ("label", "note") and program.control(c["name"])["enabled"]]
     check(order == expected, "tab order %s, expected %s" % (order, expected))
+
+
+def form1_texts(layout, texts):
+    return {c["name"]: texts[c["field"]] for c in layout["form1"]["controls"] if c["kind"] == "field"}
 
 
 def client_pixels(program):
@@ -143,12 +158,12 @@ def field_colour(program, picture, name):
     return picture[y + h // 2][x + w - 6]
 
 
-def check_focus(program, layout, name):
+def check_focus(program, name):
     program.refresh()
     check(program.name_of(program.form["focus"]) == name, "focus in %s, expected %s" % (
         program.name_of(program.form["focus"]), name))
-    fields = [c["name"] for c in layout["form1"]["controls"] if c["kind"] == "field"]
-    green = rgb(layout["form1"]["focusBackground"])
+    fields = [c["name"] for c in program.table["controls"] if c["kind"] == "field"]
+    green = rgb(program.layout["form1"]["focusBackground"])
     picture = client_pixels(program)
     for f in fields:
         colour = field_colour(program, picture, f)
@@ -160,16 +175,26 @@ def check_focus(program, layout, name):
             check(colour == (255, 255, 255), "%s: %s, not the window colour" % (f, colour))
 
 
-def check_caption_colours(program, layout):
-    blue = rgb(layout["form1"]["captionColour"])
+def check_caption_colours(program):
+    blue = rgb(program.layout["form1"]["captionColour"])
     picture = client_pixels(program)
-    for c in layout["form1"]["controls"]:
+    for c in program.table["controls"]:
         if c["kind"] not in ("label", "checkbox"):
             continue
         x, y, w, h = program.control(c["name"])["rect"]
         skip = 20 if c["kind"] == "checkbox" else 0  # the box itself
         colours = {p for row in picture[y:y + h] for p in row[x + skip:x + w]}
         check(blue in colours and (0, 0, 0) not in colours, "%s's caption is not blue: %s" % (c["name"], colours))
+
+
+def check_text_black(program, names):
+    """The fields' text is drawn black, as on Windows, not grey like a disabled field's (as this
+    Wine draws it under zh_CN when the window sets no text colour)."""
+    picture = client_pixels(program)
+    for name in names:
+        x, y, w, h = program.control(name)["rect"]
+        colours = {p for row in picture[y + 3:y + h - 3] for p in row[x + 3:x + w - 3]}
+        check((0, 0, 0) in colours and (174, 174, 174) not in colours, "%s's text is not black: %s" % (name, colours))
 
 
 def check_tooltips(program, layout):
@@ -189,17 +214,17 @@ def check_tooltips(program, layout):
 
 def layout_scenario(wine, layout):
     with Program(wine, layout, "layout") as program:
-        check_window(program, layout)
-        check_controls(program, layout, layout["missingFileDefaults"])
+        check_window(program, [302, 190])
+        check_controls(program, form1_texts(layout, layout["missingFileDefaults"]))
         check(program.control("Check1")["check"] == 1, "Check1 does not start ticked")
-        check_focus(program, layout, "Text1")
-        check_caption_colours(program, layout)
+        check_focus(program, "Text1")
+        check_caption_colours(program)
         # Tab goes round in the tab order, from Text1 to Text2 in the third row.
         order = [c["name"] for c in layout["form1"]["controls"] if c["kind"] != "label"]
         for name in order[1:] + order[:1]:
             key(program.xid, "Tab")
             if name in ("Text2", "Text7", "Check1", "xpcmdbutton5", "Text1"):
-                check_focus(program, layout, name)
+                check_focus(program, name)
         check_tooltips(program, layout)
     icons = wine.probe("resources", wine.path(os.path.join(wine.bin, "veskar.exe")))
     check([32, 32, 16, 4] in icons["icons"], "no 32 x 32 icon of 16 colours: %s" % icons["icons"])
@@ -212,7 +237,7 @@ def layout_scenario(wine, layout):
 def settings_scenario(wine, layout):
     ini = "".join(t + "\r\n" for t in ["a1 ", " 2", "3", "4", "5", "6", "7", "2"]).encode()
     with Program(wine, layout, "settings", ini=ini) as program:
-        check_controls(program, layout, ["a1 ", " 2", "3", "4", "5", "6", "7"])
+        check_controls(program, form1_texts(layout, ["a1 ", " 2", "3", "4", "5", "6", "7"]))
         # Greyed from the file; a click ticks it, the next clears it.
         for expected in (2, 1, 0):
             check(program.refresh() and program.control("Check1")["check"] == expected,
@@ -224,7 +249,7 @@ def settings_scenario(wine, layout):
         check(f.read() == ini, "Exit changed vesk.ini")
     seven = "".join(t + "\r\n" for t in ["1", "2", "3", "4", "5", "6", "7"]).encode()
     with Program(wine, layout, "settings", ini=seven) as program:
-        check_controls(program, layout, layout["readFailureDefaults"])
+        check_controls(program, form1_texts(layout, layout["readFailureDefaults"]))
         check(program.control("Check1")["check"] == 1, "Check1 changed by an unreadable file")
 
 
@@ -448,6 +473,7 @@ def screenshots_scenario(wine, layout, out=None):
     about = layout["about"]
     with Program(wine, layout, "shots", env=CHINESE) as program:
         shoot(program.form["rect"], os.path.join(out, "windows-form1.png"))
+        check_text_black(program, ["Text2", "Text7"])
         program.click("xpcmdbutton3")
         window = wait_for("the about window", lambda: wine.dump(about["title"], about["class"]))
         shoot(window["rect"], os.path.join(out, "windows-aboutfrm.png"))

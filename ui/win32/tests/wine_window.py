@@ -148,14 +148,19 @@ class Wine:
 # ---- The program ----------------------------------------------------------------------------------
 
 class Program:
-    """veskar.exe in an application directory of its own (vesk.ini is written there)."""
+    """One of the windows' programs in an application directory of its own, where its settings
+    file is written: veskar.exe (table "form1", vesk.ini) or veskar-sheet.exe (table "sheet",
+    veskar-sheet.ini). `also`: other programs of the build to put beside it."""
 
-    def __init__(self, wine, layout, name, ini=None, help_file=False, env=None):
-        self.wine, self.layout, self.env = wine, layout, env
+    def __init__(self, wine, layout, name, ini=None, help_file=False, env=None, table="form1", also=()):
+        self.wine, self.layout, self.env, self.table = wine, layout, env, layout[table]
+        self.exe = self.table.get("program", "veskar.exe")
+        self.ini_name = self.table.get("settingsFile", "vesk.ini")
         self.dir = os.path.join(wine.scratch, name)
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
-        shutil.copy(os.path.join(wine.bin, "veskar.exe"), self.dir)
+        for exe in (self.exe,) + tuple(also):
+            shutil.copy(os.path.join(wine.bin, exe), self.dir)
         if help_file:
             shutil.copy(os.path.join(wine.bin, "vesk.chm"), self.dir)
         if ini is not None:
@@ -163,14 +168,14 @@ class Program:
                 f.write(ini)
         self.process = None
         self.form = None
-        self.title = layout["form1"]["title"]
+        self.title = self.table["title"]
 
     @property
     def ini_path(self):
-        return os.path.join(self.dir, "vesk.ini")
+        return os.path.join(self.dir, self.ini_name)
 
     def __enter__(self):
-        self.process = self.wine.start(os.path.join(self.dir, "veskar.exe"), env=self.env)
+        self.process = self.wine.start(os.path.join(self.dir, self.exe), env=self.env)
         self.xid = wait_for("the window " + self.title, lambda: x_window(self.title))
         self.refresh()
         return self
@@ -185,21 +190,21 @@ class Program:
                 self.process.wait()
 
     def state(self):
-        """Whether Form1 takes input, and its owned windows; {} when it is gone."""
-        return self.wine.state(self.title, self.layout["form1"]["class"]) or {}
+        """Whether the window takes input, and its owned windows; {} when it is gone."""
+        return self.wine.state(self.title, self.table["class"]) or {}
 
     def refresh(self):
-        self.form = wait_for("Form1 to answer", lambda: self.wine.dump(self.title, self.layout["form1"]["class"]))
+        self.form = wait_for("the window to answer", lambda: self.wine.dump(self.title, self.table["class"]))
         return self.form
 
     def control(self, name):
-        row = next(c for c in self.layout["form1"]["controls"] if c["name"] == name)
+        row = next(c for c in self.table["controls"] if c["name"] == name)
         found = [c for c in self.form["children"] if c["id"] == row["id"]]
         check(len(found) == 1, "%s: %d windows with its id %d" % (name, len(found), row["id"]))
         return found[0]
 
     def name_of(self, control_id):
-        return next((c["name"] for c in self.layout["form1"]["controls"] if c["id"] == control_id), str(control_id))
+        return next((c["name"] for c in self.table["controls"] if c["id"] == control_id), str(control_id))
 
     def point(self, name, dx=None, dy=None):
         """A point of the control in screen coordinates: its centre unless told."""
@@ -263,5 +268,7 @@ class CadServer:
         out = []
         for line in self.lines():
             if line[0] == "invoke" and line[6].startswith("S_OK"):
-                out.append(tuple(f.replace(line[1], "PID") for f in line[3:]))
+                # Only in the window title ("Veskar TestCad 480 - [...]"): the same digits may
+                # stand inside a coordinate.
+                out.append(tuple(f.replace("TestCad %s " % line[1], "TestCad PID ") for f in line[3:]))
         return out
