@@ -7,6 +7,7 @@
 
 #include "cad/com/com_cad.h"
 #include "graticule/draw_messages.h"
+#include "mapsheet/sheet_messages.h"
 #include "settings/fields.h"
 #include "settings/settings.h"
 #include "ui/win32/aboutfrm.h"
@@ -22,28 +23,6 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // F1, as an accelerator of the window.
 constexpr WORD kHelpKey = 999;
-
-// The window classes and styles of the layout's kinds of control. Created in tab order, the
-// controls that take the focus (WS_TABSTOP) are visited by Tab in the same order.
-struct ControlClass {
-  const wchar_t* className;
-  DWORD style;
-  DWORD exStyle;
-};
-ControlClass controlClass(layout::Kind kind) {
-  switch (kind) {
-    case layout::Kind::Field:
-      return {WC_EDITW, WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case layout::Kind::Label:
-      return {WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};  // cut at its right edge
-    // Ticked or not by a click; greyed only from the settings file.
-    case layout::Kind::CheckBox:
-      return {WC_BUTTONW, WS_TABSTOP | BS_3STATE, 0};
-    case layout::Kind::Button:
-      break;
-  }
-  return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0};
-}
 
 class Form1 {
  public:
@@ -70,6 +49,9 @@ class Form1 {
   graticule::DrawOutcome runDrawCommand(const graticule::DrawInputs& in);
   void moreSoftware();
   void help(const std::string& helpFile);
+  void addSheetMenu();
+  void contextMenu(LPARAM at);
+  void openSheetWindow();
 
   Form1Options options_;
   std::string appDir_;
@@ -109,8 +91,41 @@ bool Form1::create(HINSTANCE instance) {
   applyDpi(windowDpi(window_));
   ACCEL f1{FVIRTKEY, VK_F1, kHelpKey};
   accelerators_ = CreateAcceleratorTableW(&f1, 1);
+  addSheetMenu();
   loadSequence();
   return true;
+}
+
+// 图幅整饰… at the end of the system menu, after a separator.
+void Form1::addSheetMenu() {
+  const HMENU system = GetSystemMenu(window_, FALSE);
+  AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system, MF_STRING, kSheetCommand, wide(layout::kSheetMenuItem).c_str());
+}
+
+// The context menu of the background, the labels and the buttons (the fields have their own):
+// 图幅整饰…, at the mouse, or at the client area's corner from the keyboard.
+void Form1::contextMenu(LPARAM at) {
+  POINT p{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  if (at == -1) {
+    p = {0, 0};
+    ClientToScreen(window_, &p);
+  }
+  const HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, kSheetCommand, wide(layout::kSheetMenuItem).c_str());
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, p.x, p.y, 0, window_, nullptr));
+  DestroyMenu(menu);
+  if (chosen == kSheetCommand) openSheetWindow();
+}
+
+// veskar-sheet.exe from the application directory; a program that does not start is told.
+void Form1::openSheetWindow() {
+  const std::string program = settings::AppFilePath(appDir_, std::string(layout::kSheetProgram) + ".exe");
+  std::string error;
+  if (!startProgram(program, error))
+    MessageBoxW(window_, wide(mapsheet::startFailedText(program, error)).c_str(), wide(layout::kProgramName).c_str(),
+                MB_OK);
 }
 
 void Form1::buildControls() {
@@ -214,6 +229,13 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CTLCOLOREDIT:
       return fieldColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CONTEXTMENU:
+      if (!busy_) contextMenu(lParam);
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != kSheetCommand) break;
+      if (!busy_) openSheetWindow();
+      return 0;
     case WM_CTLCOLORSTATIC:  // the labels' and the check box's captions
       SetTextColor(reinterpret_cast<HDC>(wParam), layout::kBlue);
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
@@ -285,6 +307,8 @@ void Form1::command(int id, int code) {
       DestroyWindow(window_);
       return;  // nothing saved, the CAD program stays
     case layout::Action::None:
+    case layout::Action::Find:  // not in Form1
+    case layout::Action::SaveDxf:
       return;
   }
 }
@@ -320,22 +344,7 @@ void Form1::draw() {
 
 // The command, with Form1 taking no input and showing the wait cursor while it runs.
 graticule::DrawOutcome Form1::runDrawCommand(const graticule::DrawInputs& in) {
-  struct Busy {
-    Form1& form;
-    HWND focus = GetFocus();
-    HCURSOR cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    explicit Busy(Form1& f) : form(f) {
-      form.busy_ = true;
-      EnableWindow(form.window_, FALSE);
-    }
-    ~Busy() {
-      EnableWindow(form.window_, TRUE);
-      form.busy_ = false;
-      SetCursor(cursor);
-      if (IsChild(form.window_, focus)) form.lastFocus_ = focus;
-      if (GetActiveWindow() == form.window_ && form.lastFocus_) SetFocus(form.lastFocus_);
-    }
-  } busy(*this);
+  const InputBlock busy(window_, busy_, lastFocus_);
   const std::string dir = appDir_;
   const graticule::SaveSettingsFn save = [dir](const settings::SettingsRecord& record) {
     return settings::SaveSettings(dir, record);
@@ -344,10 +353,7 @@ graticule::DrawOutcome Form1::runDrawCommand(const graticule::DrawInputs& in) {
   const graticule::ProgressFn report = [&progress](const graticule::EmissionProgress& p) {
     progress(p.done, p.total);
   };
-  graticule::DrawOutcome outcome = graticule::RunDrawCommand(in, save, options_.connectCad, report);
-  // Clicks and keys that came while it ran go to the disabled window now, and are dropped.
-  pumpMessages();
-  return outcome;
+  return graticule::RunDrawCommand(in, save, options_.connectCad, report);
 }
 
 void Form1::moreSoftware() {

@@ -20,6 +20,9 @@ inline constexpr int form1ControlId(std::size_t index) {
 }
 // The window classes of Form1, the about window and the progress window.
 inline constexpr const wchar_t* kForm1Class = L"VeskarForm1";
+// 图幅整饰… in Form1's system menu and context menu, which starts veskar-sheet.exe (a system
+// command: a multiple of 16, below 0xF000).
+inline constexpr UINT kSheetCommand = 0x0110;
 
 struct Form1Options {
   // Where vesk.ini and vesk.chm live; empty: the directory of the running executable.

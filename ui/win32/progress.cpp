@@ -24,8 +24,8 @@ LRESULT CALLBACK progressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-DrawProgress::DrawProgress(HWND owner)
-    : owner_(owner), start_(GetTickCount64()), lastPump_(start_) {}
+DrawProgress::DrawProgress(HWND owner, const char* title)
+    : owner_(owner), title_(title), start_(GetTickCount64()), lastPump_(start_) {}
 
 DrawProgress::~DrawProgress() {
   if (window_) DestroyWindow(window_);
@@ -46,13 +46,13 @@ void DrawProgress::operator()(std::size_t done, std::size_t total) {
   pumpMessages();
 }
 
-// Over Form1 by the windows' placement rule: centred across it, a third of the free height
+// Over its owner by the windows' placement rule: centred across it, a third of the free height
 // from its top, so that its buttons stay in sight. Topmost: the CAD program's window, brought
 // to the front by the command, does not hide it.
 void DrawProgress::show() {
   registerWindowClass(kProgressClass, progressProc, IDC_WAIT);
   window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kProgressClass,
-                            wide(graticule::kProgressTitle).c_str(), WS_POPUP | WS_CAPTION, 0, 0, 0,
+                            wide(title_).c_str(), WS_POPUP | WS_CAPTION, 0, 0, 0,
                             0, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!window_) return;
   const UINT dpi = windowDpi(window_);

@@ -1,11 +1,14 @@
 // How far a long Draw has got: once the command has run longer than
-// graticule::kProgressAfterMs, a small window over Form1 with graticule::kProgressTitle and
+// graticule::kProgressAfterMs, a small window over the window that draws (Form1 or the sheet
+// window) with its title (graticule::kProgressTitle, or the sheet window's) and
 // graticule::progressText(done, total), repainted at most every kProgressEveryMs.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+
+#include "graticule/draw_messages.h"
 
 namespace veskar::ui::win32 {
 
@@ -16,8 +19,9 @@ inline constexpr int kProgressTextId = 100;
 
 class DrawProgress {
  public:
-  // Starts the clock; `owner` is Form1, disabled by the caller while the command runs.
-  explicit DrawProgress(HWND owner);
+  // Starts the clock; `owner` is the window that draws, disabled by the caller while the
+  // command runs.
+  explicit DrawProgress(HWND owner, const char* title = graticule::kProgressTitle);
   ~DrawProgress();  // closes the window
   DrawProgress(const DrawProgress&) = delete;
   DrawProgress& operator=(const DrawProgress&) = delete;
@@ -32,6 +36,7 @@ class DrawProgress {
   void show();
 
   HWND owner_;
+  const char* title_;
   HWND window_ = nullptr;
   HWND text_ = nullptr;
   HFONT font_ = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/win32/win32.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -69,6 +71,24 @@ void setClientSize(HWND window, int width, int height) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+ControlClass controlClass(layout::Kind kind) {
+  switch (kind) {
+    case layout::Kind::Field:
+      return {WC_EDITW, WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case layout::Kind::Label:
+      return {WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};  // cut at its right edge
+    case layout::Kind::Note:
+      return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};  // word-wrapped
+    case layout::Kind::CheckBox:
+      return {WC_BUTTONW, WS_TABSTOP | BS_3STATE, 0};
+    case layout::Kind::Choice:
+      return {WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case layout::Kind::Button:
+      break;
+  }
+  return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0};
+}
+
 bool centerOnScreen(HWND window) {
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN),
             screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -134,6 +154,23 @@ void pumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+InputBlock::InputBlock(HWND window, bool& busy, HWND& lastFocus)
+    : window_(window), busy_(busy), lastFocus_(lastFocus), focus_(GetFocus()),
+      cursor_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {
+  busy_ = true;
+  EnableWindow(window_, FALSE);
+}
+
+InputBlock::~InputBlock() {
+  // Clicks and keys that came meanwhile go to the disabled window now, and are dropped.
+  pumpMessages();
+  EnableWindow(window_, TRUE);
+  busy_ = false;
+  SetCursor(cursor_);
+  if (IsChild(window_, focus_)) lastFocus_ = focus_;
+  if (GetActiveWindow() == window_ && lastFocus_) SetFocus(lastFocus_);
 }
 
 void registerWindowClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor, bool icon) {

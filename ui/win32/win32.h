@@ -1,6 +1,7 @@
-// What the program's Win32 windows share: UTF-8 texts to and from the system's UTF-16, the
-// window's DPI and twips at it, the fonts of the layout tables, placement on the screen, and the
-// message pump that lets a window's dialog keys (Tab, Enter) work.
+// What the programs' Win32 windows share: UTF-8 texts to and from the system's UTF-16, the
+// window's DPI and twips at it, the controls and fonts of the layout tables, placement on the
+// screen, the message pump that lets a window's dialog keys (Tab, Enter) work, and a window
+// that takes no input while a command runs.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +32,16 @@ void setClientSize(HWND window, int width, int height);
 // twips). False when the screen's size is unknown; the window is then left where it is.
 bool centerOnScreen(HWND window);
 
+// The window class and styles of a kind of control of the layout tables. Created in tab order,
+// the controls that take the focus (WS_TABSTOP) are visited by Tab in the same order. A check
+// box is ticked or not by the window (its clicks toggle it; greyed only from a settings file).
+struct ControlClass {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+ControlClass controlClass(layout::Kind kind);
+
 // A named font of the layout tables at `dpi` (the points rounded to whole pixels), "宋体" in
 // the GB2312 character set. The family must not be null (that means the window's own font).
 // The windows' fonts are drawn without smoothing, as 宋体 9 pt is on Windows.
@@ -51,5 +62,23 @@ bool dialogMessage(HWND window, MSG& msg);
 // Hands every waiting message on, input included: input for a disabled window is thrown away
 // by the system; WM_QUIT is put back for the main loop.
 void pumpMessages();
+
+// For the time of a command on `window`: disabled (no clicks, keys or closing), the wait
+// cursor, `busy` set. At the end the input that came meanwhile is handed on and dropped, the
+// window enabled, and the focus given back to the control that had it (kept in `lastFocus`).
+class InputBlock {
+ public:
+  InputBlock(HWND window, bool& busy, HWND& lastFocus);
+  ~InputBlock();
+  InputBlock(const InputBlock&) = delete;
+  InputBlock& operator=(const InputBlock&) = delete;
+
+ private:
+  HWND window_;
+  bool& busy_;
+  HWND& lastFocus_;
+  HWND focus_;
+  HCURSOR cursor_;
+};
 
 }  // namespace veskar::ui::win32
