@@ -14,6 +14,9 @@
 //                                          registered
 //   veskar_win32_probe active PROGID       exit status 0 when a program runs under PROGID
 //   veskar_win32_probe resources EXE       the program's icon and manifest
+//   veskar_win32_probe sheet-texts NUMBER  what the sheet window says for 图号 NUMBER: the line
+//                                          under it (and whether in red), and its refusal
+//   veskar_win32_probe syscommand TITLE ID WM_SYSCOMMAND ID to that window
 #include <windows.h>
 
 #include <cstdio>
@@ -22,12 +25,16 @@
 
 #include "cad/com/com_cad.h"
 #include "graticule/draw_messages.h"
+#include "mapsheet/sheet_form.h"
+#include "mapsheet/sheet_messages.h"
 #include "platform/files.h"
 #include "settings/fields.h"
+#include "settings/sheet_settings.h"
 #include "ui/win32/aboutfrm.h"
 #include "ui/win32/form1.h"
 #include "ui/win32/progress.h"
 #include "ui/win32/resources.h"
+#include "ui/win32/sheetwindow.h"
 #include "ui/win32/win32.h"
 
 namespace {
@@ -82,10 +89,12 @@ std::string place(const ui::layout::Place& p) {
 
 // ---- layout -----------------------------------------------------------------------------------
 
+const char* const kKinds[] = {"field", "label", "checkbox", "button", "choice", "note"};
+
 std::string form1Layout() {
   std::vector<std::size_t> indices;
   for (std::size_t i = 0; i < ui::layout::kForm1.size(); ++i) indices.push_back(i);
-  static const char* kinds[] = {"field", "label", "checkbox", "button"};
+  const auto& kinds = kKinds;
   return Object()
       .str("title", ui::layout::kForm1Title)
       .str("class", narrow(kForm1Class))
@@ -109,6 +118,35 @@ std::string form1Layout() {
                                   .num("field", c.field)
                                   .num("id", form1ControlId(i))
                                   .add("tooltip", tip ? "true" : "false")
+                                  .done();
+                            }))
+      .done();
+}
+
+std::string sheetLayout() {
+  std::vector<std::size_t> indices;
+  for (std::size_t i = 0; i < ui::layout::kSheet.size(); ++i) indices.push_back(i);
+  return Object()
+      .str("title", ui::layout::kSheetTitle)
+      .str("class", narrow(kSheetClass))
+      .num("width", ui::layout::kSheetWidth)
+      .num("height", ui::layout::kSheetHeight)
+      .str("program", std::string(ui::layout::kSheetProgram) + ".exe")
+      .str("settingsFile", settings::kSheetSettingsFile)
+      .str("menuItem", ui::layout::kSheetMenuItem)
+      .num("menuCommand", kSheetCommand)
+      .str("progressTitle", mapsheet::kSheetProgressTitle)
+      .str("saveTitle", mapsheet::kSaveDxfTitle)
+      .add("controls", list(indices,
+                            [](std::size_t i) {
+                              const ui::layout::Control& c = ui::layout::kSheet[i];
+                              return Object()
+                                  .str("name", c.name)
+                                  .str("kind", kKinds[static_cast<int>(c.kind)])
+                                  .str("caption", c.caption)
+                                  .add("place", place(c.place))
+                                  .num("field", c.field)
+                                  .num("id", sheetControlId(i))
                                   .done();
                             }))
       .done();
@@ -157,6 +195,7 @@ int layout() {
                           .str("programName", ui::layout::kProgramName)
                           .add("form1", form1Layout())
                           .add("about", aboutLayout())
+                          .add("sheet", sheetLayout())
                           .add("progress", Object()
                                                .str("title", graticule::kProgressTitle)
                                                .str("class", narrow(kProgressClass))
@@ -355,6 +394,24 @@ int closeAll(const std::string& cls) {
   return 1;
 }
 
+int sheetTexts(const std::string& number) {
+  mapsheet::SheetFields f;
+  f.number = number;
+  const mapsheet::NumberNote note = mapsheet::numberNote(number);
+  std::printf("%s\n", Object()
+                          .str("note", note.text)
+                          .add("fault", note.fault ? "true" : "false")
+                          .str("refusal", mapsheet::requestOf(f).refusal)
+                          .done()
+                          .c_str());
+  return 0;
+}
+
+int sysCommand(const std::string& title, const std::string& id) {
+  const HWND w = findWindow(title, {});
+  return w && PostMessageW(w, WM_SYSCOMMAND, std::stoul(id, nullptr, 0), 0) ? 0 : 1;
+}
+
 int connectError() {
   cad::com::ComCadbas cadbas;
   std::string error;
@@ -417,9 +474,12 @@ int main() {
   if (command == "connect-error") return connectError();
   if (command == "active" && args.size() == 3) return active(arg(2));
   if (command == "resources" && args.size() == 3) return resources(arg(2));
+  if (command == "sheet-texts" && args.size() == 3) return sheetTexts(arg(2));
+  if (command == "syscommand" && args.size() == 4) return sysCommand(arg(2), arg(3));
   std::fprintf(stderr,
                "usage: veskar_win32_probe layout | dump|state TITLE [CLASS] | close TITLE | "
                "close-all CLASS | "
-               "connect-error | active PROGID | resources EXE\n");
+               "connect-error | active PROGID | resources EXE | sheet-texts NUMBER | "
+               "syscommand TITLE ID\n");
   return 2;
 }

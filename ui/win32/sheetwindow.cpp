@@ -1,0 +1,373 @@
+#include "ui/win32/sheetwindow.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "cad/com/com_cad.h"
+#include "geodesy/sheets.h"
+#include "mapsheet/frame_style.h"
+#include "mapsheet/sheet_form.h"
+#include "mapsheet/sheet_messages.h"
+#include "settings/sheet_settings.h"
+#include "ui/win32/progress.h"
+#include "ui/win32/shell.h"
+#include "ui/win32/win32.h"
+
+namespace veskar::ui::win32 {
+namespace {
+
+using layout::Kind;
+using settings::kSheetFields;
+
+// Fixed single border: no resizing, no maximising; minimise, system menu and close box.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr WORD kHelpKey = 999;  // F1
+// A drop-down list's list below it, in twips.
+constexpr int kListHeight = 3000;
+
+std::size_t indexOf(layout::Action action) {
+  for (std::size_t i = 0; i < layout::kSheet.size(); ++i)
+    if (layout::kSheet[i].action == action) return i;
+  return 0;
+}
+
+class SheetWindow {
+ public:
+  explicit SheetWindow(SheetWindowOptions options)
+      : options_(std::move(options)), appDir_(options_.appDir.empty() ? settings::applicationDirectory() : options_.appDir) {}
+  ~SheetWindow();
+  SheetWindow(const SheetWindow&) = delete;
+  SheetWindow& operator=(const SheetWindow&) = delete;
+
+  bool create(HINSTANCE instance);
+  int run(int show);
+
+ private:
+  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void buildControls();
+  void applyDpi(UINT dpi);
+  void setFields(const mapsheet::SheetFields& f);
+  mapsheet::SheetFields fields() const;
+  HWND field(settings::SheetFieldIndex i) const { return byField_[i]; }
+  bool ticked(settings::SheetFieldIndex i) const { return SendMessageW(field(i), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void command(int id, int code);
+  LRESULT staticColours(HDC dc, HWND control);
+  void numberChanged();
+  void finishedChanged();
+  void find();
+  void draw();
+  void saveDxf();
+  mapsheet::SaveSheetSettingsFn saver() const;
+  void showMessages(const std::vector<std::string>& texts);
+
+  SheetWindowOptions options_;
+  std::string appDir_;
+  HWND window_ = nullptr;
+  std::array<HWND, layout::kSheet.size()> controls_{};
+  std::array<HWND, kSheetFields.size()> byField_{};  // each field's control (not its label)
+  HWND note_ = nullptr;
+  bool noteFault_ = false;
+  HFONT windowFont_ = nullptr;
+  HFONT buttonFont_ = nullptr;
+  HBRUSH focusBrush_ = CreateSolidBrush(layout::kFocusBackground);
+  HWND highlighted_ = nullptr;  // the field that has the focus
+  HWND lastFocus_ = nullptr;    // the control to give the focus back to on activation
+  HACCEL accelerators_ = nullptr;
+  bool busy_ = false;  // a draw runs
+};
+
+SheetWindow::~SheetWindow() {
+  if (window_) DestroyWindow(window_);
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(windowFont_), static_cast<HGDIOBJ>(buttonFont_), static_cast<HGDIOBJ>(focusBrush_)})
+    if (o) DeleteObject(o);
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+}
+
+bool SheetWindow::create(HINSTANCE instance) {
+  registerWindowClass(kSheetClass, proc, IDC_ARROW, true);
+  window_ = CreateWindowExW(0, kSheetClass, wide(layout::kSheetTitle).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
+                            0, nullptr, nullptr, instance, this);
+  if (!window_) return false;
+  buildControls();
+  applyDpi(windowDpi(window_));
+  ACCEL f1{FVIRTKEY, VK_F1, kHelpKey};
+  accelerators_ = CreateAcceleratorTableW(&f1, 1);
+  // Placed, then filled from veskar-sheet.ini (the first start's fields without a screen).
+  const bool placed = centerOnScreen(window_);
+  setFields(mapsheet::fieldsOf(placed ? settings::LoadSheetSettings(appDir_) : settings::sheetDefaults()));
+  return true;
+}
+
+void SheetWindow::buildControls() {
+  for (std::size_t i = 0; i < layout::kSheet.size(); ++i) {
+    const layout::Control& c = layout::kSheet[i];
+    const ControlClass k = controlClass(c.kind);
+    const DWORD style = c.action == layout::Action::Draw ? BS_DEFPUSHBUTTON | WS_TABSTOP : k.style;
+    const HWND w = CreateWindowExW(k.exStyle, k.className, wide(c.caption).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
+                                   0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(sheetControlId(i))),
+                                   GetModuleHandleW(nullptr), nullptr);
+    controls_[i] = w;
+    if (c.kind == Kind::Note) note_ = w;
+    if (c.kind == Kind::Field || c.kind == Kind::Choice || c.kind == Kind::CheckBox)
+      byField_[static_cast<std::size_t>(c.field)] = w;
+    if (c.kind == Kind::CheckBox) SetWindowTheme(w, L"", L"");  // the caption in our colour
+  }
+  for (const int d : geodesy::SheetScales())
+    SendMessageW(field(settings::kSheetScale), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(wide(mapsheet::scaleText(d)).c_str()));
+  for (const mapsheet::SystemChoice& c : mapsheet::kSystemChoices)
+    SendMessageW(field(settings::kSheetSystem), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(wide(mapsheet::systemTitle(c.system)).c_str()));
+}
+
+// Every place from twips at the window's DPI; the fonts at that DPI.
+void SheetWindow::applyDpi(UINT dpi) {
+  for (HFONT f : {windowFont_, buttonFont_})
+    if (f) DeleteObject(f);
+  windowFont_ = createMessageFont(dpi);
+  buttonFont_ = createFont(layout::kButtonFont, dpi);
+  for (std::size_t i = 0; i < layout::kSheet.size(); ++i) {
+    const layout::Control& c = layout::kSheet[i];
+    const HFONT font = c.kind == Kind::Button ? buttonFont_ : windowFont_;
+    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    // A drop-down list: its place with the list shut, the list below it.
+    const int list = c.kind == Kind::Choice ? pixels(kListHeight, dpi) : 0;
+    SetWindowPos(controls_[i], nullptr, pixels(c.place.left, dpi), pixels(c.place.top, dpi), pixels(c.place.width, dpi),
+                 pixels(c.place.height, dpi) + list, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  setClientSize(window_, layout::kSheetWidth, layout::kSheetHeight);
+}
+
+void SheetWindow::setFields(const mapsheet::SheetFields& f) {
+  using namespace settings;
+  const std::pair<SheetFieldIndex, const std::string*> texts[] = {
+      {kSheetNumber, &f.number}, {kSheetLatitude, &f.latitude}, {kSheetLongitude, &f.longitude},
+      {kSheetGrid, &f.grid}, {kSheetTitle, &f.title}};
+  for (const auto& [i, text] : texts) SetWindowTextW(field(i), wide(*text).c_str());
+  const std::span<const int> scales = geodesy::SheetScales();
+  SendMessageW(field(kSheetScale), CB_SETCURSEL, static_cast<WPARAM>(std::find(scales.begin(), scales.end(), f.scale) - scales.begin()), 0);
+  for (std::size_t i = 0; i < mapsheet::kSystemChoices.size(); ++i)
+    if (mapsheet::kSystemChoices[i].system == f.system) SendMessageW(field(kSheetSystem), CB_SETCURSEL, i, 0);
+  SendMessageW(field(kSheetFinished), BM_SETCHECK, f.finished ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(field(kSheetZonePrefix), BM_SETCHECK, f.zonePrefix ? BST_CHECKED : BST_UNCHECKED, 0);
+  numberChanged();
+  finishedChanged();
+}
+
+mapsheet::SheetFields SheetWindow::fields() const {
+  using namespace settings;
+  mapsheet::SheetFields f;
+  f.number = windowText(field(kSheetNumber));
+  f.latitude = windowText(field(kSheetLatitude));
+  f.longitude = windowText(field(kSheetLongitude));
+  const auto scale = SendMessageW(field(kSheetScale), CB_GETCURSEL, 0, 0);
+  if (scale >= 0) f.scale = geodesy::SheetScales()[static_cast<std::size_t>(scale)];
+  const auto system = SendMessageW(field(kSheetSystem), CB_GETCURSEL, 0, 0);
+  if (system >= 0) f.system = mapsheet::kSystemChoices[static_cast<std::size_t>(system)].system;
+  f.grid = windowText(field(kSheetGrid));
+  f.title = windowText(field(kSheetTitle));
+  f.finished = ticked(kSheetFinished);
+  f.zonePrefix = ticked(kSheetZonePrefix);
+  return f;
+}
+
+int SheetWindow::run(int show) {
+  ShowWindow(window_, show);
+  UpdateWindow(window_);
+  lastFocus_ = field(settings::kSheetNumber);
+  SetFocus(lastFocus_);
+  MSG msg{};
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (helpMessage(msg)) continue;
+    const bool mine = msg.hwnd == window_ || IsChild(window_, msg.hwnd);
+    if (mine && TranslateAcceleratorW(window_, accelerators_, &msg)) continue;
+    if (dialogMessage(window_, msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+LRESULT CALLBACK SheetWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<SheetWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<SheetWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return self ? self->handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT SheetWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      command(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case DM_GETDEFID:  // Enter, when no button has the focus: 绘  图
+      return MAKELRESULT(sheetControlId(indexOf(layout::Action::Draw)), DC_HASDEFID);
+    case WM_CTLCOLOREDIT: {
+      const auto dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      const bool focused = reinterpret_cast<HWND>(lParam) == highlighted_;
+      SetBkColor(dc, focused ? layout::kFocusBackground : GetSysColor(COLOR_WINDOW));
+      return reinterpret_cast<LRESULT>(focused ? focusBrush_ : GetSysColorBrush(COLOR_WINDOW));
+    }
+    case WM_CTLCOLORSTATIC:
+      return staticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE && IsChild(window_, GetFocus())) lastFocus_ = GetFocus();
+      break;
+    case WM_SETFOCUS:
+      if (lastFocus_ && !busy_) SetFocus(lastFocus_);
+      return 0;
+    case WM_SETCURSOR:
+      if (!busy_) break;
+      SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+      return TRUE;
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      applyDpi(HIWORD(wParam));
+      return 0;
+    }
+    case WM_CLOSE:  // not while a draw runs
+      if (!busy_) DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      window_ = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// Captions blue, the line under 图号 black or red; the rest (disabled fields) as the system
+// draws them.
+LRESULT SheetWindow::staticColours(HDC dc, HWND control) {
+  const int index = GetDlgCtrlID(control) - kSheetControlId;
+  if (index < 0 || index >= static_cast<int>(layout::kSheet.size()))
+    return DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  const Kind kind = layout::kSheet[static_cast<std::size_t>(index)].kind;
+  if (kind != Kind::Label && kind != Kind::CheckBox && kind != Kind::Note)
+    return DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  SetTextColor(dc, kind != Kind::Note ? layout::kBlue : noteFault_ ? layout::kRed : layout::kBlack);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void SheetWindow::command(int id, int code) {
+  if (id == kHelpKey) return showHelp(window_, settings::AppFilePath(appDir_, layout::kHelpFile), layout::kSheetHelpTopic);
+  const int index = id - kSheetControlId;
+  if (index < 0 || index >= static_cast<int>(layout::kSheet.size())) return;  // IDOK, IDCANCEL
+  const layout::Control& c = layout::kSheet[static_cast<std::size_t>(index)];
+  const HWND control = controls_[static_cast<std::size_t>(index)];
+  if (c.kind == Kind::Field && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
+    if (code == EN_SETFOCUS) SendMessageW(control, EM_SETSEL, 0, -1);
+    highlighted_ = code == EN_SETFOCUS ? control : (highlighted_ == control ? nullptr : highlighted_);
+    InvalidateRect(control, nullptr, TRUE);
+    return;
+  }
+  if (c.kind == Kind::Field && code == EN_CHANGE && c.field == settings::kSheetNumber) return numberChanged();
+  if (code != BN_CLICKED) return;
+  if (c.kind == Kind::CheckBox) {
+    SendMessageW(control, BM_SETCHECK, ticked(static_cast<settings::SheetFieldIndex>(c.field)) ? BST_UNCHECKED : BST_CHECKED, 0);
+    return finishedChanged();
+  }
+  switch (c.action) {
+    case layout::Action::Find: return find();
+    case layout::Action::Draw: return draw();
+    case layout::Action::SaveDxf: return saveDxf();
+    case layout::Action::Help: return command(kHelpKey, 0);
+    case layout::Action::Exit: DestroyWindow(window_); return;
+    case layout::Action::None:
+    case layout::Action::MoreSoftware: return;
+  }
+}
+
+// The line under 图号, black or red; 方里网间距's hint for the scale.
+void SheetWindow::numberChanged() {
+  const std::string number = windowText(field(settings::kSheetNumber));
+  const mapsheet::NumberNote n = mapsheet::numberNote(number);
+  noteFault_ = n.fault;
+  SetWindowTextW(note_, wide(n.text).c_str());
+  InvalidateRect(note_, nullptr, TRUE);
+  SendMessageW(field(settings::kSheetGrid), EM_SETCUEBANNER, TRUE,
+               reinterpret_cast<LPARAM>(wide(mapsheet::gridHint(number)).c_str()));
+  InvalidateRect(field(settings::kSheetGrid), nullptr, TRUE);
+}
+
+// 方里网间距 and 图名 belong to the finished frame.
+void SheetWindow::finishedChanged() {
+  const BOOL finished = ticked(settings::kSheetFinished);
+  EnableWindow(field(settings::kSheetGrid), finished);
+  EnableWindow(field(settings::kSheetTitle), finished);
+}
+
+mapsheet::SaveSheetSettingsFn SheetWindow::saver() const {
+  const std::string dir = appDir_;
+  return [dir](const settings::SheetSettings& s) { return settings::SaveSheetSettings(dir, s); };
+}
+
+void SheetWindow::showMessages(const std::vector<std::string>& texts) {
+  for (const std::string& text : texts)
+    MessageBoxW(window_, wide(text).c_str(), wide(layout::kSheetProgram).c_str(), MB_OK);
+}
+
+void SheetWindow::find() {
+  const mapsheet::Found found = mapsheet::findSheet(fields());
+  if (!found.refusal.empty()) return showMessages({found.refusal});
+  SetWindowTextW(field(settings::kSheetNumber), wide(found.number).c_str());
+}
+
+void SheetWindow::draw() {
+  if (busy_) return;
+  if (!options_.connectCad) options_.connectCad = cad::com::connectCadFn();  // kept from press to press
+  mapsheet::SheetPress run;
+  {
+    const InputBlock busy(window_, busy_, lastFocus_);
+    DrawProgress progress(window_, mapsheet::kSheetProgressTitle);
+    run = mapsheet::drawSheet(fields(), saver(), options_.connectCad,
+                              [&progress](const graticule::EmissionProgress& p) { progress(p.done, p.total); });
+  }
+  showMessages(mapsheet::sheetMessages(run));
+}
+
+// The window takes input while its save dialog is open, and none from the choice to the end.
+void SheetWindow::saveDxf() {
+  if (busy_) return;
+  std::optional<InputBlock> busy;
+  std::optional<DrawProgress> progress;
+  const mapsheet::ChooseFileFn choose = [&](const std::string& name) {
+    std::optional<std::string> path =
+        chooseSaveFile(window_, mapsheet::kSaveDxfTitle, name, mapsheet::kDxfFileType, mapsheet::kDxfPattern);
+    if (path) {
+      busy.emplace(window_, busy_, lastFocus_);
+      progress.emplace(window_, mapsheet::kSheetProgressTitle);
+    }
+    return path;
+  };
+  const mapsheet::SheetPress run = mapsheet::saveSheetDxf(fields(), saver(), choose, [&](const graticule::EmissionProgress& p) {
+    if (progress) (*progress)(p.done, p.total);
+  });
+  progress.reset();
+  busy.reset();
+  showMessages(mapsheet::sheetMessages(run));
+}
+
+}  // namespace
+
+int runSheetWindow(HINSTANCE instance, int show, SheetWindowOptions options) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  SheetWindow window(std::move(options));
+  if (!window.create(instance)) return 1;
+  return window.run(show);
+}
+
+}  // namespace veskar::ui::win32
