@@ -265,7 +265,8 @@ class SheetWindowTest : public QObject {
     }
     QCOMPARE(readFile(path("veskar-sheet.ini")),
              QByteArray("number=J-50-5-(24)\r\nlatitude=39.543\r\nlongitude=\r\nscale=1000000\r\nsystem=IAG75\r\n"
-                        "grid=2\r\ntitle=北京东郊\r\nfinished=0\r\nzone_prefix=1\r\n"));
+                        "grid=2\r\ntitle=北京东郊\r\nfinished=0\r\nzone_prefix=1\r\ndivision=national\r\nsquare_number=\r\n"
+                        "northing=\r\neasting=\r\nsquare_scale=1000\r\nsheet_size=\r\nsquare_system=\r\n"));
     SheetWindow again(options());
     QCOMPARE(child<QLineEdit>(again, "txtNumber")->text(), c.number);
     QCOMPARE(child<QLineEdit>(again, "txtLatitude")->text(), QStringLiteral("39.543"));

@@ -176,7 +176,8 @@ def settings_scenario(wine, layout):
         wait_for("the window to take input", lambda: program.state().get("enabled"))
     with open(program.ini_path, "rb") as f:
         saved = f.read()
-    check(saved == ini.replace(b"J50", b"J51").replace(b"finished=0", b"finished=1"), "saved %r" % saved)
+    square = b"division=national\r\nsquare_number=\r\nnorthing=\r\neasting=\r\nsquare_scale=1000\r\nsheet_size=\r\nsquare_system=\r\n"
+    check(saved == ini.replace(b"J50", b"J51").replace(b"finished=0", b"finished=1") + square, "saved %r" % saved)
     with program:
         check(text_of(program, "txtNumber") == "J51" and program.control("chkFinished")["check"] == 1,
               "the fields did not come back")
