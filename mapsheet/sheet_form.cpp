@@ -275,6 +275,8 @@ std::string gridHint(std::string_view number) {
   return sheet ? gridHintText(scaleDefaults(sheet->scaleDenominator).gridKm) : kGridHintNoSheet;
 }
 
+std::string gridHint(const SheetFields& f) { return f.division == Division::Square ? "" : gridHint(f.number); }
+
 Found findSheet(const SheetFields& f) {
   if (f.division == Division::Square) return findSquare(f);
   Found found;

@@ -110,6 +110,9 @@ NumberNote numberNote(const SheetFields& fields);
 // 方里网间距's hint: the default interval of the scale 图号 names (gridHintText), else
 // kGridHintNoSheet.
 std::string gridHint(std::string_view number);
+// The hint for the division: gridHint(number) for national sheets, none for square ones (where
+// 方里网间距 does not count).
+std::string gridHint(const SheetFields& fields);
 
 // 查找: the number of the sheet of the chosen scale that holds the point 纬度, 经度 (packed DMS),
 // on square sheets x, y (metres) in sheets of 图幅尺寸, or the refusal naming the field at fault.

@@ -180,6 +180,8 @@ TEST(SheetForm, WhichFieldsCountInEachDivision) {
     f.division = c.division, f.finished = c.finished;
     for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(counts(f, checked[i]), c.counted[i]) << kSheetFields[checked[i]].key;
     EXPECT_EQ(numberField(f), c.number);
+    f.number = "J50G015010";
+    EXPECT_EQ(gridHint(f), c.division == Division::Square ? "" : "1（默认）");
   }
 }
 
