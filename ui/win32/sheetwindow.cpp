@@ -74,6 +74,7 @@ class SheetWindow {
   HWND note_ = nullptr;
   bool noteFault_ = false;
   std::string noteText_;
+  bool filling_ = false;  // setFields: one refresh at the end, not one per field
   HFONT windowFont_ = nullptr;
   HFONT buttonFont_ = nullptr;
   HBRUSH focusBrush_ = CreateSolidBrush(layout::kFocusBackground);
@@ -145,6 +146,7 @@ void SheetWindow::applyDpi(UINT dpi) {
 
 void SheetWindow::setFields(const mapsheet::SheetFields& f) {
   const settings::SheetSettings s = mapsheet::settingsOf(f);
+  filling_ = true;
   for (const layout::Control& c : layout::kSheet) {
     if (c.field < 0 || c.kind == Kind::Label || c.kind == Kind::Note) continue;
     const auto i = static_cast<settings::SheetFieldIndex>(c.field);
@@ -158,6 +160,7 @@ void SheetWindow::setFields(const mapsheet::SheetFields& f) {
       SetWindowTextW(field(i), wide(s.values[i]).c_str());
     }
   }
+  filling_ = false;
   refresh();
 }
 
@@ -299,14 +302,17 @@ void SheetWindow::highlight(HWND field, bool focused) {
 }
 
 void SheetWindow::refresh() {
+  if (filling_) return;
   const mapsheet::SheetFields f = fields();
   for (std::size_t i = 0; i < layout::kSheet.size(); ++i) {
     const bool shown = layout::shownIn(layout::kSheet[i].shown, f.division == mapsheet::Division::Square);
     const bool showing = (GetWindowLongW(controls_[i], GWL_STYLE) & WS_VISIBLE) != 0;  // before the window shows
     if (showing != shown) ShowWindow(controls_[i], shown ? SW_SHOWNA : SW_HIDE);
   }
-  for (std::size_t i = 0; i < byField_.size(); ++i)
-    EnableWindow(byField_[i], mapsheet::counts(f, static_cast<settings::SheetFieldIndex>(i)));
+  for (std::size_t i = 0; i < byField_.size(); ++i) {
+    const bool counts = mapsheet::counts(f, static_cast<settings::SheetFieldIndex>(i));
+    if (static_cast<bool>(IsWindowEnabled(byField_[i])) != counts) EnableWindow(byField_[i], counts);
+  }
   // The line under 图号, black or red; 方里网间距's hint for the scale.
   const mapsheet::NumberNote n = mapsheet::numberNote(f);
   if (n.text != noteText_ || n.fault != noteFault_) {
