@@ -408,9 +408,6 @@ class SheetWindowTest : public QObject {
     QTest::newRow("number") << SquareCase{"3810.3-525.5", "1000", "", "", "", {}}
                             << "图号：square sheet \"3810.3-525.5\": x 3810.3 km is not on a 500 m boundary at 1:1,000 with "
                                "50x50 cm sheets";
-    QTest::newRow("size") << SquareCase{"4000-500", "5000", "50x50", "", "", {}}
-                          << "图幅尺寸：sheet size 50x50 at 1:5,000: 50 cm is 2500 m, which a number with 0 decimals of km "
-                             "cannot hold";
   }
   void squareSheetsAsTheCommandLine() {
     QFETCH(SquareCase, c);
