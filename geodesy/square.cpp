@@ -15,6 +15,7 @@ struct SquareScale {
 constexpr SquareScale kSquareScales[] = {
     {5000, 0, {40, 40}}, {2000, 1, {50, 50}}, {1000, 1, {50, 50}}, {500, 2, {50, 50}}};
 constexpr int kDenominators[] = {5000, 2000, 1000, 500};
+constexpr SquareSize kSizes[] = {{50, 50}, {50, 40}, {40, 40}};
 constexpr std::int64_t kZoneMetres = 1000000;
 
 [[noreturn]] void fail(const std::string& message) { throw GeodesyError(GeodesyError::Kind::InvalidInput, message); }
@@ -83,8 +84,10 @@ std::span<const int> SquareScales() { return kDenominators; }
 
 SquareSize DefaultSquareSize(int denominator) { return scaleOf(denominator).size; }
 
+std::span<const SquareSize> SquareSizes() { return kSizes; }
+
 SquareSize ParseSquareSize(std::string_view text) {
-  for (SquareSize s : {SquareSize{50, 50}, SquareSize{50, 40}, SquareSize{40, 40}}) {
+  for (SquareSize s : kSizes) {
     if (text == FormatSquareSize(s)) return s;
   }
   fail("sheet size \"" + std::string(text) + "\": give 50x50, 50x40 or 40x40 (cm east-west x north-south)");

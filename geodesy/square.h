@@ -37,6 +37,8 @@ struct SquareSize {
 std::span<const int> SquareScales();
 // 40 x 40 cm at 1:5,000, 50 x 50 cm at the larger scales.
 SquareSize DefaultSquareSize(int scaleDenominator);
+// The sizes a sheet may have: 50 x 50, 50 x 40 and 40 x 40 cm.
+std::span<const SquareSize> SquareSizes();
 // "50x50", "50x40" or "40x40".
 SquareSize ParseSquareSize(std::string_view text);
 std::string FormatSquareSize(SquareSize size);

@@ -30,9 +30,16 @@ std::optional<double> numberOf(std::string_view text) {
   return s.value;
 }
 
-bool isSheetScale(int denominator) {
-  const std::span<const int> scales = geodesy::SheetScales();
+bool isOneOf(std::span<const int> scales, int denominator) {
   return std::find(scales.begin(), scales.end(), denominator) != scales.end();
+}
+
+// A remembered scale: one of `scales`, else `fallback`.
+int scaleOf(const std::string& text, std::span<const int> scales, int fallback) {
+  const std::optional<double> scale = numberOf(text);
+  if (scale && std::fabs(*scale) < 1e9 && *scale == static_cast<int>(*scale) && isOneOf(scales, static_cast<int>(*scale)))
+    return static_cast<int>(*scale);
+  return fallback;
 }
 
 std::optional<geodesy::MapSheet> sheetOf(std::string_view number) {
@@ -67,10 +74,7 @@ SheetFields fieldsOf(const settings::SheetSettings& s) {
   f.number = s.values[kSheetNumber];
   f.latitude = s.values[kSheetLatitude];
   f.longitude = s.values[kSheetLongitude];
-  const std::optional<double> scale = numberOf(s.values[kSheetScale]);
-  if (scale && std::fabs(*scale) < 1e9 && isSheetScale(static_cast<int>(*scale)) &&
-      *scale == static_cast<int>(*scale))
-    f.scale = static_cast<int>(*scale);
+  f.scale = scaleOf(s.values[kSheetScale], geodesy::SheetScales(), f.scale);
   for (const SystemChoice& c : kSystemChoices) {
     if (s.values[kSheetSystem] == c.key) f.system = c.system;
   }
@@ -81,6 +85,17 @@ SheetFields fieldsOf(const settings::SheetSettings& s) {
   };
   f.finished = box(kSheetFinished, f.finished);
   f.zonePrefix = box(kSheetZonePrefix, f.zonePrefix);
+  for (const DivisionChoice& c : kDivisionChoices) {
+    if (s.values[kSheetDivision] == c.key) f.division = c.division;
+  }
+  f.squareNumber = s.values[kSheetSquareNumber];
+  f.northing = s.values[kSheetNorthing];
+  f.easting = s.values[kSheetEasting];
+  f.squareScale = scaleOf(s.values[kSheetSquareScale], geodesy::SquareScales(), f.squareScale);
+  for (const geodesy::SquareSize size : geodesy::SquareSizes()) {
+    if (s.values[kSheetSize] == geodesy::FormatSquareSize(size)) f.sheetSize = size;
+  }
+  f.squareSystem = s.values[kSheetSquareSystem];
   return f;
 }
 
@@ -98,7 +113,152 @@ settings::SheetSettings settingsOf(const SheetFields& f) {
   s.values[kSheetTitle] = f.title;
   s.values[kSheetFinished] = f.finished ? "1" : "0";
   s.values[kSheetZonePrefix] = f.zonePrefix ? "1" : "0";
+  for (const DivisionChoice& c : kDivisionChoices) {
+    if (c.division == f.division) s.values[kSheetDivision] = c.key;
+  }
+  s.values[kSheetSquareNumber] = f.squareNumber;
+  s.values[kSheetNorthing] = f.northing;
+  s.values[kSheetEasting] = f.easting;
+  s.values[kSheetSquareScale] = std::to_string(f.squareScale);
+  s.values[kSheetSize] = f.sheetSize ? geodesy::FormatSquareSize(*f.sheetSize) : "";
+  s.values[kSheetSquareSystem] = f.squareSystem;
   return s;
+}
+
+std::vector<ChoiceItem> choiceItems(settings::SheetFieldIndex field) {
+  using namespace settings;
+  std::vector<ChoiceItem> items;
+  const auto scales = [&](std::span<const int> denominators) {
+    for (const int d : denominators) items.push_back({scaleText(d), std::to_string(d)});
+  };
+  switch (field) {
+    case kSheetScale: scales(geodesy::SheetScales()); break;
+    case kSheetSquareScale: scales(geodesy::SquareScales()); break;
+    case kSheetSystem:
+    case kSheetSquareSystem:
+      for (const SystemChoice& c : kSystemChoices)
+        items.push_back({systemTitle(c.system), field == kSheetSystem ? c.key : systemTitle(c.system)});
+      break;
+    case kSheetDivision:
+      for (const DivisionChoice& c : kDivisionChoices) items.push_back({c.title, c.key});
+      break;
+    case kSheetSize:
+      items.push_back({kSizeByScale, ""});
+      for (const geodesy::SquareSize size : geodesy::SquareSizes())
+        items.push_back({sizeText(size), geodesy::FormatSquareSize(size)});
+      break;
+    default: break;
+  }
+  return items;
+}
+
+bool counts(const SheetFields& f, settings::SheetFieldIndex field) {
+  using namespace settings;
+  const bool square = f.division == Division::Square;
+  switch (field) {
+    case kSheetSize: return square;
+    case kSheetFinished:
+    case kSheetZonePrefix: return !square;
+    case kSheetGrid: return !square && f.finished;
+    case kSheetTitle: return square || f.finished;
+    default: return true;
+  }
+}
+
+settings::SheetFieldIndex numberField(const SheetFields& f) {
+  return f.division == Division::Square ? settings::kSheetSquareNumber : settings::kSheetNumber;
+}
+
+namespace {
+
+// A plane coordinate field (metres), or the refusal naming it.
+std::optional<double> coordinateOf(const std::string& text, settings::SheetFieldIndex field, std::string& refusal) {
+  const std::optional<double> metres = numberOf(text);
+  if (!metres) refusal = refusalText(caption(field), notACoordinate(text));
+  return metres;
+}
+
+// The square sheets' size at 比例尺, or why there are none (the core's words) and the field
+// at fault.
+struct SquareChoice {
+  std::optional<geodesy::SquareSize> size;
+  settings::SheetFieldIndex field = settings::kSheetSize;
+  std::string why;
+};
+SquareChoice squareChoice(const SheetFields& f) {
+  SquareChoice c;
+  if (!isOneOf(geodesy::SquareScales(), f.squareScale)) c.field = settings::kSheetSquareScale;
+  try {
+    const geodesy::SquareSize size = f.sheetSize.value_or(geodesy::DefaultSquareSize(f.squareScale));
+    (void)geodesy::SquareSheetAt(0, 0, f.squareScale, size);  // refuses what the scale's numbers cannot hold
+    c.size = size;
+  } catch (const geodesy::GeodesyError& e) {
+    c.why = e.what();
+  }
+  return c;
+}
+
+NumberNote squareNote(const SheetFields& f) {
+  const SquareChoice c = squareChoice(f);
+  if (!c.size) return {true, c.why};
+  if (trimmed(f.squareNumber).empty()) return {false, kSquareNumberExample};
+  try {
+    return {false, squareLine(geodesy::ParseSquareNumber(trimmed(f.squareNumber), f.squareScale, *c.size))};
+  } catch (const geodesy::GeodesyError& e) {
+    return {true, e.what()};
+  }
+}
+
+Found findSquare(const SheetFields& f) {
+  Found found;
+  const std::optional<double> x = coordinateOf(f.northing, settings::kSheetNorthing, found.refusal);
+  if (!x) return found;
+  const std::optional<double> y = coordinateOf(f.easting, settings::kSheetEasting, found.refusal);
+  if (!y) return found;
+  const SquareChoice c = squareChoice(f);
+  if (!c.size) {
+    found.refusal = refusalText(caption(c.field), c.why);
+    return found;
+  }
+  try {
+    found.number = geodesy::FormatSquareNumber(geodesy::SquareSheetAt(*x, *y, f.squareScale, *c.size));
+  } catch (const geodesy::GeodesyError& e) {
+    // x is at fault when it has no sheet even at y 0, else y.
+    bool northingHasSheets = true;
+    try {
+      (void)geodesy::SquareSheetAt(*x, 0, f.squareScale, *c.size);
+    } catch (const geodesy::GeodesyError&) {
+      northingHasSheets = false;
+    }
+    found.refusal = refusalText(caption(northingHasSheets ? settings::kSheetEasting : settings::kSheetNorthing), e.what());
+  }
+  return found;
+}
+
+SheetRequest squareRequestOf(const SheetFields& f) {
+  SheetRequest out;
+  const SquareChoice c = squareChoice(f);
+  if (!c.size) {
+    out.refusal = refusalText(caption(c.field), c.why);
+    return out;
+  }
+  SquareFrameRequest r;
+  try {
+    r.sheet = geodesy::ParseSquareNumber(trimmed(f.squareNumber), f.squareScale, *c.size);
+  } catch (const geodesy::GeodesyError& e) {
+    out.refusal = refusalText(caption(settings::kSheetSquareNumber), e.what());
+    return out;
+  }
+  r.title = f.title;
+  r.system = f.squareSystem;
+  out.square = r;
+  return out;
+}
+
+}  // namespace
+
+NumberNote numberNote(const SheetFields& f) {
+  return f.division == Division::Square ? squareNote(f) : numberNote(f.number);
 }
 
 NumberNote numberNote(std::string_view number) {
@@ -115,7 +275,10 @@ std::string gridHint(std::string_view number) {
   return sheet ? gridHintText(scaleDefaults(sheet->scaleDenominator).gridKm) : kGridHintNoSheet;
 }
 
+std::string gridHint(const SheetFields& f) { return f.division == Division::Square ? "" : gridHint(f.number); }
+
 Found findSheet(const SheetFields& f) {
+  if (f.division == Division::Square) return findSquare(f);
   Found found;
   const std::optional<geodesy::ArcUnits> latitude = angleOf(f.latitude, settings::kSheetLatitude, found.refusal);
   if (!latitude) return found;
@@ -138,6 +301,7 @@ Found findSheet(const SheetFields& f) {
 }
 
 SheetRequest requestOf(const SheetFields& f) {
+  if (f.division == Division::Square) return squareRequestOf(f);
   SheetRequest out;
   SheetDrawRequest r;
   try {
@@ -171,20 +335,29 @@ SheetRequest requestOf(const SheetFields& f) {
 
 namespace {
 
+SheetOutcome drawRequest(const SheetRequest& r, const graticule::ConnectCadFn& connect,
+                         const graticule::ProgressFn& progress) {
+  return r.square ? DrawSquareSheet(*r.square, connect, progress) : DrawSheet(*r.request, connect, progress);
+}
+
+std::string sheetNumberOf(const SheetRequest& r) {
+  return r.square ? geodesy::FormatSquareNumber(r.square->sheet, r.square->zone) : geodesy::FormatSheetNumber(r.request->frame.sheet);
+}
+
 // The fields saved, then the request; the draw itself by `draw`.
 template <typename Draw>
 SheetPress press(const SheetFields& f, const SaveSheetSettingsFn& save, Draw draw) {
   SheetPress run;
   if (save) run.settingsSave = save(settingsOf(f));
   const SheetRequest r = requestOf(f);
-  if (!r.request) {
+  if (!r.request && !r.square) {
     run.refusal = r.refusal;
     return run;
   }
-  draw(*r.request, run);
+  draw(r, run);
   // What the checks before could not see: more grid lines than a sheet may have.
   if (run.outcome.status == SheetOutcome::Status::Refused)
-    run.refusal = refusalText(caption(settings::kSheetGrid), run.outcome.message);
+    run.refusal = refusalText(caption(r.square ? settings::kSheetSquareNumber : settings::kSheetGrid), run.outcome.message);
   return run;
 }
 
@@ -192,13 +365,13 @@ SheetPress press(const SheetFields& f, const SaveSheetSettingsFn& save, Draw dra
 
 SheetPress drawSheet(const SheetFields& f, const SaveSheetSettingsFn& save, const graticule::ConnectCadFn& connect,
                    const graticule::ProgressFn& progress) {
-  return press(f, save, [&](const SheetDrawRequest& r, SheetPress& run) { run.outcome = DrawSheet(r, connect, progress); });
+  return press(f, save, [&](const SheetRequest& r, SheetPress& run) { run.outcome = drawRequest(r, connect, progress); });
 }
 
 SheetPress saveSheetDxf(const SheetFields& f, const SaveSheetSettingsFn& save, const ChooseFileFn& choose,
                       const graticule::ProgressFn& progress) {
-  return press(f, save, [&](const SheetDrawRequest& r, SheetPress& run) {
-    const std::optional<std::string> path = choose(geodesy::FormatSheetNumber(r.frame.sheet) + ".dxf");
+  return press(f, save, [&](const SheetRequest& r, SheetPress& run) {
+    const std::optional<std::string> path = choose(sheetNumberOf(r) + ".dxf");
     if (!path) {
       run.cancelled = true;
       return;
@@ -211,7 +384,7 @@ SheetPress saveSheetDxf(const SheetFields& f, const SaveSheetSettingsFn& save, c
       link.CadDoc = drawing = link.CadApp->ActiveDocument();
       return true;
     };
-    run.outcome = DrawSheet(r, inProcess, progress);
+    run.outcome = drawRequest(r, inProcess, progress);
     if (run.outcome.status != SheetOutcome::Status::Drawn) return;
     try {
       drawing->SaveAs(*path);

@@ -24,6 +24,15 @@ std::string sheetLine(const geodesy::MapSheet& sheet) {
          "  纬度 " + geodesy::FormatDms(b.south) + "—" + geodesy::FormatDms(b.north);
 }
 
+std::string squareLine(const geodesy::SquareSheet& sheet) {
+  const auto m = [](std::int64_t metres) { return std::to_string(metres); };
+  return geodesy::FormatSquareNumber(sheet) + "  " + scaleText(sheet.scaleDenominator) + "  " + sizeText(sheet.size) +
+         "  实地 " + m(sheet.width()) + " × " + m(sheet.height()) + " m\n西南角 x " + m(sheet.south) + "  y " +
+         m(sheet.west) + "    东北角 x " + m(sheet.north()) + "  y " + m(sheet.east());
+}
+
+std::string sizeText(geodesy::SquareSize size) { return geodesy::FormatSquareSize(size) + " cm"; }
+
 std::string gridHintText(double km) {
   if (km == 0) return "0（默认，无方里网）";
   char buf[32];
@@ -40,6 +49,8 @@ std::string notAnAngle(const std::string& text) {
 }
 
 std::string notAGridInterval(const std::string& text) { return "“" + text + "”不是数（km，0 为不绘方里网）"; }
+
+std::string notACoordinate(const std::string& text) { return "“" + text + "”不是数（m）"; }
 
 std::string dxfWriteText(const std::string& path, const std::string& why) {
   return "DXF 文件 " + path + " 未能写入：" + why;

@@ -1,8 +1,10 @@
 // veskar-screenshots DIR: shows the main window as on a first start (no vesk.ini), the about
 // window over it, and the progress window of a long draw over it, and saves what the X server
 // shows of each as DIR/form1.png, DIR/aboutfrm.png and DIR/progress.png; then the sheet window
-// with a former number typed, as DIR/sheet.png. Run under Xvfb (tools/screenshots).
+// with a former number typed, as DIR/sheet.png, and on square sheets, as DIR/sheet-square.png.
+// Run under Xvfb (tools/screenshots).
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -85,5 +87,17 @@ int main(int argc, char** argv) {
   title->setFocus();
   title->setText(QStringLiteral("北京东郊"));
   if (!shoot(sheet, out.filePath(QStringLiteral("sheet.png")))) return 1;
+
+  // Then on square sheets: the 1:500 sheet holding a point, named, on CGCS2000; the focus in 图号.
+  sheet.findChild<QComboBox*>(QStringLiteral("cboDivision"))->setCurrentIndex(1);
+  auto* scale = sheet.findChild<QComboBox*>(QStringLiteral("cboSquareScale"));
+  scale->setCurrentIndex(scale->findData(QStringLiteral("500")));
+  sheet.findChild<QComboBox*>(QStringLiteral("cboSquareSystem"))->setCurrentIndex(0);
+  title->setText(QStringLiteral("某小区"));
+  sheet.findChild<QLineEdit*>(QStringLiteral("txtNorthing"))->setText(QStringLiteral("10260.3"));
+  sheet.findChild<QLineEdit*>(QStringLiteral("txtEasting"))->setText(QStringLiteral("27790.1"));
+  sheet.find();
+  sheet.findChild<QWidget*>(QStringLiteral("txtSquareNumber"))->setFocus();
+  if (!shoot(sheet, out.filePath(QStringLiteral("sheet-square.png")))) return 1;
   return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "geodesy/square.h"
 
@@ -50,6 +52,9 @@ TEST(SquareSheets, NumbersAndCornersAtEveryScale) {
   EXPECT_EQ(SquareSheetAt(3810600, 39525600, 1000, {50, 50}, 39), zoned);
   EXPECT_EQ(DefaultSquareSize(5000), (SquareSize{40, 40}));
   EXPECT_EQ(DefaultSquareSize(500), (SquareSize{50, 50}));
+  std::vector<std::string> sizes;
+  for (const SquareSize s : SquareSizes()) sizes.push_back(FormatSquareSize(ParseSquareSize(FormatSquareSize(s))));
+  EXPECT_EQ(sizes, (std::vector<std::string>{"50x50", "50x40", "40x40"}));
 }
 
 TEST(SquareSheets, NeighboursStopAtTheOrigin) {

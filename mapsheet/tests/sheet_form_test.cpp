@@ -90,7 +90,8 @@ TEST(SheetForm, RememberedFieldsComeBackAndUnusableOnesAreDefaults) {
   f.system = geodesy::CoordinateSystem::IAG75;
   f.finished = false, f.zonePrefix = true;
   const settings::SheetSettings s = settingsOf(f);
-  EXPECT_EQ(s.values, (std::array<std::string, 9>{"J50", "39", "116", "500", "IAG75", "2", "t", "0", "1"}));
+  EXPECT_EQ(s.values, (std::array<std::string, 16>{"J50", "39", "116", "500", "IAG75", "2", "t", "0", "1", "national", "",
+                                                   "", "", "1000", "", ""}));
   const SheetFields back = fieldsOf(s);
   EXPECT_EQ(settingsOf(back).values, s.values);
   settings::SheetSettings odd = s;
@@ -99,7 +100,115 @@ TEST(SheetForm, RememberedFieldsComeBackAndUnusableOnesAreDefaults) {
   odd.values[settings::kSheetFinished] = "yes";
   odd.values[settings::kSheetZonePrefix] = "2";
   EXPECT_EQ(settingsOf(fieldsOf(odd)).values,
-            (std::array<std::string, 9>{"J50", "39", "116", "10000", "CGCS2000", "2", "t", "1", "0"}));
+            (std::array<std::string, 16>{"J50", "39", "116", "10000", "CGCS2000", "2", "t", "1", "0", "national", "", "",
+                                         "", "1000", "", ""}));
+}
+
+SheetFields square(const char* number, int scale = 1000, std::optional<geodesy::SquareSize> size = {}) {
+  SheetFields f;
+  f.division = Division::Square;
+  f.squareNumber = number, f.squareScale = scale, f.sheetSize = size;
+  return f;
+}
+
+TEST(SheetForm, TheLineUnderASquareNumber) {
+  const std::pair<SheetFields, NumberNote> cases[] = {
+      {square(" 3810.50-525.5 "), {false, "3810.5-525.5  1:1,000  50x50 cm  实地 500 × 500 m\n"
+                                          "西南角 x 3810500  y 525500    东北角 x 3811000  y 526000"}},
+      {square("10.2-27.75", 500, geodesy::SquareSize{50, 40}),
+       {false, "10.20-27.75  1:500  50x40 cm  实地 250 × 200 m\n西南角 x 10200  y 27750    东北角 x 10400  y 28000"}},
+      {square("4000-500", 5000), {false, "4000-500  1:5,000  40x40 cm  实地 2000 × 2000 m\n"
+                                          "西南角 x 4000000  y 500000    东北角 x 4002000  y 502000"}},
+      {square("3810.3-525.5"), {true, "square sheet \"3810.3-525.5\": x 3810.3 km is not on a 500 m boundary at 1:1,000 "
+                                      "with 50x50 cm sheets"}},
+      {square("", 5000, geodesy::SquareSize{50, 50}),
+       {true, "sheet size 50x50 at 1:5,000: 50 cm is 2500 m, which a number with 0 decimals of km cannot hold"}},
+      {square(""), {false, kSquareNumberExample}},
+      {fields("J50G097001"), {true, numberNote("J50G097001").text}},  // national: the number's line
+  };
+  for (const auto& [f, note] : cases) {
+    EXPECT_EQ(numberNote(f).fault, note.fault) << f.squareNumber;
+    EXPECT_EQ(numberNote(f).text, note.text) << f.squareNumber;
+  }
+}
+
+TEST(SheetForm, FindAndRefusalsOnSquareSheets) {
+  struct Case {
+    const char *x, *y;
+    SheetFields f;
+    std::string number, refusal;
+  };
+  const Case cases[] = {
+      {"3810600.2", " 525999.99", square(""), "3810.5-525.5", ""},
+      {"10250", "27750", square("", 500, geodesy::SquareSize{40, 40}), "10.20-27.60", ""},
+      {"3810600", "5e5x", square(""), "", "y（东）：“5e5x”不是数（m）"},
+      {"-1", "525000", square(""), "", "x（北）：square sheets start at x 0 and y 0: the point lies south or west of them"},
+      {"3810600", "-0.5", square(""), "", "y（东）：square sheets start at x 0 and y 0: the point lies south or west of them"},
+      {"0", "0", square("", 5000, geodesy::SquareSize{50, 40}), "",
+       "图幅尺寸：sheet size 50x40 at 1:5,000: 50 cm is 2500 m, which a number with 0 decimals of km cannot hold"},
+      {"0", "0", square("", 10000), "", "比例尺：no square sheets at 1:10,000; the scales are 1:5,000, 1:2,000, 1:1,000 and 1:500"},
+  };
+  for (Case c : cases) {
+    c.f.northing = c.x, c.f.easting = c.y;
+    const Found found = findSheet(c.f);
+    EXPECT_EQ(found.number, c.number) << c.x << " " << c.y;
+    EXPECT_EQ(found.refusal, c.refusal.empty() ? "" : c.refusal + kNotDrawn) << c.x << " " << c.y;
+    // 绘图 refuses the same size and scale, and a number the line shows in red, naming the field.
+    if (c.refusal.starts_with("图幅尺寸") || c.refusal.starts_with("比例尺")) {
+      EXPECT_EQ(requestOf(c.f).refusal, c.refusal + kNotDrawn);
+    }
+  }
+  EXPECT_EQ(requestOf(square("3810.3-525.5")).refusal, refusalText("图号", numberNote(square("3810.3-525.5")).text));
+  EXPECT_FALSE(requestOf(square("3810.5-525.5")).request);
+}
+
+TEST(SheetForm, WhichFieldsCountInEachDivision) {
+  using namespace settings;
+  const SheetFieldIndex checked[] = {kSheetSize, kSheetGrid, kSheetTitle, kSheetFinished, kSheetZonePrefix, kSheetNumber};
+  const struct {
+    Division division;
+    bool finished;
+    std::array<bool, 6> counted;
+    SheetFieldIndex number;
+  } cases[] = {
+      {Division::National, true, {false, true, true, true, true, true}, kSheetNumber},
+      {Division::National, false, {false, false, false, true, true, true}, kSheetNumber},
+      {Division::Square, false, {true, false, true, false, false, true}, kSheetSquareNumber},
+  };
+  for (const auto& c : cases) {
+    SheetFields f;
+    f.division = c.division, f.finished = c.finished;
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(counts(f, checked[i]), c.counted[i]) << kSheetFields[checked[i]].key;
+    EXPECT_EQ(numberField(f), c.number);
+    f.number = "J50G015010";
+    EXPECT_EQ(gridHint(f), c.division == Division::Square ? "" : "1（默认）");
+  }
+}
+
+TEST(SheetForm, SquareFieldsAreRememberedAndListed) {
+  const auto squareValues = [](const settings::SheetSettings& s) {
+    return std::vector<std::string>(s.values.begin() + settings::kSheetDivision, s.values.end());
+  };
+  SheetFields f = square("10.25-27.75", 500, geodesy::SquareSize{50, 40});
+  f.northing = "10260", f.easting = "27790.1", f.squareSystem = "城建坐标系";
+  settings::SheetSettings s = settingsOf(f);
+  EXPECT_EQ(squareValues(s), (std::vector<std::string>{"square", "10.25-27.75", "10260", "27790.1", "500", "50x40", "城建坐标系"}));
+  EXPECT_EQ(settingsOf(fieldsOf(s)).values, s.values);
+  s.values[settings::kSheetDivision] = "Square";
+  s.values[settings::kSheetSquareScale] = "10000";
+  s.values[settings::kSheetSize] = "50x50 cm";
+  EXPECT_EQ(squareValues(settingsOf(fieldsOf(s))),
+            (std::vector<std::string>{"national", "10.25-27.75", "10260", "27790.1", "1000", "", "城建坐标系"}));
+  const auto listed = [](settings::SheetFieldIndex field) {
+    std::string out;
+    for (const ChoiceItem& i : choiceItems(field)) out += i.title + "=" + i.value + ";";
+    return out;
+  };
+  EXPECT_EQ(listed(settings::kSheetDivision), "经纬度分幅=national;正方形分幅=square;");
+  EXPECT_EQ(listed(settings::kSheetSquareScale), "1:5,000=5000;1:2,000=2000;1:1,000=1000;1:500=500;");
+  EXPECT_EQ(listed(settings::kSheetSize), "按比例尺=;50x50 cm=50x50;50x40 cm=50x40;40x40 cm=40x40;");
+  EXPECT_EQ(listed(settings::kSheetSquareSystem),
+            "2000国家大地坐标系=2000国家大地坐标系;1954年北京坐标系=1954年北京坐标系;1980西安坐标系=1980西安坐标系;");
 }
 
 // A press saves the fields first; a refusal reaches neither the CAD program nor the save dialog.
@@ -136,8 +245,10 @@ TEST(SheetForm, SaveDxfSuggestsTheNumberAndWritesOnlyWhenAsked) {
   const SheetPress failed = saveSheetDxf(fields("J-50-5-(24)"), {}, choose);
   ASSERT_EQ(sheetMessages(failed).size(), 1u);
   EXPECT_TRUE(sheetMessages(failed)[0].starts_with("DXF 文件 " + *answer + " 未能写入：")) << sheetMessages(failed)[0];
-  EXPECT_EQ(suggested, std::vector<std::string>(3, "J50G003040.dxf"));
-  EXPECT_EQ(testing::entries(dir.path()), std::vector<std::string>{"a.dxf"});
+  answer = dir.file("c.dxf");
+  EXPECT_EQ(saveSheetDxf(square("10.25-27.75", 500), {}, choose).outcome.number, "10.25-27.75");
+  EXPECT_EQ(suggested, (std::vector<std::string>{"J50G003040.dxf", "J50G003040.dxf", "J50G003040.dxf", "10.25-27.75.dxf"}));
+  EXPECT_EQ(testing::entries(dir.path()), (std::vector<std::string>{"a.dxf", "c.dxf"}));
 }
 
 }  // namespace

@@ -38,6 +38,8 @@ TEST_F(SheetSettingsFile, LoadsWhatTheLinesGiveAndDefaultsForTheRest) {
       {"value as it is", " title =  Beijing = East \r\n", with({{kSheetTitle, "  Beijing = East "}})},
       {"later line wins, marks dropped", "\xEF\xBB\xBF\xEF\xBB\xBFnumber=J50\r\nnumber=J51\r\n", with({{kSheetNumber, "J51"}})},
       {"unknown keys, no '=', case", "Number=J50\r\nnumber\r\nx=1\r\n", sheetDefaults()},
+      {"square sheets", "division=square\r\nsquare_number=10.25-27.75\r\nnorthing=10260\r\nsheet_size=50x40\r\n",
+       with({{kSheetDivision, "square"}, {kSheetSquareNumber, "10.25-27.75"}, {kSheetNorthing, "10260"}, {kSheetSize, "50x40"}})},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(veskar::testing::writeBytes(path(), c.bytes));
@@ -47,7 +49,7 @@ TEST_F(SheetSettingsFile, LoadsWhatTheLinesGiveAndDefaultsForTheRest) {
 
 TEST_F(SheetSettingsFile, MissingFileGivesTheFirstStart) {
   EXPECT_EQ(LoadSheetSettings(dir.path()).values,
-            (std::array<std::string, 9>{"", "", "", "10000", "CGCS2000", "", "", "1", "0"}));
+            (std::array<std::string, 16>{"", "", "", "10000", "CGCS2000", "", "", "1", "0", "national", "", "", "", "1000", "", ""}));
 }
 
 TEST_F(SheetSettingsFile, SaveWritesEveryFieldInOrderAndLoadsBack) {
@@ -55,7 +57,8 @@ TEST_F(SheetSettingsFile, SaveWritesEveryFieldInOrderAndLoadsBack) {
   ASSERT_TRUE(SaveSheetSettings(dir.path(), s).ok);
   EXPECT_EQ(readBytes(path()),
             "number=J-50-5-(24)\r\nlatitude=\r\nlongitude=\r\nscale=10000\r\nsystem=CGCS2000\r\ngrid=\r\n"
-            "title=Beijing East \r\nfinished=1\r\nzone_prefix=1\r\n");
+            "title=Beijing East \r\nfinished=1\r\nzone_prefix=1\r\ndivision=national\r\nsquare_number=\r\nnorthing=\r\n"
+            "easting=\r\nsquare_scale=1000\r\nsheet_size=\r\nsquare_system=\r\n");
   SheetSettings back = s;
   back.values[kSheetTitle] = "Beijing East ";
   EXPECT_EQ(LoadSheetSettings(dir.path()).values, back.values);

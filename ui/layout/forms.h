@@ -49,9 +49,14 @@ inline constexpr int kForm1Width = 4530;  // client area
 inline constexpr int kForm1Height = 2850;
 
 // Choice: a drop-down list to choose from; Note: a line of text the window writes (black, or
-// red for a fault), word-wrapped.
-enum class Kind { Field, Label, CheckBox, Button, Choice, Note };
+// red for a fault), word-wrapped; TextChoice: a field to type into with a drop-down list of
+// texts to take.
+enum class Kind { Field, Label, CheckBox, Button, Choice, Note, TextChoice };
 enum class Action { None, Draw, MoreSoftware, Help, Exit, Find, SaveDxf };
+// The sheet window's controls of one division only (经纬度分幅 or 正方形分幅), in the other's
+// place; the rest are shown in both.
+enum class Shown { Always, National, Square };
+constexpr bool shownIn(Shown shown, bool square) { return shown == Shown::Always || (shown == Shown::Square) == square; }
 
 struct Control {
   const char* name;
@@ -62,6 +67,7 @@ struct Control {
   // SheetFieldIndex. A label: the field it names.
   int field = -1;
   Action action = Action::None;
+  Shown shown = Shown::Always;
 };
 
 // In tab order: Text1 .. Text7, the labels (no focus), Check1, the four buttons.
@@ -98,41 +104,61 @@ inline constexpr const char* kSheetProgram = "veskar-sheet";
 inline constexpr const char* kSheetMenuItem = "图幅整饰…";
 inline constexpr const char* kSheetTitle = "图幅整饰";
 inline constexpr int kSheetWidth = 7200;  // client area
-inline constexpr int kSheetHeight = 3855;
+inline constexpr int kSheetHeight = 4215;
 // Its topic in the help file: 帮  助 and F1 open vesk.chm there.
 inline constexpr const char* kSheetHelpTopic = "sheet.html";
 
 constexpr const char* sheetCaption(settings::SheetFieldIndex i) { return settings::kSheetFields[i].caption; }
 
 // Top-left to bottom-right; the controls that take the focus are in tab order, each label just
-// before what it names. 绘  图 is the default button (Enter draws).
-inline constexpr std::array<Control, 23> kSheet = {{
-    {"lblNumber", Kind::Label, sheetCaption(settings::kSheetNumber), {240, 285, 900, 180}, settings::kSheetNumber},
-    {"txtNumber", Kind::Field, "", {1260, 240, 5700, 270}, settings::kSheetNumber},
-    {"lblNote", Kind::Note, "", {1260, 570, 5700, 600}, settings::kSheetNumber},
-    {"lblLatitude", Kind::Label, sheetCaption(settings::kSheetLatitude), {240, 1365, 900, 180}, settings::kSheetLatitude},
-    {"txtLatitude", Kind::Field, "", {1260, 1320, 1335, 270}, settings::kSheetLatitude},
-    {"lblLongitude", Kind::Label, sheetCaption(settings::kSheetLongitude), {3600, 1365, 900, 180},
-     settings::kSheetLongitude},
-    {"txtLongitude", Kind::Field, "", {4620, 1320, 1335, 270}, settings::kSheetLongitude},
-    {"lblScale", Kind::Label, sheetCaption(settings::kSheetScale), {240, 1725, 900, 180}, settings::kSheetScale},
-    {"cboScale", Kind::Choice, "", {1260, 1665, 1335, 315}, settings::kSheetScale},
-    {"cmdFind", Kind::Button, "  查  找", {3600, 1635, 1335, 375}, -1, Action::Find},
-    {"lblSystem", Kind::Label, sheetCaption(settings::kSheetSystem), {240, 2085, 900, 180}, settings::kSheetSystem},
-    {"cboSystem", Kind::Choice, "", {1260, 2025, 2700, 315}, settings::kSheetSystem},
-    {"lblGrid", Kind::Label, sheetCaption(settings::kSheetGrid), {240, 2445, 900, 180}, settings::kSheetGrid},
-    {"txtGrid", Kind::Field, "", {1260, 2400, 1035, 270}, settings::kSheetGrid},
-    {"lblKm", Kind::Label, "km", {2355, 2445, 300, 180}, settings::kSheetGrid},
-    {"lblTitle", Kind::Label, sheetCaption(settings::kSheetTitle), {3600, 2445, 900, 180}, settings::kSheetTitle},
-    {"txtTitle", Kind::Field, "", {4620, 2400, 2340, 270}, settings::kSheetTitle},
-    {"chkFinished", Kind::CheckBox, sheetCaption(settings::kSheetFinished), {1260, 2760, 1800, 300},
+// before what it names. 分幅 and 图幅尺寸 on top; below them each division's own number, point,
+// scale and coordinate system in the same places. 绘  图 is the default button (Enter draws).
+inline constexpr std::array<Control, 36> kSheet = {{
+    {"lblDivision", Kind::Label, sheetCaption(settings::kSheetDivision), {240, 285, 900, 180}, settings::kSheetDivision},
+    {"cboDivision", Kind::Choice, "", {1260, 225, 1335, 315}, settings::kSheetDivision},
+    {"lblSize", Kind::Label, sheetCaption(settings::kSheetSize), {3600, 285, 900, 180}, settings::kSheetSize},
+    {"cboSize", Kind::Choice, "", {4620, 225, 1335, 315}, settings::kSheetSize},
+    {"lblNumber", Kind::Label, sheetCaption(settings::kSheetNumber), {240, 645, 900, 180}, settings::kSheetNumber},
+    {"txtNumber", Kind::Field, "", {1260, 600, 5700, 270}, settings::kSheetNumber, Action::None, Shown::National},
+    {"txtSquareNumber", Kind::Field, "", {1260, 600, 5700, 270}, settings::kSheetSquareNumber, Action::None,
+     Shown::Square},
+    {"lblNote", Kind::Note, "", {1260, 930, 5700, 600}, settings::kSheetNumber},
+    {"lblLatitude", Kind::Label, sheetCaption(settings::kSheetLatitude), {240, 1725, 900, 180}, settings::kSheetLatitude,
+     Action::None, Shown::National},
+    {"txtLatitude", Kind::Field, "", {1260, 1680, 1335, 270}, settings::kSheetLatitude, Action::None, Shown::National},
+    {"lblNorthing", Kind::Label, sheetCaption(settings::kSheetNorthing), {240, 1725, 900, 180}, settings::kSheetNorthing,
+     Action::None, Shown::Square},
+    {"txtNorthing", Kind::Field, "", {1260, 1680, 1335, 270}, settings::kSheetNorthing, Action::None, Shown::Square},
+    {"lblNorthingUnit", Kind::Label, "m", {2655, 1725, 300, 180}, settings::kSheetNorthing, Action::None, Shown::Square},
+    {"lblLongitude", Kind::Label, sheetCaption(settings::kSheetLongitude), {3600, 1725, 900, 180},
+     settings::kSheetLongitude, Action::None, Shown::National},
+    {"txtLongitude", Kind::Field, "", {4620, 1680, 1335, 270}, settings::kSheetLongitude, Action::None, Shown::National},
+    {"lblEasting", Kind::Label, sheetCaption(settings::kSheetEasting), {3600, 1725, 900, 180}, settings::kSheetEasting,
+     Action::None, Shown::Square},
+    {"txtEasting", Kind::Field, "", {4620, 1680, 1335, 270}, settings::kSheetEasting, Action::None, Shown::Square},
+    {"lblEastingUnit", Kind::Label, "m", {6015, 1725, 300, 180}, settings::kSheetEasting, Action::None, Shown::Square},
+    {"lblScale", Kind::Label, sheetCaption(settings::kSheetScale), {240, 2085, 900, 180}, settings::kSheetScale},
+    {"cboScale", Kind::Choice, "", {1260, 2025, 1335, 315}, settings::kSheetScale, Action::None, Shown::National},
+    {"cboSquareScale", Kind::Choice, "", {1260, 2025, 1335, 315}, settings::kSheetSquareScale, Action::None,
+     Shown::Square},
+    {"cmdFind", Kind::Button, "  查  找", {3600, 1995, 1335, 375}, -1, Action::Find},
+    {"lblSystem", Kind::Label, sheetCaption(settings::kSheetSystem), {240, 2445, 900, 180}, settings::kSheetSystem},
+    {"cboSystem", Kind::Choice, "", {1260, 2385, 2700, 315}, settings::kSheetSystem, Action::None, Shown::National},
+    {"cboSquareSystem", Kind::TextChoice, "", {1260, 2385, 2700, 315}, settings::kSheetSquareSystem, Action::None,
+     Shown::Square},
+    {"lblGrid", Kind::Label, sheetCaption(settings::kSheetGrid), {240, 2805, 900, 180}, settings::kSheetGrid},
+    {"txtGrid", Kind::Field, "", {1260, 2760, 1035, 270}, settings::kSheetGrid},
+    {"lblKm", Kind::Label, "km", {2355, 2805, 300, 180}, settings::kSheetGrid},
+    {"lblTitle", Kind::Label, sheetCaption(settings::kSheetTitle), {3600, 2805, 900, 180}, settings::kSheetTitle},
+    {"txtTitle", Kind::Field, "", {4620, 2760, 2340, 270}, settings::kSheetTitle},
+    {"chkFinished", Kind::CheckBox, sheetCaption(settings::kSheetFinished), {1260, 3120, 1800, 300},
      settings::kSheetFinished},
-    {"chkZonePrefix", Kind::CheckBox, sheetCaption(settings::kSheetZonePrefix), {4620, 2760, 1335, 300},
+    {"chkZonePrefix", Kind::CheckBox, sheetCaption(settings::kSheetZonePrefix), {4620, 3120, 1335, 300},
      settings::kSheetZonePrefix},
-    {"cmdDraw", Kind::Button, "  绘  图", {240, 3240, 1335, 375}, -1, Action::Draw},
-    {"cmdSaveDxf", Kind::Button, "  保存DXF…", {2035, 3240, 1335, 375}, -1, Action::SaveDxf},
-    {"cmdHelp", Kind::Button, "  帮  助", {3830, 3240, 1335, 375}, -1, Action::Help},
-    {"cmdExit", Kind::Button, "  退  出", {5625, 3240, 1335, 375}, -1, Action::Exit},
+    {"cmdDraw", Kind::Button, "  绘  图", {240, 3600, 1335, 375}, -1, Action::Draw},
+    {"cmdSaveDxf", Kind::Button, "  保存DXF…", {2035, 3600, 1335, 375}, -1, Action::SaveDxf},
+    {"cmdHelp", Kind::Button, "  帮  助", {3830, 3600, 1335, 375}, -1, Action::Help},
+    {"cmdExit", Kind::Button, "  退  出", {5625, 3600, 1335, 375}, -1, Action::Exit},
 }};
 
 // ---- aboutfrm -------------------------------------------------------------------------------

@@ -135,6 +135,7 @@ QWidget* Form1::makeControl(const layout::Control& c, const QPalette& blue) {
       return check1_;
     case layout::Kind::Button:
     case layout::Kind::Choice:  // not in Form1
+    case layout::Kind::TextChoice:
     case layout::Kind::Note:
       break;
   }

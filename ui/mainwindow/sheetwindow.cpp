@@ -16,8 +16,6 @@
 #include <map>
 #include <optional>
 
-#include "geodesy/sheets.h"
-#include "mapsheet/frame_style.h"
 #include "mapsheet/sheet_messages.h"
 #include "settings/sheet_settings.h"
 #include "ui/mainwindow/cadlink.h"
@@ -76,8 +74,9 @@ void SheetWindow::buildControls() {
   blue.setColor(QPalette::WindowText, colourOf(layout::kBlue));
   // Created in tab order, so the focus chain is the tab order.
   QWidget* previous = nullptr;
-  for (const layout::Control& c : layout::kSheet) {
-    QWidget* w = makeControl(c, blue);
+  for (std::size_t i = 0; i < layout::kSheet.size(); ++i) {
+    const layout::Control& c = layout::kSheet[i];
+    QWidget* w = controls_[i] = makeControl(c, blue);
     w->setObjectName(QString::fromLatin1(c.name));
     const layout::Place& p = c.place;
     w->setGeometry(twipsRect(p.left, p.top, p.width, p.height, dpi));
@@ -88,16 +87,11 @@ void SheetWindow::buildControls() {
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, &SheetWindow::help);
+  built_ = true;
 }
 
 QWidget* SheetWindow::makeControl(const layout::Control& c, const QPalette& blue) {
-  const auto field = static_cast<std::size_t>(c.field);
   switch (c.kind) {
-    case layout::Kind::Field:
-      lines_[field] = new QLineEdit(this);
-      lines_[field]->installEventFilter(this);
-      if (field == settings::kSheetNumber) connect(lines_[field], &QLineEdit::textChanged, this, &SheetWindow::numberChanged);
-      return lines_[field];
     case layout::Kind::Label: {
       auto* label = new QLabel(QString::fromUtf8(c.caption), this);
       label->setPalette(blue);
@@ -109,24 +103,41 @@ QWidget* SheetWindow::makeControl(const layout::Control& c, const QPalette& blue
       note_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       note_->setWordWrap(true);
       return note_;
+    case layout::Kind::Button: return makeButton(c);
+    case layout::Kind::Field:
     case layout::Kind::CheckBox:
-      checks_[field] = new QCheckBox(QString::fromUtf8(c.caption), this);
-      checks_[field]->setPalette(blue);
-      if (field == settings::kSheetFinished) connect(checks_[field], &QCheckBox::toggled, this, &SheetWindow::finishedChanged);
-      return checks_[field];
-    case layout::Kind::Choice: {
-      auto* box = choices_[field] = new QComboBox(this);
-      if (field == settings::kSheetScale) {
-        for (const int d : geodesy::SheetScales()) box->addItem(qs(mapsheet::scaleText(d)), d);
-      } else {
-        for (std::size_t i = 0; i < mapsheet::kSystemChoices.size(); ++i)
-          box->addItem(QString::fromUtf8(mapsheet::systemTitle(mapsheet::kSystemChoices[i].system)), int(i));
-      }
-      return box;
-    }
-    case layout::Kind::Button: break;
+    case layout::Kind::Choice:
+    case layout::Kind::TextChoice: break;
   }
-  return makeButton(c);
+  QWidget* input = inputs_[static_cast<std::size_t>(c.field)] = makeInput(c);
+  if (auto* check = qobject_cast<QCheckBox*>(input)) check->setPalette(blue);
+  return input;
+}
+
+// A field's control; every change of it refreshes the window.
+QWidget* SheetWindow::makeInput(const layout::Control& c) {
+  const auto field = static_cast<settings::SheetFieldIndex>(c.field);
+  if (c.kind == layout::Kind::Field) {
+    auto* line = new QLineEdit(this);
+    line->installEventFilter(this);
+    connect(line, &QLineEdit::textChanged, this, &SheetWindow::refresh);
+    return line;
+  }
+  if (c.kind == layout::Kind::CheckBox) {
+    auto* check = new QCheckBox(QString::fromUtf8(c.caption), this);
+    connect(check, &QCheckBox::toggled, this, &SheetWindow::refresh);
+    return check;
+  }
+  auto* box = new QComboBox(this);
+  for (const mapsheet::ChoiceItem& item : mapsheet::choiceItems(field)) box->addItem(qs(item.title), qs(item.value));
+  if (c.kind == layout::Kind::TextChoice) {
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);  // the text as typed, not completed to a listed one
+    box->installEventFilter(this);
+  }
+  connect(box, &QComboBox::currentIndexChanged, this, &SheetWindow::refresh);
+  return box;
 }
 
 QPushButton* SheetWindow::makeButton(const layout::Control& c) {
@@ -146,63 +157,67 @@ QPushButton* SheetWindow::makeButton(const layout::Control& c) {
 }
 
 // Placed on the screen, then the fields from veskar-sheet.ini (the first start's without a
-// screen), the focus in 图号.
+// screen), the focus in the division's 图号.
 void SheetWindow::loadSequence() {
   const bool placed = CenterOnScreen(*this);
   setFields(mapsheet::fieldsOf(placed ? settings::LoadSheetSettings(appDir_.toStdString()) : settings::sheetDefaults()));
-  lines_[settings::kSheetNumber]->setFocus(Qt::OtherFocusReason);
+  inputs_[mapsheet::numberField(fields())]->setFocus(Qt::OtherFocusReason);
+}
+
+settings::SheetSettings SheetWindow::values() const {
+  settings::SheetSettings s;
+  for (std::size_t i = 0; i < inputs_.size(); ++i) {
+    if (const auto* line = qobject_cast<const QLineEdit*>(inputs_[i])) {
+      s.values[i] = line->text().toStdString();
+    } else if (const auto* check = qobject_cast<const QCheckBox*>(inputs_[i])) {
+      s.values[i] = std::string(1, check->isChecked() ? '1' : '0');
+    } else if (const auto* box = qobject_cast<const QComboBox*>(inputs_[i])) {
+      s.values[i] = (box->isEditable() ? box->currentText() : box->currentData().toString()).toStdString();
+    }
+  }
+  return s;
 }
 
 void SheetWindow::setFields(const mapsheet::SheetFields& f) {
-  using namespace settings;
-  const std::pair<SheetFieldIndex, const std::string*> texts[] = {
-      {kSheetNumber, &f.number}, {kSheetLatitude, &f.latitude}, {kSheetLongitude, &f.longitude},
-      {kSheetGrid, &f.grid}, {kSheetTitle, &f.title}};
-  for (const auto& [i, text] : texts) lines_[i]->setText(qs(*text));
-  choices_[kSheetScale]->setCurrentIndex(choices_[kSheetScale]->findData(f.scale));
-  for (std::size_t i = 0; i < mapsheet::kSystemChoices.size(); ++i)
-    if (mapsheet::kSystemChoices[i].system == f.system) choices_[kSheetSystem]->setCurrentIndex(int(i));
-  checks_[kSheetFinished]->setChecked(f.finished);
-  checks_[kSheetZonePrefix]->setChecked(f.zonePrefix);
-  numberChanged();
-  finishedChanged();
+  const settings::SheetSettings s = mapsheet::settingsOf(f);
+  for (std::size_t i = 0; i < inputs_.size(); ++i) {
+    const QString value = qs(s.values[i]);
+    if (auto* line = qobject_cast<QLineEdit*>(inputs_[i])) {
+      line->setText(value);
+    } else if (auto* check = qobject_cast<QCheckBox*>(inputs_[i])) {
+      check->setChecked(value == QLatin1String("1"));
+    } else if (auto* box = qobject_cast<QComboBox*>(inputs_[i]); box && box->isEditable()) {
+      box->setEditText(value);
+    } else if (box) {
+      box->setCurrentIndex(box->findData(value));
+    }
+  }
+  refresh();
 }
 
-mapsheet::SheetFields SheetWindow::fields() const {
-  using namespace settings;
-  mapsheet::SheetFields f;
-  f.number = lines_[kSheetNumber]->text().toStdString();
-  f.latitude = lines_[kSheetLatitude]->text().toStdString();
-  f.longitude = lines_[kSheetLongitude]->text().toStdString();
-  f.scale = choices_[kSheetScale]->currentData().toInt();
-  f.system = mapsheet::kSystemChoices[std::size_t(choices_[kSheetSystem]->currentData().toInt())].system;
-  f.grid = lines_[kSheetGrid]->text().toStdString();
-  f.title = lines_[kSheetTitle]->text().toStdString();
-  f.finished = checks_[kSheetFinished]->isChecked();
-  f.zonePrefix = checks_[kSheetZonePrefix]->isChecked();
-  return f;
-}
+mapsheet::SheetFields SheetWindow::fields() const { return mapsheet::fieldsOf(values()); }
 
-// The line under 图号, black or in red; 方里网间距's hint for the scale.
-void SheetWindow::numberChanged() {
-  const std::string number = lines_[settings::kSheetNumber]->text().toStdString();
-  const mapsheet::NumberNote n = mapsheet::numberNote(number);
+void SheetWindow::refresh() {
+  if (!built_) return;  // the lists' first items, while the controls are made
+  const mapsheet::SheetFields f = fields();
+  for (std::size_t i = 0; i < layout::kSheet.size(); ++i)
+    controls_[i]->setVisible(layout::shownIn(layout::kSheet[i].shown, f.division == mapsheet::Division::Square));
+  for (std::size_t i = 0; i < inputs_.size(); ++i)
+    inputs_[i]->setEnabled(mapsheet::counts(f, static_cast<settings::SheetFieldIndex>(i)));
+  // The line under 图号, black or in red; 方里网间距's hint for the scale.
+  const mapsheet::NumberNote n = mapsheet::numberNote(f);
   QPalette pal = note_->palette();
   pal.setColor(QPalette::WindowText, colourOf(n.fault ? layout::kRed : layout::kBlack));
   note_->setPalette(pal);
   note_->setText(qs(n.text));
-  lines_[settings::kSheetGrid]->setPlaceholderText(qs(mapsheet::gridHint(number)));
+  qobject_cast<QLineEdit*>(inputs_[settings::kSheetGrid])->setPlaceholderText(qs(mapsheet::gridHint(f)));
 }
 
-// 方里网间距 and 图名 belong to the finished frame.
-void SheetWindow::finishedChanged() {
-  const bool finished = checks_[settings::kSheetFinished]->isChecked();
-  lines_[settings::kSheetGrid]->setEnabled(finished);
-  lines_[settings::kSheetTitle]->setEnabled(finished);
-}
-
+// The field that has the focus light green, its text selected; an editable drop-down list's
+// field too.
 bool SheetWindow::eventFilter(QObject* watched, QEvent* event) {
   auto* field = qobject_cast<QLineEdit*>(watched);
+  if (auto* box = qobject_cast<QComboBox*>(watched)) field = box->lineEdit();
   if (field && event->type() == QEvent::FocusIn) {
     field->selectAll();
     setFieldBackground(field, colourOf(layout::kFocusBackground));
@@ -231,9 +246,10 @@ void SheetWindow::showMessages(const std::vector<std::string>& texts) {
 }
 
 void SheetWindow::find() {
-  const mapsheet::Found found = mapsheet::findSheet(fields());
+  const mapsheet::SheetFields f = fields();
+  const mapsheet::Found found = mapsheet::findSheet(f);
   if (!found.refusal.empty()) return showMessages({found.refusal});
-  lines_[settings::kSheetNumber]->setText(qs(found.number));
+  qobject_cast<QLineEdit*>(inputs_[mapsheet::numberField(f)])->setText(qs(found.number));
 }
 
 void SheetWindow::draw() {

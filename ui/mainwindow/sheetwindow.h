@@ -1,8 +1,10 @@
-// The sheet window (图幅整饰) on Linux, in Qt: a national map sheet by its number (or the sheet
-// at a point), finished into the drawing application veskar-cad or into a DXF file. Built from
-// layout::kSheet as Form1 is from its table, with Form1's look: the same fonts, blue captions,
-// the light green of the field that has the focus, the tab order of the table, CenterOnScreen.
-// What its buttons do is mapsheet/sheet_form's, shared with the Windows window.
+// The sheet window (图幅整饰) on Linux, in Qt: a national or a square map sheet by its number
+// (or the sheet at a point), finished into the drawing application veskar-cad or into a DXF
+// file. Built from layout::kSheet as Form1 is from its table, with Form1's look: the same fonts,
+// blue captions, the light green of the field that has the focus, the tab order of the table,
+// CenterOnScreen. Each division (分幅) shows its own controls; which fields count, what the
+// drop-down lists hold and what its buttons do are mapsheet/sheet_form's, shared with the
+// Windows window.
 #pragma once
 
 #include <QString>
@@ -18,10 +20,7 @@
 #include "settings/sheet_fields.h"
 #include "ui/layout/forms.h"
 
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace veskar::ui {
@@ -70,11 +69,15 @@ class SheetWindow : public QWidget {
  private:
   void buildControls();
   QWidget* makeControl(const layout::Control& c, const QPalette& blue);
+  QWidget* makeInput(const layout::Control& c);
   QPushButton* makeButton(const layout::Control& c);
   void loadSequence();
+  // Every field's text or value as the settings file holds it, and back.
+  settings::SheetSettings values() const;
   void setFields(const mapsheet::SheetFields& f);
-  void numberChanged();
-  void finishedChanged();
+  // The division's controls shown, the fields that count enabled, the line under 图号 and
+  // 方里网间距's hint: after every change of a field.
+  void refresh();
   mapsheet::SaveSheetSettingsFn saver() const;
   void showMessages(const std::vector<std::string>& texts);
 
@@ -84,12 +87,12 @@ class SheetWindow : public QWidget {
   Messages* messages_;
   graticule::ConnectCadFn connect_;
 
-  // By settings::SheetFieldIndex; null where the field is not of that kind.
-  std::array<QLineEdit*, settings::kSheetFields.size()> lines_{};
-  std::array<QComboBox*, settings::kSheetFields.size()> choices_{};
-  std::array<QCheckBox*, settings::kSheetFields.size()> checks_{};
+  std::array<QWidget*, layout::kSheet.size()> controls_{};  // by their place in the table
+  // Each field's control (a line, a drop-down list, a check box) by settings::SheetFieldIndex.
+  std::array<QWidget*, settings::kSheetFields.size()> inputs_{};
   QLabel* note_ = nullptr;
   QPushButton* draw_ = nullptr;
+  bool built_ = false;
 };
 
 }  // namespace veskar::ui

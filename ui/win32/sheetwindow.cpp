@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "cad/com/com_cad.h"
-#include "geodesy/sheets.h"
-#include "mapsheet/frame_style.h"
 #include "mapsheet/sheet_form.h"
 #include "mapsheet/sheet_messages.h"
 #include "settings/sheet_settings.h"
@@ -57,9 +55,11 @@ class SheetWindow {
   HWND field(settings::SheetFieldIndex i) const { return byField_[i]; }
   bool ticked(settings::SheetFieldIndex i) const { return SendMessageW(field(i), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void command(int id, int code);
+  void highlight(HWND field, bool focused);
   LRESULT staticColours(HDC dc, HWND control);
-  void numberChanged();
-  void finishedChanged();
+  // The division's controls shown, the fields that count enabled, the line under 图号 and
+  // 方里网间距's hint: after every change of a field.
+  void refresh();
   void find();
   void draw();
   void saveDxf();
@@ -73,6 +73,8 @@ class SheetWindow {
   std::array<HWND, kSheetFields.size()> byField_{};  // each field's control (not its label)
   HWND note_ = nullptr;
   bool noteFault_ = false;
+  std::string noteText_;
+  bool filling_ = false;  // setFields: one refresh at the end, not one per field
   HFONT windowFont_ = nullptr;
   HFONT buttonFont_ = nullptr;
   HBRUSH focusBrush_ = CreateSolidBrush(layout::kFocusBackground);
@@ -114,16 +116,14 @@ void SheetWindow::buildControls() {
                                    GetModuleHandleW(nullptr), nullptr);
     controls_[i] = w;
     if (c.kind == Kind::Note) note_ = w;
-    if (c.kind == Kind::Field || c.kind == Kind::Choice || c.kind == Kind::CheckBox)
+    if (c.kind == Kind::Field || c.kind == Kind::Choice || c.kind == Kind::TextChoice || c.kind == Kind::CheckBox)
       byField_[static_cast<std::size_t>(c.field)] = w;
     if (c.kind == Kind::CheckBox) SetWindowTheme(w, L"", L"");  // the caption in our colour
+    if (c.kind == Kind::Choice || c.kind == Kind::TextChoice) {
+      for (const mapsheet::ChoiceItem& item : mapsheet::choiceItems(static_cast<settings::SheetFieldIndex>(c.field)))
+        SendMessageW(w, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(item.title).c_str()));
+    }
   }
-  for (const int d : geodesy::SheetScales())
-    SendMessageW(field(settings::kSheetScale), CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(wide(mapsheet::scaleText(d)).c_str()));
-  for (const mapsheet::SystemChoice& c : mapsheet::kSystemChoices)
-    SendMessageW(field(settings::kSheetSystem), CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(wide(mapsheet::systemTitle(c.system)).c_str()));
 }
 
 // Every place from twips at the window's DPI; the fonts at that DPI.
@@ -137,7 +137,7 @@ void SheetWindow::applyDpi(UINT dpi) {
     const HFONT font = c.kind == Kind::Button ? buttonFont_ : windowFont_;
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     // A drop-down list: its place with the list shut, the list below it.
-    const int list = c.kind == Kind::Choice ? pixels(kListHeight, dpi) : 0;
+    const int list = c.kind == Kind::Choice || c.kind == Kind::TextChoice ? pixels(kListHeight, dpi) : 0;
     SetWindowPos(controls_[i], nullptr, pixels(c.place.left, dpi), pixels(c.place.top, dpi), pixels(c.place.width, dpi),
                  pixels(c.place.height, dpi) + list, SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -145,42 +145,47 @@ void SheetWindow::applyDpi(UINT dpi) {
 }
 
 void SheetWindow::setFields(const mapsheet::SheetFields& f) {
-  using namespace settings;
-  const std::pair<SheetFieldIndex, const std::string*> texts[] = {
-      {kSheetNumber, &f.number}, {kSheetLatitude, &f.latitude}, {kSheetLongitude, &f.longitude},
-      {kSheetGrid, &f.grid}, {kSheetTitle, &f.title}};
-  for (const auto& [i, text] : texts) SetWindowTextW(field(i), wide(*text).c_str());
-  const std::span<const int> scales = geodesy::SheetScales();
-  SendMessageW(field(kSheetScale), CB_SETCURSEL, static_cast<WPARAM>(std::find(scales.begin(), scales.end(), f.scale) - scales.begin()), 0);
-  for (std::size_t i = 0; i < mapsheet::kSystemChoices.size(); ++i)
-    if (mapsheet::kSystemChoices[i].system == f.system) SendMessageW(field(kSheetSystem), CB_SETCURSEL, i, 0);
-  SendMessageW(field(kSheetFinished), BM_SETCHECK, f.finished ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendMessageW(field(kSheetZonePrefix), BM_SETCHECK, f.zonePrefix ? BST_CHECKED : BST_UNCHECKED, 0);
-  numberChanged();
-  finishedChanged();
+  const settings::SheetSettings s = mapsheet::settingsOf(f);
+  filling_ = true;
+  for (const layout::Control& c : layout::kSheet) {
+    if (c.field < 0 || c.kind == Kind::Label || c.kind == Kind::Note) continue;
+    const auto i = static_cast<settings::SheetFieldIndex>(c.field);
+    if (c.kind == Kind::CheckBox) {
+      SendMessageW(field(i), BM_SETCHECK, s.values[i] == "1" ? BST_CHECKED : BST_UNCHECKED, 0);
+    } else if (c.kind == Kind::Choice) {
+      const std::vector<mapsheet::ChoiceItem> items = mapsheet::choiceItems(i);
+      const auto item = std::find_if(items.begin(), items.end(), [&](const auto& it) { return it.value == s.values[i]; });
+      SendMessageW(field(i), CB_SETCURSEL, item == items.end() ? WPARAM(-1) : WPARAM(item - items.begin()), 0);
+    } else {
+      SetWindowTextW(field(i), wide(s.values[i]).c_str());
+    }
+  }
+  filling_ = false;
+  refresh();
 }
 
 mapsheet::SheetFields SheetWindow::fields() const {
-  using namespace settings;
-  mapsheet::SheetFields f;
-  f.number = windowText(field(kSheetNumber));
-  f.latitude = windowText(field(kSheetLatitude));
-  f.longitude = windowText(field(kSheetLongitude));
-  const auto scale = SendMessageW(field(kSheetScale), CB_GETCURSEL, 0, 0);
-  if (scale >= 0) f.scale = geodesy::SheetScales()[static_cast<std::size_t>(scale)];
-  const auto system = SendMessageW(field(kSheetSystem), CB_GETCURSEL, 0, 0);
-  if (system >= 0) f.system = mapsheet::kSystemChoices[static_cast<std::size_t>(system)].system;
-  f.grid = windowText(field(kSheetGrid));
-  f.title = windowText(field(kSheetTitle));
-  f.finished = ticked(kSheetFinished);
-  f.zonePrefix = ticked(kSheetZonePrefix);
-  return f;
+  settings::SheetSettings s;
+  for (const layout::Control& c : layout::kSheet) {
+    if (c.field < 0 || c.kind == Kind::Label || c.kind == Kind::Note) continue;
+    const auto i = static_cast<settings::SheetFieldIndex>(c.field);
+    if (c.kind == Kind::CheckBox) {
+      s.values[i] = std::string(1, ticked(i) ? '1' : '0');
+    } else if (c.kind == Kind::Choice) {
+      const std::vector<mapsheet::ChoiceItem> items = mapsheet::choiceItems(i);
+      const auto chosen = static_cast<std::size_t>(SendMessageW(field(i), CB_GETCURSEL, 0, 0));
+      if (chosen < items.size()) s.values[i] = items[chosen].value;
+    } else {
+      s.values[i] = windowText(field(i));
+    }
+  }
+  return mapsheet::fieldsOf(s);
 }
 
 int SheetWindow::run(int show) {
   ShowWindow(window_, show);
   UpdateWindow(window_);
-  lastFocus_ = field(settings::kSheetNumber);
+  lastFocus_ = field(mapsheet::numberField(fields()));
   SetFocus(lastFocus_);
   MSG msg{};
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -269,15 +274,15 @@ void SheetWindow::command(int id, int code) {
   const HWND control = controls_[static_cast<std::size_t>(index)];
   if (c.kind == Kind::Field && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
     if (code == EN_SETFOCUS) SendMessageW(control, EM_SETSEL, 0, -1);
-    highlighted_ = code == EN_SETFOCUS ? control : (highlighted_ == control ? nullptr : highlighted_);
-    InvalidateRect(control, nullptr, TRUE);
-    return;
+    return highlight(control, code == EN_SETFOCUS);
   }
-  if (c.kind == Kind::Field && code == EN_CHANGE && c.field == settings::kSheetNumber) return numberChanged();
+  if (c.kind == Kind::TextChoice && (code == CBN_SETFOCUS || code == CBN_KILLFOCUS))
+    return highlight(GetWindow(control, GW_CHILD), code == CBN_SETFOCUS);  // its field
+  if ((c.kind == Kind::Field && code == EN_CHANGE) || (c.kind == Kind::Choice && code == CBN_SELCHANGE)) return refresh();
   if (code != BN_CLICKED) return;
   if (c.kind == Kind::CheckBox) {
     SendMessageW(control, BM_SETCHECK, ticked(static_cast<settings::SheetFieldIndex>(c.field)) ? BST_UNCHECKED : BST_CHECKED, 0);
-    return finishedChanged();
+    return refresh();
   }
   switch (c.action) {
     case layout::Action::Find: return find();
@@ -290,23 +295,34 @@ void SheetWindow::command(int id, int code) {
   }
 }
 
-// The line under 图号, black or red; 方里网间距's hint for the scale.
-void SheetWindow::numberChanged() {
-  const std::string number = windowText(field(settings::kSheetNumber));
-  const mapsheet::NumberNote n = mapsheet::numberNote(number);
-  noteFault_ = n.fault;
-  SetWindowTextW(note_, wide(n.text).c_str());
-  InvalidateRect(note_, nullptr, TRUE);
-  SendMessageW(field(settings::kSheetGrid), EM_SETCUEBANNER, TRUE,
-               reinterpret_cast<LPARAM>(wide(mapsheet::gridHint(number)).c_str()));
-  InvalidateRect(field(settings::kSheetGrid), nullptr, TRUE);
+// The field that has the focus light green.
+void SheetWindow::highlight(HWND field, bool focused) {
+  highlighted_ = focused ? field : (highlighted_ == field ? nullptr : highlighted_);
+  InvalidateRect(field, nullptr, TRUE);
 }
 
-// 方里网间距 and 图名 belong to the finished frame.
-void SheetWindow::finishedChanged() {
-  const BOOL finished = ticked(settings::kSheetFinished);
-  EnableWindow(field(settings::kSheetGrid), finished);
-  EnableWindow(field(settings::kSheetTitle), finished);
+void SheetWindow::refresh() {
+  if (filling_) return;
+  const mapsheet::SheetFields f = fields();
+  for (std::size_t i = 0; i < layout::kSheet.size(); ++i) {
+    const bool shown = layout::shownIn(layout::kSheet[i].shown, f.division == mapsheet::Division::Square);
+    const bool showing = (GetWindowLongW(controls_[i], GWL_STYLE) & WS_VISIBLE) != 0;  // before the window shows
+    if (showing != shown) ShowWindow(controls_[i], shown ? SW_SHOWNA : SW_HIDE);
+  }
+  for (std::size_t i = 0; i < byField_.size(); ++i) {
+    const bool counts = mapsheet::counts(f, static_cast<settings::SheetFieldIndex>(i));
+    if (static_cast<bool>(IsWindowEnabled(byField_[i])) != counts) EnableWindow(byField_[i], counts);
+  }
+  // The line under 图号, black or red; 方里网间距's hint for the scale.
+  const mapsheet::NumberNote n = mapsheet::numberNote(f);
+  if (n.text != noteText_ || n.fault != noteFault_) {
+    noteFault_ = n.fault;
+    noteText_ = n.text;
+    SetWindowTextW(note_, wide(n.text).c_str());
+    InvalidateRect(note_, nullptr, TRUE);
+  }
+  SendMessageW(field(settings::kSheetGrid), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wide(mapsheet::gridHint(f)).c_str()));
+  InvalidateRect(field(settings::kSheetGrid), nullptr, TRUE);
 }
 
 mapsheet::SaveSheetSettingsFn SheetWindow::saver() const {
@@ -320,9 +336,10 @@ void SheetWindow::showMessages(const std::vector<std::string>& texts) {
 }
 
 void SheetWindow::find() {
-  const mapsheet::Found found = mapsheet::findSheet(fields());
+  const mapsheet::SheetFields f = fields();
+  const mapsheet::Found found = mapsheet::findSheet(f);
   if (!found.refusal.empty()) return showMessages({found.refusal});
-  SetWindowTextW(field(settings::kSheetNumber), wide(found.number).c_str());
+  SetWindowTextW(field(mapsheet::numberField(f)), wide(found.number).c_str());
 }
 
 void SheetWindow::draw() {

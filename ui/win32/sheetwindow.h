@@ -1,7 +1,8 @@
-// The sheet window (图幅整饰) on Windows, in Win32: a national map sheet by its number (or the
-// sheet at a point), finished into the CAD program or into a DXF file. Built from
-// layout::kSheet as Form1 is from its table, with Form1's look; what its buttons do is
-// mapsheet/sheet_form's, shared with the Linux window.
+// The sheet window (图幅整饰) on Windows, in Win32: a national or a square map sheet by its
+// number (or the sheet at a point), finished into the CAD program or into a DXF file. Built
+// from layout::kSheet as Form1 is from its table, with Form1's look; each division (分幅) shows
+// its own controls. Which fields count, what the drop-down lists hold and what its buttons do
+// are mapsheet/sheet_form's, shared with the Linux window.
 #pragma once
 
 #include <windows.h>

@@ -83,6 +83,8 @@ ControlClass controlClass(layout::Kind kind) {
       return {WC_BUTTONW, WS_TABSTOP | BS_3STATE, 0};
     case layout::Kind::Choice:
       return {WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case layout::Kind::TextChoice:
+      return {WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
     case layout::Kind::Button:
       break;
   }

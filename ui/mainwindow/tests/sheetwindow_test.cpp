@@ -77,9 +77,36 @@ QByteArray cliDxf(const QStringList& options, const QString& path) {
   return readFile(path);
 }
 
+// The fields of a case on square sheets, and the options veskar-cli draw takes for them.
+struct SquareCase {
+  QString number, scale, size, title, system;  // scale and size: their values in the settings file
+  QStringList cli;
+};
+
+void fillSquare(SheetWindow& w, const SquareCase& c) {
+  child<QComboBox>(w, "cboDivision")->setCurrentIndex(1);
+  child<QLineEdit>(w, "txtSquareNumber")->setText(c.number);
+  for (const auto& [name, value] : {std::pair{"cboSquareScale", c.scale}, std::pair{"cboSize", c.size}}) {
+    auto* box = child<QComboBox>(w, name);
+    box->setCurrentIndex(box->findData(value));
+  }
+  child<QLineEdit>(w, "txtTitle")->setText(c.title);
+  child<QComboBox>(w, "cboSquareSystem")->setEditText(c.system);
+}
+
+QStringList tabs(int count) {
+  QStringList visited{QApplication::focusWidget()->objectName()};
+  for (int i = 0; i < count; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    visited << QApplication::focusWidget()->objectName();
+  }
+  return visited;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(SquareCase)
 
 class SheetWindowTest : public QObject {
   Q_OBJECT
@@ -123,9 +150,9 @@ class SheetWindowTest : public QObject {
 
   void layoutFromTheTableAndTheFirstStart() {
     SheetWindow w(options());
-    QCOMPARE(w.size(), QSize(480, 257));
+    QCOMPARE(w.size(), QSize(480, 281));
     QCOMPARE(w.windowTitle(), QStringLiteral("图幅整饰"));
-    QCOMPARE(child(w, "txtNumber")->geometry(), QRect(84, 16, 380, 18));
+    QCOMPARE(child(w, "txtNumber")->geometry(), QRect(84, 40, 380, 18));
     for (const ui::layout::Control& c : ui::layout::kSheet) {
       QWidget* control = child(w, c.name);
       QCOMPARE(control->geometry(), ui::twipsRect(c.place.left, c.place.top, c.place.width, c.place.height, 96));
@@ -147,13 +174,13 @@ class SheetWindowTest : public QObject {
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QStringList visited{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < 15; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       visited << QApplication::focusWidget()->objectName();
     }
     QCOMPARE(visited, (QStringList{"txtNumber", "txtLatitude", "txtLongitude", "cboScale", "cmdFind", "cboSystem",
                                    "txtGrid", "txtTitle", "chkFinished", "chkZonePrefix", "cmdDraw", "cmdSaveDxf",
-                                   "cmdHelp", "cmdExit", "txtNumber"}));
+                                   "cmdHelp", "cmdExit", "cboDivision", "txtNumber"}));
   }
 
   void typingANumberUpdatesTheLine_data() {
@@ -265,7 +292,8 @@ class SheetWindowTest : public QObject {
     }
     QCOMPARE(readFile(path("veskar-sheet.ini")),
              QByteArray("number=J-50-5-(24)\r\nlatitude=39.543\r\nlongitude=\r\nscale=1000000\r\nsystem=IAG75\r\n"
-                        "grid=2\r\ntitle=北京东郊\r\nfinished=0\r\nzone_prefix=1\r\n"));
+                        "grid=2\r\ntitle=北京东郊\r\nfinished=0\r\nzone_prefix=1\r\ndivision=national\r\nsquare_number=\r\n"
+                        "northing=\r\neasting=\r\nsquare_scale=1000\r\nsheet_size=\r\nsquare_system=\r\n"));
     SheetWindow again(options());
     QCOMPARE(child<QLineEdit>(again, "txtNumber")->text(), c.number);
     QCOMPARE(child<QLineEdit>(again, "txtLatitude")->text(), QStringLiteral("39.543"));
@@ -315,6 +343,117 @@ class SheetWindowTest : public QObject {
     poll.stop();
     QCOMPARE(title, QStringLiteral("正在绘制图廓"));
     QCOMPARE(connects_, 1);
+  }
+
+  // ---- Square sheets -------------------------------------------------------------------------
+
+  // Each division shows its own controls in the same places; what does not count is greyed.
+  void squareSheetsShowTheirOwnControls() {
+    SheetWindow w(options());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* division = child<QComboBox>(w, "cboDivision");
+    QCOMPARE(division->currentText(), QStringLiteral("经纬度分幅"));
+    for (const bool square : {false, true}) {
+      division->setCurrentIndex(square ? 1 : 0);
+      for (const ui::layout::Control& c : ui::layout::kSheet)
+        QVERIFY2(child(w, c.name)->isHidden() != ui::layout::shownIn(c.shown, square), c.name);
+      QCOMPARE(child(w, "cboSize")->isEnabled(), square);
+      for (const char* name : {"txtGrid", "chkFinished", "chkZonePrefix"}) QCOMPARE(child(w, name)->isEnabled(), !square);
+    }
+    QCOMPARE(child<QLabel>(w, "lblNorthing")->text() + child<QLabel>(w, "lblEasting")->text(), QStringLiteral("x（北）y（东）"));
+    QCOMPARE(child<QComboBox>(w, "cboSize")->currentText(), QStringLiteral("按比例尺"));
+    QCOMPARE(child<QComboBox>(w, "cboSquareScale")->currentText(), QStringLiteral("1:1,000"));
+    QCOMPARE(child<QComboBox>(w, "cboSquareSystem")->currentText(), QString());
+    QCOMPARE(child(w, "txtGrid")->property("placeholderText").toString(), QString());
+    child(w, "txtSquareNumber")->setFocus();
+    QCOMPARE(tabs(13), (QStringList{"txtSquareNumber", "txtNorthing", "txtEasting", "cboSquareScale", "cmdFind",
+                                    "cboSquareSystem", "txtTitle", "cmdDraw", "cmdSaveDxf", "cmdHelp", "cmdExit",
+                                    "cboDivision", "cboSize", "txtSquareNumber"}));
+  }
+
+  // The line under a square number at the chosen scale and size; 查找 at x, y fills it.
+  void theLineAndFindOnSquareSheets() {
+    SheetWindow w(options());
+    fillSquare(w, {"", "500", "50x40", "", "", {}});
+    auto* note = child<QLabel>(w, "lblNote");
+    type(w, "txtSquareNumber", "10.25-27.75");
+    QCOMPARE(note->text(), QStringLiteral("square sheet \"10.25-27.75\": x 10.25 km is not on a 200 m boundary at 1:500 "
+                                          "with 50x40 cm sheets"));
+    QCOMPARE(note->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    type(w, "txtNorthing", "10260.3");
+    type(w, "txtEasting", "27790.1");
+    child<QPushButton>(w, "cmdFind")->click();
+    QCOMPARE(child<QLineEdit>(w, "txtSquareNumber")->text(), QStringLiteral("10.20-27.75"));
+    QCOMPARE(note->text(), QStringLiteral("10.20-27.75  1:500  50x40 cm  实地 250 × 200 m\n"
+                                          "西南角 x 10200  y 27750    东北角 x 10400  y 28000"));
+    QCOMPARE(note->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+    type(w, "txtEasting", "-1");
+    child<QPushButton>(w, "cmdFind")->click();
+    QCOMPARE(messages_.shown, QStringList{QStringLiteral("y（东）：square sheets start at x 0 and y 0: the point lies "
+                                                         "south or west of them\n未绘图，未写文件。")});
+    QCOMPARE(child<QLineEdit>(w, "txtSquareNumber")->text(), QStringLiteral("10.20-27.75"));
+  }
+
+  // 绘图 and 保存DXF give the bytes `veskar-cli draw --square` writes; a refusal names the field.
+  void squareSheetsAsTheCommandLine_data() {
+    QTest::addColumn<SquareCase>("c");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("first start") << SquareCase{"3810.5-525.5", "1000", "", "", "", {"--square", "3810.5-525.5", "--scale", "1000"}}
+                                 << QString();
+    QTest::newRow("all fields") << SquareCase{" 10.2-27.75 ", "500", "50x40", "某小区", "2000国家大地坐标系",
+                                              {"--square", "10.2-27.75", "--scale", "500", "--sheet-size", "50x40",
+                                               "--title", "某小区", "--system", "2000国家大地坐标系"}}
+                                << QString();
+    QTest::newRow("number") << SquareCase{"3810.3-525.5", "1000", "", "", "", {}}
+                            << "图号：square sheet \"3810.3-525.5\": x 3810.3 km is not on a 500 m boundary at 1:1,000 with "
+                               "50x50 cm sheets";
+  }
+  void squareSheetsAsTheCommandLine() {
+    QFETCH(SquareCase, c);
+    QFETCH(QString, refusal);
+    const QByteArray expected = c.cli.isEmpty() ? QByteArray() : cliDxf(c.cli, path("sheet.dxf"));
+    QVERIFY(c.cli.isEmpty() || expected.contains("ENTITIES"));
+    SheetWindow w(options());
+    fillSquare(w, c);
+    QVERIFY(QDir(dir_.path()).mkpath("saved"));
+    answer_ = path("saved/sheet.dxf");
+    child<QPushButton>(w, "cmdDraw")->click();
+    child<QPushButton>(w, "cmdSaveDxf")->click();
+    if (!refusal.isEmpty()) {
+      const QString shown = refusal + QStringLiteral("\n未绘图，未写文件。");
+      QCOMPARE(messages_.shown, (QStringList{shown, shown}));
+      QVERIFY(connects_ == 0 && chosen_.isEmpty() && !QFile::exists(answer_));
+      return;
+    }
+    QVERIFY2(messages_.shown.isEmpty(), qPrintable(messages_.shown.join('|')));
+    app_->ActiveDocument()->SaveAs(path("drawn.dxf").toStdString());
+    QVERIFY(readFile(path("drawn.dxf")) == expected);
+    QVERIFY(readFile(answer_) == expected);
+    QCOMPARE(chosen_, QStringList{c.cli[1].replace("10.2-", "10.20-") + ".dxf"});
+  }
+
+  void squareFieldsSurviveARestart() {
+    {
+      SheetWindow w(options());
+      fillSquare(w, {"10.2-27.75", "500", "50x40", "某小区", "城建坐标系", {}});
+      type(w, "txtNorthing", "10260.3");
+      child<QPushButton>(w, "cmdDraw")->click();
+    }
+    QVERIFY(readFile(path("veskar-sheet.ini"))
+                .endsWith("title=某小区\r\nfinished=1\r\nzone_prefix=0\r\ndivision=square\r\nsquare_number=10.2-27.75\r\n"
+                          "northing=10260.3\r\neasting=\r\nsquare_scale=500\r\nsheet_size=50x40\r\n"
+                          "square_system=城建坐标系\r\n"));
+    SheetWindow again(options());
+    again.show();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("txtSquareNumber"));
+    QVERIFY(child(again, "txtNumber")->isHidden());
+    QCOMPARE(child<QLineEdit>(again, "txtNorthing")->text(), QStringLiteral("10260.3"));
+    QCOMPARE(child<QComboBox>(again, "cboSize")->currentText(), QStringLiteral("50x40 cm"));
+    QCOMPARE(child<QComboBox>(again, "cboSquareScale")->currentText(), QStringLiteral("1:500"));
+    QCOMPARE(child<QComboBox>(again, "cboSquareSystem")->currentText(), QStringLiteral("城建坐标系"));
+    QVERIFY(child<QLabel>(again, "lblNote")->text().startsWith(QStringLiteral("10.20-27.75  1:500  50x40 cm")));
   }
 };
 

@@ -34,7 +34,7 @@ WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_TABSTOP = 0x00020000, 0x00010000, 0x00010000
 # A Chinese system: ANSI code page 936, Chinese fonts for the system's texts.
 CHINESE = {"LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8"}
 CLASSES = {"field": "Edit", "label": "Static", "checkbox": "Button", "button": "Button", "choice": "ComboBox",
-           "note": "Static"}
+           "note": "Static", "textchoice": "ComboBox"}
 
 
 def rgb(bgr):
@@ -124,9 +124,10 @@ def check_window(program, size):
     check([l, t] == list(placed), "placed at %d, %d; the placement rule gives %s" % (l, t, placed))
 
 
-def check_controls(program, texts):
+def check_controls(program, texts, division="national"):
     """Every control of the table: its class, place, text (`texts` by name for the fields and
-    lists, the caption for the others), tab stop; then the tab order (of those enabled)."""
+    lists, the caption for the others), tab stop, shown in the sheet window's `division` or not;
+    then the tab order (of those shown and enabled)."""
     dpi = program.form["dpi"]
     for c in program.table["controls"]:
         w = program.control(c["name"])
@@ -137,9 +138,11 @@ def check_controls(program, texts):
         check(c["kind"] == "note" or w["text"] == text, "%s shows %r, expected %r" % (c["name"], w["text"], text))
         check(bool(w["style"] & WS_TABSTOP) == (c["kind"] not in ("label", "note")),
               "%s: tab stop %s" % (c["name"], w["style"]))
+        check(w["visible"] == (c.get("shown", "always") in ("always", division)),
+              "%s is %s" % (c["name"], "shown" if w["visible"] else "hidden"))
     order = [program.name_of(i) for i in program.form["tab"]]
-    expected = [c["name"] for c in program.table["controls"]
-                if c["kind"] not in ("label", "note") and program.control(c["name"])["enabled"]]
+    expected = [c["name"] for c in program.table["controls"] if c["kind"] not in ("label", "note")
+                and program.control(c["name"])["enabled"] and program.control(c["name"])["visible"]]
     check(order == expected, "tab order %s, expected %s" % (order, expected))
 
 
@@ -162,16 +165,17 @@ def check_focus(program, name):
     program.refresh()
     check(program.name_of(program.form["focus"]) == name, "focus in %s, expected %s" % (
         program.name_of(program.form["focus"]), name))
-    fields = [c["name"] for c in program.table["controls"] if c["kind"] == "field"]
+    fields = [c["name"] for c in program.table["controls"]
+              if c["kind"] == "field" and program.control(c["name"])["visible"]]
     green = rgb(program.layout["form1"]["focusBackground"])
     picture = client_pixels(program)
     for f in fields:
         colour = field_colour(program, picture, f)
         check((colour == green) == (f == name), "%s is %s with the focus in %s" % (f, colour, name))
+        w = program.control(f)
         if f == name:
-            w = program.control(f)
             check(w["selection"] == [0, len(w["text"])], "%s: selection %s of %r" % (f, w["selection"], w["text"]))
-        else:
+        elif w["enabled"]:  # a greyed field is the system's colour
             check(colour == (255, 255, 255), "%s: %s, not the window colour" % (f, colour))
 
 
@@ -179,7 +183,8 @@ def check_caption_colours(program):
     blue = rgb(program.layout["form1"]["captionColour"])
     picture = client_pixels(program)
     for c in program.table["controls"]:
-        if c["kind"] not in ("label", "checkbox"):
+        shown = program.control(c["name"])
+        if c["kind"] not in ("label", "checkbox") or not shown["visible"] or not shown["enabled"]:
             continue
         x, y, w, h = program.control(c["name"])["rect"]
         skip = 20 if c["kind"] == "checkbox" else 0  # the box itself

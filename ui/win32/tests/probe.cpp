@@ -14,8 +14,10 @@
 //                                          registered
 //   veskar_win32_probe active PROGID       exit status 0 when a program runs under PROGID
 //   veskar_win32_probe resources EXE       the program's icon and manifest
-//   veskar_win32_probe sheet-texts NUMBER  what the sheet window says for 图号 NUMBER: the line
-//                                          under it (and whether in red), and its refusal
+//   veskar_win32_probe sheet-texts NUMBER [KEY=VALUE...]
+//                                          what the sheet window says for 图号 NUMBER (the other
+//                                          fields as the settings file's lines give them): the
+//                                          line under it (and whether in red), and its refusal
 //   veskar_win32_probe syscommand TITLE ID WM_SYSCOMMAND ID to that window
 #include <windows.h>
 
@@ -89,7 +91,8 @@ std::string place(const ui::layout::Place& p) {
 
 // ---- layout -----------------------------------------------------------------------------------
 
-const char* const kKinds[] = {"field", "label", "checkbox", "button", "choice", "note"};
+const char* const kKinds[] = {"field", "label", "checkbox", "button", "choice", "note", "textchoice"};
+const char* const kShown[] = {"always", "national", "square"};
 
 std::string form1Layout() {
   std::vector<std::size_t> indices;
@@ -147,6 +150,7 @@ std::string sheetLayout() {
                                   .add("place", place(c.place))
                                   .num("field", c.field)
                                   .num("id", sheetControlId(i))
+                                  .str("shown", kShown[static_cast<int>(c.shown)])
                                   .done();
                             }))
       .done();
@@ -394,10 +398,17 @@ int closeAll(const std::string& cls) {
   return 1;
 }
 
-int sheetTexts(const std::string& number) {
-  mapsheet::SheetFields f;
-  f.number = number;
-  const mapsheet::NumberNote note = mapsheet::numberNote(number);
+// The fields of the settings file's defaults with KEY=VALUE lines over them, then NUMBER in the
+// division's 图号.
+int sheetTexts(const std::string& number, const std::vector<std::string>& lines) {
+  settings::SheetSettings s = settings::sheetDefaults();
+  for (const std::string& line : lines) {
+    for (std::size_t i = 0; i < settings::kSheetFields.size(); ++i)
+      if (line.starts_with(std::string(settings::kSheetFields[i].key) + "=")) s.values[i] = line.substr(line.find('=') + 1);
+  }
+  mapsheet::SheetFields f = mapsheet::fieldsOf(s);
+  (f.division == mapsheet::Division::Square ? f.squareNumber : f.number) = number;
+  const mapsheet::NumberNote note = mapsheet::numberNote(f);
   std::printf("%s\n", Object()
                           .str("note", note.text)
                           .add("fault", note.fault ? "true" : "false")
@@ -474,12 +485,12 @@ int main() {
   if (command == "connect-error") return connectError();
   if (command == "active" && args.size() == 3) return active(arg(2));
   if (command == "resources" && args.size() == 3) return resources(arg(2));
-  if (command == "sheet-texts" && args.size() == 3) return sheetTexts(arg(2));
+  if (command == "sheet-texts" && args.size() >= 3) return sheetTexts(arg(2), {args.begin() + 3, args.end()});
   if (command == "syscommand" && args.size() == 4) return sysCommand(arg(2), arg(3));
   std::fprintf(stderr,
                "usage: veskar_win32_probe layout | dump|state TITLE [CLASS] | close TITLE | "
                "close-all CLASS | "
-               "connect-error | active PROGID | resources EXE | sheet-texts NUMBER | "
+               "connect-error | active PROGID | resources EXE | sheet-texts NUMBER [KEY=VALUE...] | "
                "syscommand TITLE ID\n");
   return 2;
 }

@@ -9,10 +9,15 @@ Usage: sheet_wine.py BIN_DIR WINE_RUN WINE_PREFIX SCRATCH_DIR SCENARIO [OUTPUT_D
   save         保存DXF… through the save dialog: the bytes veskar-cli.exe draw --sheet ... -o
                writes; a refusal: its message box, no dialog, nothing drawn, no file
   settings     the fields come back after a restart; vesk.ini beside them stays as it was
+  square       分幅 switched to square sheets from the keyboard: their controls and tab order, the
+               line under 图号, 查找 at x and y, the fields and the focus after a restart
+  square_draw  绘图 and 保存DXF… on square sheets: the calls and the bytes of veskar-cli.exe draw
+               --square ... (--cad | -o)
   help         帮助 and F1 open the help viewer (zh_CN)
   open         Form1's context menu and system menu start veskar-sheet.exe beside veskar.exe
-  screenshots  windows-sheet.png into OUTPUT_DIR (default SCRATCH_DIR/screenshots), its fields'
-               text black (in Form1's too: form1_wine.py screenshots)
+  screenshots  windows-sheet.png and windows-sheet-square.png into OUTPUT_DIR (default
+               SCRATCH_DIR/screenshots), their fields' text black (in Form1's too:
+               form1_wine.py screenshots)
   startup      prints the time from start to the shown window (not a test)
 
 The prefix comes from form1_wine.py's prefix scenario. Exit status 0 when the scenario holds.
@@ -28,7 +33,8 @@ from wine_window import (CadServer, Failure, Program, Wine, check, click, key, t
                          x_window, xdotool)
 
 FIRST_START = {"txtNumber": "", "txtLatitude": "", "txtLongitude": "", "txtGrid": "", "txtTitle": "",
-               "cboScale": "1:10,000", "cboSystem": "2000国家大地坐标系"}
+               "cboScale": "1:10,000", "cboSystem": "2000国家大地坐标系", "cboDivision": "经纬度分幅",
+               "cboSize": "按比例尺", "cboSquareScale": "1:1,000", "cboSquareSystem": ""}
 
 
 def sheet(wine, layout, name, ini=None, **kw):
@@ -60,6 +66,31 @@ def press_ok(wine, layout, shown):
     wait_for("the message box to close", lambda: not message_box(wine, layout))
 
 
+def check_note(wine, program, field, number, *lines):
+    """`number` typed into `field`: the line under it says what the probe says for it (the other
+    fields as the settings file's `lines` give them), black, or red for a fault."""
+    replace_text(program, field, number)
+    expected = wine.probe("sheet-texts", number, *lines)
+    wait_for("the line for " + number, lambda: text_of(program, "lblNote") == expected["note"], timeout=5)
+    x, y, w, h = program.control("lblNote")["rect"]
+    colours = {p for row in client_pixels(program)[y:y + h] for p in row[x:x + w]}
+    check(((255, 0, 0) in colours) == expected["fault"] and ((0, 0, 0) in colours) != expected["fault"],
+          "the line for %s is not %s" % (number, "red" if expected["fault"] else "black"))
+
+
+def save_through_dialog(wine, layout, program, path):
+    """保存DXF… and `path` typed into the save dialog; until the file is written."""
+    title = layout["sheet"]["saveTitle"]
+    program.click("cmdSaveDxf")
+    wait_for("the save dialog", lambda: wine.dump(title, "#32770"), timeout=20)
+    xid = x_window(title)
+    key(xid, "End", "shift+Home")
+    type_into(xid, wine.path(path))
+    key(xid, "Return")
+    wait_for("the file", lambda: os.path.exists(path) and program.state().get("enabled"), timeout=30)
+    check(not message_box(wine, layout), "a message box after 保存DXF")
+
+
 def cli(wine, *args):
     status, out, err = wine.run(os.path.join(wine.bin, "veskar-cli.exe"), "draw", *args)
     check(status == 0, "veskar-cli.exe draw %s: %d %s %s" % (" ".join(args), status, out, err))
@@ -69,7 +100,7 @@ def cli(wine, *args):
 
 def layout_scenario(wine, layout):
     with sheet(wine, layout, "sheet-layout") as program:
-        check_window(program, [480, 257])
+        check_window(program, [480, 281])
         check_controls(program, FIRST_START)
         check([program.control(n)["check"] for n in ("chkFinished", "chkZonePrefix")] == [1, 0],
               "the boxes do not start as the command line's defaults")
@@ -83,13 +114,7 @@ def layout_scenario(wine, layout):
 def number_scenario(wine, layout):
     with sheet(wine, layout, "sheet-number", ini=b"scale=50000\r\n") as program:
         for number in ("J50G015010", "J-50-5-(24)", "J50G097001"):
-            replace_text(program, "txtNumber", number)
-            expected = wine.probe("sheet-texts", number)
-            wait_for("the line for " + number, lambda: text_of(program, "lblNote") == expected["note"], timeout=5)
-            x, y, w, h = program.control("lblNote")["rect"]
-            colours = {p for row in client_pixels(program)[y:y + h] for p in row[x:x + w]}
-            check(((255, 0, 0) in colours) == expected["fault"] and ((0, 0, 0) in colours) != expected["fault"],
-                  "the line for %s is not %s" % (number, "red" if expected["fault"] else "black"))
+            check_note(wine, program, "txtNumber", number)
         replace_text(program, "txtLatitude", "39.543")
         replace_text(program, "txtLongitude", "116.2825")
         program.click("cmdFind")
@@ -176,12 +201,87 @@ def settings_scenario(wine, layout):
         wait_for("the window to take input", lambda: program.state().get("enabled"))
     with open(program.ini_path, "rb") as f:
         saved = f.read()
-    check(saved == ini.replace(b"J50", b"J51").replace(b"finished=0", b"finished=1"), "saved %r" % saved)
+    square = (b"division=national\r\nsquare_number=\r\nnorthing=\r\neasting=\r\nsquare_scale=1000\r\nsheet_size=\r\n"
+              b"square_system=\r\n")
+    check(saved == ini.replace(b"J50", b"J51").replace(b"finished=0", b"finished=1") + square, "saved %r" % saved)
     with program:
         check(text_of(program, "txtNumber") == "J51" and program.control("chkFinished")["check"] == 1,
               "the fields did not come back")
     with open(os.path.join(program.dir, "vesk.ini"), "rb") as f:
         check(f.read() == vesk, "vesk.ini changed")
+
+
+SQUARE = ("division=square", "square_scale=500", "sheet_size=50x40")
+
+
+def square_scenario(wine, layout):
+    ini = b"square_scale=500\r\nsheet_size=50x40\r\n"
+    program = sheet(wine, layout, "sheet-square", ini=ini)
+    with program:
+        key(program.xid, "shift+Tab", "Down")  # from 图号 to 分幅 (图幅尺寸 is greyed), 正方形分幅
+        wait_for("the square sheets' 图号",
+                 lambda: program.refresh() and program.control("txtSquareNumber")["visible"])
+        texts = dict(FIRST_START, cboDivision="正方形分幅", cboSize="50x40 cm", cboSquareScale="1:500")
+        check_controls(program, texts, "square")
+        enabled = {n: program.control(n)["enabled"]
+                   for n in ("cboSize", "txtTitle", "txtGrid", "chkFinished", "chkZonePrefix")}
+        check(enabled == dict(cboSize=True, txtTitle=True, txtGrid=False, chkFinished=False, chkZonePrefix=False),
+              "enabled on square sheets: %s" % enabled)
+        check_caption_colours(program)
+        for number in ("10.25-27.75", "10.2-27.75"):
+            check_note(wine, program, "txtSquareNumber", number, *SQUARE)
+        replace_text(program, "txtNorthing", "10260.3")
+        replace_text(program, "txtEasting", "27790.1")
+        program.click("cmdFind")
+        wait_for("查找", lambda: text_of(program, "txtSquareNumber") == "10.20-27.75", timeout=5)
+        program.click("cmdSaveDxf")  # saves the fields first; the dialog is cancelled
+        wait_for("the save dialog", lambda: x_window(layout["sheet"]["saveTitle"]), timeout=20)
+        key(x_window(layout["sheet"]["saveTitle"]), "Escape")
+        wait_for("the window to take input", lambda: program.state().get("enabled"))
+    with open(program.ini_path, "rb") as f:
+        saved = f.read()
+    check(saved.endswith(b"division=square\r\nsquare_number=10.20-27.75\r\nnorthing=10260.3\r\neasting=27790.1\r\n"
+                         b"square_scale=500\r\nsheet_size=50x40\r\nsquare_system=\r\n"), "saved %r" % saved)
+    with program:
+        check_focus(program, "txtSquareNumber")
+        check(text_of(program, "txtSquareNumber") == "10.20-27.75" and not program.control("txtNumber")["visible"],
+              "the square sheets' fields did not come back")
+
+
+def square_draw_scenario(wine, layout):
+    """The fields from the settings file and typed; the CAD program started by the user."""
+    server = CadServer(wine, "square-draw")
+    server.unregister_all()
+    server.register(["AutoCAD.Application"])
+    cad = server.start("AutoCAD.Application")
+    ini = "\r\n".join(SQUARE + ("title=Site 7", "square_system=CGCS2000 local", "")).encode()
+    try:
+        wait_for("the CAD program", lambda: wine.probe("active", "AutoCAD.Application") is not None)
+        with sheet(wine, layout, "square-draw", ini=ini) as program:
+            type_into(program.xid, "10.2-27.75")
+            program.click("cmdDraw")
+            wait_for("the draw to end", lambda: server.lines() and program.state().get("enabled"), timeout=60)
+            check(not message_box(wine, layout), "a message box after 绘图: %s" % message_box(wine, layout))
+            saved = os.path.join(program.dir, "out.dxf")
+            save_through_dialog(wine, layout, program, saved)
+    finally:
+        cad.kill()
+        cad.wait()
+    drawn = server.calls()
+    options = ("--square", "10.2-27.75", "--scale", "500", "--sheet-size", "50x40", "--title", "Site 7", "--system",
+               "CGCS2000 local")
+    reference = CadServer(wine, "square-cli")
+    reference.register(["Veskar.TestCad.Application"])
+    cli(wine, *options, "--cad", "--progid", "Veskar.TestCad.Application")
+    expected = reference.calls()
+    check(len(expected) > 100, "veskar-cli.exe sent only %d calls" % len(expected))
+    for n, (got, want) in enumerate(zip(drawn, expected)):
+        check(got == want, "call %d: %s, veskar-cli.exe sent %s" % (n, got, want))
+    check(len(drawn) == len(expected), "%d calls, veskar-cli.exe sent %d" % (len(drawn), len(expected)))
+    written = os.path.join(wine.scratch, "square-cli.dxf")
+    cli(wine, *options, "-o", wine.path(written))
+    with open(saved, "rb") as a, open(written, "rb") as b:
+        check(a.read() == b.read(), "保存DXF wrote other bytes than veskar-cli.exe -o")
 
 
 def help_scenario(wine, layout):
@@ -221,7 +321,14 @@ def screenshots_scenario(wine, layout, out=None):
         key(program.xid, "Tab")
         shoot(program.form["rect"], os.path.join(out, "windows-sheet.png"))
         check_text_black(program, ["txtNumber", "txtTitle"])
-    check(os.path.getsize(os.path.join(out, "windows-sheet.png")) > 1000, "no picture windows-sheet.png")
+    ini = b"\r\n".join([b"division=square", b"square_scale=500", b"northing=10260.3", b"easting=27790.1",
+                       "title=某小区".encode("gbk"), "square_system=2000国家大地坐标系".encode("gbk"), b""])
+    with sheet(wine, layout, "sheet-shots-square", ini=ini, env=CHINESE) as program:
+        type_into(program.xid, "10.25-27.75")
+        shoot(program.form["rect"], os.path.join(out, "windows-sheet-square.png"))
+        check_text_black(program, ["txtNorthing", "txtTitle"])
+    for name in ("windows-sheet.png", "windows-sheet-square.png"):
+        check(os.path.getsize(os.path.join(out, name)) > 1000, "no picture " + name)
     print("screenshots in %s" % out)
 
 
@@ -242,7 +349,8 @@ def startup_scenario(wine, layout, runs="10"):
 
 
 SCENARIOS = {"layout": layout_scenario, "number": number_scenario, "draw": draw_scenario, "save": save_scenario,
-             "settings": settings_scenario, "help": help_scenario, "open": open_scenario,
+             "settings": settings_scenario, "square": square_scenario, "square_draw": square_draw_scenario,
+             "help": help_scenario, "open": open_scenario,
              "screenshots": screenshots_scenario, "startup": startup_scenario}
 
 
