@@ -24,7 +24,8 @@ class AboutForm {
   void run();
 
  private:
-  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename W>
+  friend LRESULT CALLBACK win32::windowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void build();
   void applyDpi(UINT dpi);
@@ -43,7 +44,7 @@ class AboutForm {
 };
 
 AboutForm::AboutForm(HWND owner) : owner_(owner) {
-  registerWindowClass(kAboutClass, proc, IDC_ARROW);
+  registerWindowClass(kAboutClass, windowProc<AboutForm>, IDC_ARROW);
   window_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kAboutClass, wide(layout::aboutTitle()).c_str(),
                             kStyle, 0, 0, 0, 0, owner, nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) return;
@@ -156,17 +157,6 @@ void AboutForm::click(layout::AboutClick what) {
     case layout::AboutClick::None:
       return;
   }
-}
-
-LRESULT CALLBACK AboutForm::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<AboutForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<AboutForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, wParam, lParam)
-              : DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT AboutForm::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -35,7 +35,8 @@ class Form1 {
   int run(int show);
 
  private:
-  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename W>
+  friend LRESULT CALLBACK win32::windowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void buildControls();
   void addTooltip(HWND field);
@@ -83,7 +84,7 @@ Form1::~Form1() {
 }
 
 bool Form1::create(HINSTANCE instance) {
-  registerWindowClass(kForm1Class, proc, IDC_ARROW, true);
+  registerWindowClass(kForm1Class, windowProc<Form1>, IDC_ARROW, true);
   window_ = CreateWindowExW(0, kForm1Class, wide(layout::kForm1Title).c_str(), kStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
   if (!window_) return false;
@@ -199,27 +200,7 @@ int Form1::run(int show) {
   UpdateWindow(window_);
   lastFocus_ = fields_[0];
   SetFocus(fields_[0]);
-  MSG msg{};
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (helpMessage(msg)) continue;
-    const bool mine = msg.hwnd == window_ || IsChild(window_, msg.hwnd);
-    if (mine && TranslateAcceleratorW(window_, accelerators_, &msg)) continue;
-    if (dialogMessage(window_, msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
-}
-
-LRESULT CALLBACK Form1::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, wParam, lParam)
-              : DefWindowProcW(window, message, wParam, lParam);
+  return runMainLoop(window_, accelerators_);
 }
 
 LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -46,7 +46,8 @@ class SheetWindow {
   int run(int show);
 
  private:
-  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename W>
+  friend LRESULT CALLBACK win32::windowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void buildControls();
   void applyDpi(UINT dpi);
@@ -92,7 +93,7 @@ SheetWindow::~SheetWindow() {
 }
 
 bool SheetWindow::create(HINSTANCE instance) {
-  registerWindowClass(kSheetClass, proc, IDC_ARROW, true);
+  registerWindowClass(kSheetClass, windowProc<SheetWindow>, IDC_ARROW, true);
   window_ = CreateWindowExW(0, kSheetClass, wide(layout::kSheetTitle).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
                             0, nullptr, nullptr, instance, this);
   if (!window_) return false;
@@ -187,26 +188,7 @@ int SheetWindow::run(int show) {
   UpdateWindow(window_);
   lastFocus_ = field(mapsheet::numberField(fields()));
   SetFocus(lastFocus_);
-  MSG msg{};
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (helpMessage(msg)) continue;
-    const bool mine = msg.hwnd == window_ || IsChild(window_, msg.hwnd);
-    if (mine && TranslateAcceleratorW(window_, accelerators_, &msg)) continue;
-    if (dialogMessage(window_, msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
-}
-
-LRESULT CALLBACK SheetWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<SheetWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<SheetWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+  return runMainLoop(window_, accelerators_);
 }
 
 LRESULT SheetWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

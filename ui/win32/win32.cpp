@@ -1,5 +1,7 @@
 #include "ui/win32/win32.h"
 
+#include "ui/win32/shell.h"
+
 #include <commctrl.h>
 
 #include <cmath>
@@ -139,6 +141,19 @@ HFONT createMessageFont(UINT dpi) {
 HICON programIcon(int size) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(VESKAR_ICON),
                                        IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+int runMainLoop(HWND window, HACCEL accelerators) {
+  MSG msg{};
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (helpMessage(msg)) continue;
+    const bool mine = msg.hwnd == window || IsChild(window, msg.hwnd);
+    if (mine && TranslateAcceleratorW(window, accelerators, &msg)) continue;
+    if (dialogMessage(window, msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
 }
 
 bool dialogMessage(HWND window, MSG& msg) {

@@ -59,6 +59,25 @@ void registerWindowClass(const wchar_t* name, WNDPROC proc, const wchar_t* curso
 // Dialog keys for `window` (Tab between controls, Enter, Escape): true when the message was one.
 bool dialogMessage(HWND window, MSG& msg);
 
+// The message loop of a program's main window until WM_QUIT, its exit code: the help viewer's
+// messages, the window's accelerators (for it and its controls), its dialog keys, the rest
+// dispatched.
+int runMainLoop(HWND window, HACCEL accelerators);
+
+// The window procedure of a class of windows `W`: the object given as CreateWindowExW's last
+// argument learns its window (W::window_) on WM_NCCREATE, is kept in GWLP_USERDATA and handles
+// every message after (W::handle). W names it a friend.
+template <typename W>
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<W*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<W*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return self ? self->handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
+
 // Hands every waiting message on, input included: input for a disabled window is thrown away
 // by the system; WM_QUIT is put back for the main loop.
 void pumpMessages();
