@@ -16,13 +16,13 @@ namespace veskar::mapsheet {
 
 enum class SheetLayer : std::uint8_t { Frame, Grid, Notes, Adjoining, Area };
 
-struct SheetLayerSpec {
+struct SheetLayerEntry {
   SheetLayer layer;
   const char* name;     // as the drawing names it
   const char* english;  // what it holds
 };
 
-inline constexpr std::array<SheetLayerSpec, 5> kSheetLayers{{
+inline constexpr std::array<SheetLayerEntry, 5> kSheetLayers{{
     {SheetLayer::Frame, "图廓", "inner and outer frame, minute ticks, corner coordinates"},
     {SheetLayer::Grid, "方里网", "kilometre grid and its numbers"},
     {SheetLayer::Notes, "注记", "sheet number, sheet name, scale, coordinate system"},

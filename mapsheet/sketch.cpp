@@ -69,9 +69,9 @@ class Emitter {
 
 std::vector<SheetLayer> Sketch::layers() const {
   std::vector<SheetLayer> out;
-  for (const SheetLayerSpec& spec : kSheetLayers) {
-    if (std::any_of(shapes.begin(), shapes.end(), [&](const SketchShape& s) { return layerOf(s) == spec.layer; }))
-      out.push_back(spec.layer);
+  for (const SheetLayerEntry& entry : kSheetLayers) {
+    if (std::any_of(shapes.begin(), shapes.end(), [&](const SketchShape& s) { return layerOf(s) == entry.layer; }))
+      out.push_back(entry.layer);
   }
   return out;
 }
